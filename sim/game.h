@@ -1,0 +1,74 @@
+// The simulated game behind the hook: takes the module's hook, Windows and
+// native calls, answers them from the World, and records each one.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/hook.h"
+#include "host/native_list.h"
+#include "sim/call.h"
+#include "sim/world.h"
+
+namespace ruckvale::sim {
+
+class Game {
+ public:
+  World world;
+
+  // Recording: every call is kept in `calls` while `record` is set, and handed
+  // to `observer` (when set) as it completes.
+  bool record = true;
+  std::vector<Call> calls;
+  std::function<void(const Call&)> observer;
+  // Runs before each native is answered: lets a scenario change the world
+  // between any two natives of a pass.
+  std::function<void(Game&, NativeHash)> before_native;
+
+  std::uint64_t frame = 0;
+  std::uint64_t native_count = 0;
+  void (*registered_script)() = nullptr;
+  HMODULE registered_module = nullptr;
+  // Set by the script host: switches from the script back to the game.
+  std::function<void()> yield_to_game;
+
+  // The names behind every hash the module asked for.
+  std::map<Hash, std::string> hash_names;
+  std::string NameOf(Hash hash) const;
+
+  // The hook's and Windows' side of the boundary.
+  void ScriptRegister(HMODULE module, void (*script)());
+  void ScriptUnregister(HMODULE module);
+  void ScriptWait(DWORD ms);
+  void NativeInit(std::uint64_t hash);
+  void NativePush64(std::uint64_t value);
+  std::uint64_t* NativeCall();
+  std::uint32_t GetTickCount();
+  std::int16_t GetAsyncKeyState(int key);
+
+  // Calls of `kind` named `name` among the recorded calls.
+  std::vector<const Call*> Find(const std::string& name) const;
+  // The whole recording as text, one call per line.
+  std::string TraceText() const;
+
+ private:
+  void Record(Call& call);
+  void Answer(NativeHash hash, Call& call);
+
+  std::uint64_t pending_hash_ = 0;
+  std::vector<std::uint64_t> pending_args_;
+  Call current_;
+  std::uint64_t result_[4] = {};
+};
+
+// The game the hook functions of this process talk to.
+Game* ActiveGame();
+void SetActiveGame(Game* game);
+
+// The name of a native hash, or "native 0x..." for one the table lacks.
+std::string NativeName(std::uint64_t hash);
+
+}  // namespace ruckvale::sim

@@ -1,0 +1,54 @@
+#include "sim/module_run.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+namespace ruckvale::sim {
+
+namespace fs = std::filesystem;
+
+IniFolder::IniFolder(const std::optional<std::string>& ini) {
+  static unsigned serial = 0;
+  std::random_device entropy;
+  previous_ = fs::current_path().string();
+  const fs::path folder = fs::temp_directory_path() / ("ruckvale-" + std::to_string(entropy()) +
+                                                       "-" + std::to_string(++serial));
+  fs::create_directories(folder);
+  folder_ = folder.string();
+  fs::current_path(folder);
+  Write(ini);
+}
+
+IniFolder::~IniFolder() {
+  std::error_code ec;
+  fs::current_path(previous_, ec);
+  fs::remove_all(folder_, ec);
+}
+
+void IniFolder::Write(const std::optional<std::string>& ini) {
+  const fs::path file = fs::path(folder_) / "Ruckvale.ini";
+  std::error_code ec;
+  fs::remove(file, ec);
+  if (ini) std::ofstream(file, std::ios::binary) << *ini;
+}
+
+ModuleRun::ModuleRun() = default;
+ModuleRun::~ModuleRun() = default;
+
+void ModuleRun::Start() {
+  host.Load();
+  host.StartScript();
+}
+
+void ModuleRun::Frame(std::uint32_t ms) {
+  host.RunFrame();
+  game.world.tick += ms;  // unsigned: wraps from 2^32 - 1 to 0
+}
+
+void ModuleRun::Frames(int n, std::uint32_t ms) {
+  for (int i = 0; i < n; ++i) Frame(ms);
+}
+
+}  // namespace ruckvale::sim

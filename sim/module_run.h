@@ -1,0 +1,51 @@
+// A run of the module in the simulated game: a working directory holding the
+// ini, the game, the script host, and the frame loop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "sim/game.h"
+#include "sim/script_host.h"
+
+namespace ruckvale::sim {
+
+// While it lives, the working directory is a fresh temporary folder holding
+// "Ruckvale.ini" with the given text (no file for nullopt): the module reads
+// its ini from the working directory, as in the game's folder.
+class IniFolder {
+ public:
+  explicit IniFolder(const std::optional<std::string>& ini);
+  ~IniFolder();
+  IniFolder(const IniFolder&) = delete;
+  IniFolder& operator=(const IniFolder&) = delete;
+  // Replaces the file (or removes it, for nullopt).
+  void Write(const std::optional<std::string>& ini);
+
+ private:
+  std::string previous_;
+  std::string folder_;
+};
+
+class ModuleRun {
+ public:
+  ModuleRun();
+  ~ModuleRun();
+
+  Game game;
+  ScriptHost host{game};
+
+  // Loads the module and starts its script (it reads the ini at its first frame).
+  void Start();
+  // One frame: one pass at the current tick, then the tick advances by `ms`
+  // (wrapping from 2^32 - 1 to 0).
+  void Frame(std::uint32_t ms = 33);
+  // `n` frames of `ms` each.
+  void Frames(int n, std::uint32_t ms = 33);
+  // The number of calls recorded so far, to look at what came after it.
+  std::size_t Mark() const { return game.calls.size(); }
+};
+
+}  // namespace ruckvale::sim

@@ -1,0 +1,129 @@
+#include "sim/scene.h"
+
+#include <cmath>
+
+#include "fight/weapons.h"
+#include "sim/game_hash.h"
+
+namespace ruckvale::sim {
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+// How fast the attacker's current weapon kills, per second in combat.
+double KillRate(Hash weapon) {
+  for (int c = 0; c < kWeaponCategoryCount; ++c) {
+    const auto category = static_cast<WeaponCategory>(c);
+    const WeaponCategoryNames names = WeaponNames(category);
+    for (std::size_t i = 0; i < names.count; ++i) {
+      if (GameHash(names.names[i]) != weapon) continue;
+      switch (category) {
+        case WeaponCategory::Melee: return 0.04;
+        case WeaponCategory::Throwable: return 0.2;
+        case WeaponCategory::Bow: return 0.12;
+        default: return 0.25;
+      }
+    }
+  }
+  return 0.01;  // unarmed: mostly a brawl
+}
+
+}  // namespace
+
+Scene::Scene(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+
+double Scene::Uniform() {
+  // xorshift64*: the scene's own generator, apart from the module's.
+  state_ ^= state_ >> 12;
+  state_ ^= state_ << 25;
+  state_ ^= state_ >> 27;
+  return static_cast<double>((state_ * 0x2545F4914F6CDD1Dull) >> 11) * 0x1.0p-53;
+}
+
+bool Scene::Chance(double per_second, float dt) { return Uniform() < per_second * dt; }
+
+Ped Scene::SpawnPed(World& world) {
+  const float angle = static_cast<float>(Uniform()) * 2.0f * kPi;
+  const float distance = 3.0f + static_cast<float>(Uniform()) * 77.0f;
+  const double kind = Uniform();
+  const Species species = kind < 0.8 ? Species::Human : kind < 0.9 ? Species::Horse : Species::Dog;
+  return world.AddPed(distance * std::cos(angle), distance * std::sin(angle), species);
+}
+
+void Scene::Populate(World& world) {
+  for (int i = 0; i < 30; ++i) {
+    const Species species = i % 10 == 3 ? Species::Horse : i % 10 == 7 ? Species::Dog : Species::Human;
+    const float angle = static_cast<float>(Uniform()) * 2.0f * kPi;
+    // Spread from 3 to 80 units, half of them inside the default radius.
+    const float distance = 3.0f + 77.0f * static_cast<float>(i) / 29.0f;
+    world.AddPed(distance * std::cos(angle), distance * std::sin(angle), species);
+  }
+}
+
+void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
+  auto event = [&](SceneEvent::Kind kind, Ped ped, Ped by = 0) {
+    emit(ctx, SceneEvent{kind, ped, by});
+  };
+
+  // Cutscenes close the module's gate now and then.
+  if (cutscene_left_ > 0.0f) {
+    cutscene_left_ -= dt;
+    if (cutscene_left_ <= 0.0f) {
+      world.reset_flag = false;
+      event(SceneEvent::CutsceneEnd, 0);
+    }
+  } else if (Chance(1.0 / 75.0, dt)) {
+    cutscene_left_ = 3.0f;
+    world.reset_flag = true;
+    event(SceneEvent::CutsceneStart, 0);
+  }
+
+  for (std::size_t i = 1; i < world.peds.size(); ++i) {
+    SimPed& p = world.peds[i];
+    if (!p.exists) continue;
+    if (p.life != Life::Alive) {
+      p.dying_for += dt;
+      if (p.life == Life::Dying && p.dying_for >= 1.0f) p.life = Life::Dead;
+      if (p.dying_for >= 9.0f) {
+        p.exists = false;
+        event(SceneEvent::Vanished, p.handle);
+      }
+      continue;
+    }
+    if (p.tasks != p.seen_tasks) {
+      p.seen_tasks = p.tasks;
+      p.in_combat = p.task_target != 0;
+      continue;
+    }
+    if (!p.in_combat) continue;
+    SimPed* target = world.Find(p.task_target);
+    if (target == nullptr || !target->exists || target->life != Life::Alive) {
+      p.in_combat = false;
+      event(SceneEvent::DroppedOut, p.handle);
+    } else if (Chance(KillRate(p.current_weapon), dt)) {
+      target->life = Life::Dying;
+      target->in_combat = false;
+      event(SceneEvent::Died, target->handle, p.handle);
+    } else if (Chance(0.15, dt)) {
+      p.in_combat = false;
+      event(SceneEvent::DroppedOut, p.handle);
+    }
+  }
+
+  // Peds wander off and new ones wander in.
+  if (Chance(1.0 / 20.0, dt)) {
+    for (std::size_t i = world.peds.size(); i-- > 1;) {
+      SimPed& p = world.peds[i];
+      const float d = std::hypot(p.pos.x, p.pos.y);
+      if (p.exists && p.life == Life::Alive && !p.in_combat && p.tasks == 0 && d > 40.0f) {
+        p.exists = false;
+        event(SceneEvent::Vanished, p.handle);
+        event(SceneEvent::WalkedIn, SpawnPed(world));
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace ruckvale::sim

@@ -1,0 +1,53 @@
+// The built-in scene of the simulator: a small town street around the player,
+// and the simple seeded dynamics that stand in for the game's own AI.
+//
+// The model, per frame of dt seconds:
+//   - a ped that received a combat task goes into combat on the next frame;
+//   - a ped in combat drops out (goes idle) at 0.15 per second, and its
+//     target dies at a rate set by the attacker's current weapon: unarmed
+//     0.01/s (a brawl), melee 0.04/s, bow 0.12/s, throwables 0.2/s, firearms
+//     0.25/s; a target that is dead or gone also ends the combat;
+//   - a dying ped is dead after 1 s; a dead ped vanishes after 8 s;
+//   - every 20 s on average a ped far out walks away (vanishes) and a new one
+//     walks in at 3 to 80 units;
+//   - a cutscene sets the reset flag for 3 s about every 75 s.
+// It is a stand-in, not the game: its only job is to give the module's
+// triggers, supervision and pruning something to do.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/world.h"
+
+namespace ruckvale::sim {
+
+struct SceneEvent {
+  enum Kind : std::uint8_t { Died, Vanished, WalkedIn, DroppedOut, CutsceneStart, CutsceneEnd };
+  Kind kind;
+  Ped ped;
+  Ped by;  // for Died: the attacker
+};
+
+class Scene {
+ public:
+  explicit Scene(std::uint64_t seed);
+  // Fills the world: the player at the origin and 30 peds (24 humans, 3 horses, 3 dogs).
+  void Populate(World& world);
+  // Advances the world by dt seconds; `emit` receives each event.
+  template <typename Emit>
+  void Step(World& world, float dt, Emit&& emit) {
+    StepImpl(world, dt, [](void* ctx, const SceneEvent& e) { (*static_cast<Emit*>(ctx))(e); },
+             &emit);
+  }
+
+ private:
+  using EmitFn = void (*)(void*, const SceneEvent&);
+  void StepImpl(World& world, float dt, EmitFn emit, void* ctx);
+  double Uniform();  // [0, 1)
+  bool Chance(double per_second, float dt);
+  Ped SpawnPed(World& world);
+  std::uint64_t state_;
+  float cutscene_left_ = 0.0f;
+};
+
+}  // namespace ruckvale::sim

@@ -1,0 +1,86 @@
+// The simulated game world: the player, the peds around it, relationship
+// groups, the clock and the keyboard, and the knobs that make the game answer
+// the way a hostile or unusual game would. Plain data; Game answers natives
+// from it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/types.h"
+
+namespace ruckvale::sim {
+
+enum class Life : std::uint8_t { Alive, Dying, Dead };
+enum class Species : std::uint8_t { Human, Horse, Dog };
+
+struct SimPed {
+  Ped handle = 0;
+  Vector3 pos{};
+  Species species = Species::Human;
+  bool exists = true;
+  Life life = Life::Alive;
+  bool in_combat = false;
+  // What the module did to it.
+  Hash group = 0;
+  bool mission_entity = false;
+  bool blocking_events = false;
+  bool keep_task = false;
+  std::int32_t flee_attributes = -1;
+  std::vector<std::int32_t> combat_attributes;
+  std::int32_t combat_ability = -1, combat_range = -1, combat_movement = -1;
+  std::vector<std::pair<Hash, std::int32_t>> weapons;  // given, with ammunition
+  Hash current_weapon = 0;
+  Ped task_target = 0;        // the last TASK_COMBAT_PED target
+  std::uint32_t tasks = 0;    // TASK_COMBAT_PED received
+  std::uint32_t cleared = 0;  // CLEAR_PED_TASKS_IMMEDIATELY received
+  std::string last_speech;
+  // Scene bookkeeping (the built-in scene's dynamics).
+  float dying_for = 0.0f;      // seconds since it began dying
+  std::uint32_t seen_tasks = 0;  // tasks already turned into combat
+};
+
+// How GET_PED_NEARBY_PEDS answers.
+struct NearbyAnswer {
+  bool eight_byte_slots = false;  // write the handles as the game's scripts lay them out
+  bool list_player = false;       // list the player's own ped too
+  bool repeat_each = false;       // list every ped twice
+  int count_override = 0;         // with override_count: return this count
+  bool override_count = false;
+  bool garbage_fill = false;      // fill the unused positions with garbage
+  std::vector<Ped> extra;         // handles listed first, whether or not they exist
+};
+
+struct World {
+  Ped player = 1;
+  std::vector<SimPed> peds;  // the player's ped is peds[0]
+  std::uint32_t tick = 0;
+  bool reset_flag = false;
+  std::uint8_t keys_down[256] = {};
+  float nearby_range = 100.0f;  // how far the game looks for nearby peds
+
+  // Relationship groups the module added, and the levels between them.
+  std::map<std::string, Hash> groups;
+  std::map<std::pair<Hash, Hash>, std::int32_t> relations;
+
+  // Knobs of a hostile or unusual game.
+  NearbyAnswer nearby;
+  bool group_writes_8_bytes = false;  // ADD_RELATIONSHIP_GROUP writes 8 bytes
+  bool group_leaves_zero = false;     // ADD_RELATIONSHIP_GROUP writes nothing
+  bool hash_key_zero = false;         // GET_HASH_KEY returns 0
+  bool garbage_high_bits = false;     // results carry garbage in bits 32 to 63
+  bool null_result = false;           // nativeCall returns no result slots
+
+  World();
+  SimPed* Find(Ped handle);
+  const SimPed* Find(Ped handle) const;
+  SimPed& Player() { return peds[0]; }
+  // Adds a ped at (x, y, 0) and returns its handle.
+  Ped AddPed(float x, float y, Species species = Species::Human);
+  Ped next_handle = 100;
+};
+
+}  // namespace ruckvale::sim

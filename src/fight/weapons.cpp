@@ -1,0 +1,120 @@
+#include "fight/weapons.h"
+
+#include "host/natives.h"
+#include "host/random.h"
+#include "settings/fight_settings.h"
+
+namespace ruckvale {
+
+namespace {
+
+const char* const kMelee[] = {"WEAPON_MELEE_KNIFE", "WEAPON_MELEE_MACHETE", "WEAPON_MELEE_HATCHET",
+                              "WEAPON_MELEE_CLEAVER"};
+const char* const kRevolver[] = {"WEAPON_REVOLVER_CATTLEMAN", "WEAPON_REVOLVER_DOUBLEACTION",
+                                 "WEAPON_REVOLVER_SCHOFIELD", "WEAPON_REVOLVER_LEMAT"};
+const char* const kPistol[] = {"WEAPON_PISTOL_VOLCANIC", "WEAPON_PISTOL_MAUSER",
+                               "WEAPON_PISTOL_SEMIAUTO", "WEAPON_PISTOL_M1899"};
+const char* const kShotgun[] = {"WEAPON_SHOTGUN_DOUBLEBARREL", "WEAPON_SHOTGUN_PUMP",
+                                "WEAPON_SHOTGUN_REPEATING", "WEAPON_SHOTGUN_SEMIAUTO",
+                                "WEAPON_SHOTGUN_SAWEDOFF"};
+const char* const kRifle[] = {"WEAPON_RIFLE_SPRINGFIELD", "WEAPON_RIFLE_BOLTACTION",
+                              "WEAPON_SNIPERRIFLE_ROLLINGBLOCK", "WEAPON_SNIPERRIFLE_CARCANO"};
+const char* const kRepeater[] = {"WEAPON_REPEATER_CARBINE", "WEAPON_REPEATER_HENRY",
+                                 "WEAPON_REPEATER_WINCHESTER", "WEAPON_REPEATER_EVANS"};
+const char* const kThrowable[] = {"WEAPON_THROWN_DYNAMITE", "WEAPON_THROWN_MOLOTOV",
+                                  "WEAPON_THROWN_THROWING_KNIVES", "WEAPON_THROWN_TOMAHAWK"};
+const char* const kBow[] = {"WEAPON_BOW"};
+
+template <std::size_t N>
+constexpr WeaponCategoryNames Names(const char* const (&names)[N]) {
+  return {names, N};
+}
+
+const WeaponCategoryNames kCatalogueNames[kWeaponCategoryCount] = {
+    Names(kMelee), Names(kRevolver), Names(kPistol),    Names(kShotgun),
+    Names(kRifle), Names(kRepeater), Names(kThrowable), Names(kBow),
+};
+
+const char* const kCategoryNames[kWeaponCategoryCount] = {
+    "Melee", "Revolver", "Pistol", "Shotgun", "Rifle", "Repeater", "Throwable", "Bow"};
+
+WeaponCatalogue g_catalogue;
+
+std::int32_t ChanceOf(const FightSettings& s, WeaponCategory category) {
+  switch (category) {
+    case WeaponCategory::Melee: return s.melee_chance;
+    case WeaponCategory::Revolver: return s.revolver_chance;
+    case WeaponCategory::Pistol: return s.pistol_chance;
+    case WeaponCategory::Shotgun: return s.shotgun_chance;
+    case WeaponCategory::Rifle: return s.rifle_chance;
+    case WeaponCategory::Repeater: return s.repeater_chance;
+    case WeaponCategory::Throwable: return s.throwables_chance;
+    case WeaponCategory::Bow: return s.bow_chance;
+  }
+  return 0;
+}
+
+}  // namespace
+
+WeaponCategoryNames WeaponNames(WeaponCategory category) {
+  return kCatalogueNames[static_cast<int>(category)];
+}
+
+const char* WeaponCategoryName(WeaponCategory category) {
+  return kCategoryNames[static_cast<int>(category)];
+}
+
+const WeaponCatalogue& Catalogue() { return g_catalogue; }
+
+void BuildWeaponCatalogue() {
+  for (int c = 0; c < kWeaponCategoryCount; ++c) {
+    const WeaponCategoryNames names = kCatalogueNames[c];
+    std::vector<Hash> hashes;
+    hashes.reserve(names.count);
+    for (std::size_t i = 0; i < names.count; ++i) {
+      hashes.push_back(natives::GetHashKey(names.names[i]));
+    }
+    g_catalogue[c] = std::move(hashes);
+  }
+}
+
+std::optional<WeaponCategory> ChooseWeaponCategory() {
+  const FightSettings& s = Settings();
+  const int c = NextRandom() % 100;
+  std::int64_t running_sum = 0;
+  for (int i = 0; i < kWeaponCategoryCount; ++i) {
+    const auto category = static_cast<WeaponCategory>(i);
+    running_sum += ChanceOf(s, category);
+    if (c < running_sum) return category;
+  }
+  return std::nullopt;
+}
+
+void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
+  if (list.empty()) return;
+  const Hash weapon = list[static_cast<std::size_t>(NextRandom()) % list.size()];
+  int ammo = 0;
+  int kind = 0;
+  if (list == g_catalogue[static_cast<int>(WeaponCategory::Melee)]) {
+    // Melee: no ammunition, no draw.
+  } else if (list == g_catalogue[static_cast<int>(WeaponCategory::Throwable)]) {
+    ammo = NextRandom() % 3 + 3;
+  } else {
+    ammo = NextRandom() % 40 + 30;
+    kind = 1;
+  }
+  const Hash add_reason = natives::GetHashKey("ADD_REASON_DEFAULT");
+  natives::GiveWeaponToPed(ped, weapon, ammo, 1, 1, kind, 0, 0, 0, add_reason, 0, 0, 0);
+  natives::SetCurrentPedWeapon(ped, weapon, true, kind, false, false);
+}
+
+void ArmCombatant(Ped ped) {
+  const std::optional<WeaponCategory> category = ChooseWeaponCategory();
+  if (category) {
+    GiveRandomWeapon(ped, g_catalogue[static_cast<int>(*category)]);
+  } else {
+    natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, 0, false, false);
+  }
+}
+
+}  // namespace ruckvale

@@ -1,0 +1,57 @@
+// The weapon catalogue and the armament of one fighter: a category drawn by
+// the eight chance settings, then one weapon of it with its ammunition.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "host/types.h"
+
+namespace ruckvale {
+
+// In the order of the weighted draw.
+enum class WeaponCategory : std::uint8_t {
+  Melee,
+  Revolver,
+  Pistol,
+  Shotgun,
+  Rifle,
+  Repeater,
+  Throwable,
+  Bow,
+};
+inline constexpr int kWeaponCategoryCount = 8;
+
+// The weapon names of each category, in list order (30 in all).
+struct WeaponCategoryNames {
+  const char* const* names;
+  std::size_t count;
+};
+WeaponCategoryNames WeaponNames(WeaponCategory category);
+const char* WeaponCategoryName(WeaponCategory category);
+
+// The hash the game uses for WEAPON_UNARMED; the one weapon hash the module knows.
+inline constexpr Hash kUnarmedWeapon = 0xA2719263u;
+
+// One list of hashes per category, filled by BuildWeaponCatalogue.
+using WeaponCatalogue = std::array<std::vector<Hash>, kWeaponCategoryCount>;
+const WeaponCatalogue& Catalogue();
+
+// Hashes the thirty weapon names with GET_HASH_KEY; a second run replaces the
+// lists rather than doubling them. No random draw.
+void BuildWeaponCatalogue();
+
+// One draw modulo 100 against the running sum of the chances (summed in 64
+// bits, so huge chances never wrap). No category means unarmed.
+std::optional<WeaponCategory> ChooseWeaponCategory();
+
+// Gives one weapon of `list` with its ammunition and makes it current. An empty
+// list: no draw, no native.
+void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list);
+
+// The whole armament of one fighter.
+void ArmCombatant(Ped ped);
+
+}  // namespace ruckvale

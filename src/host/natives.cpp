@@ -1,0 +1,79 @@
+#include "host/natives.h"
+
+#include "host/native_call.h"
+
+namespace ruckvale::natives {
+
+using N = NativeHash;
+
+Hash GetHashKey(const char* name) { return CallNative<Hash>(N::GET_HASH_KEY, name); }
+Ped PlayerPedId() { return CallNative<Ped>(N::PLAYER_PED_ID); }
+bool GetPedResetFlag(Ped ped, int flag) {
+  return CallNative<bool>(N::GET_PED_RESET_FLAG, ped, flag);
+}
+int GetPedNearbyPeds(Ped ped, void* buffer, int ignore_a, int ignore_b) {
+  return CallNative<int>(N::GET_PED_NEARBY_PEDS, ped, static_cast<const void*>(buffer), ignore_a,
+                         ignore_b);
+}
+bool DoesEntityExist(Ped ped) { return CallNative<bool>(N::DOES_ENTITY_EXIST, ped); }
+bool IsPedHuman(Ped ped) { return CallNative<bool>(N::IS_PED_HUMAN, ped); }
+bool IsPedDeadOrDying(Ped ped, bool include_dying) {
+  return CallNative<bool>(N::IS_PED_DEAD_OR_DYING, ped, include_dying);
+}
+bool IsPedInCombat(Ped ped, Ped target) {
+  return CallNative<bool>(N::IS_PED_IN_COMBAT, ped, target);
+}
+Vector3 GetEntityCoords(Ped ped, bool alive, bool real_coords) {
+  return CallNative<Vector3>(N::GET_ENTITY_COORDS, ped, alive, real_coords);
+}
+void AddRelationshipGroup(const char* name, void* group) {
+  CallNative(N::ADD_RELATIONSHIP_GROUP, name, static_cast<const void*>(group));
+}
+void SetRelationshipBetweenGroups(int relationship, Hash group, Hash other_group) {
+  CallNative(N::SET_RELATIONSHIP_BETWEEN_GROUPS, relationship, group, other_group);
+}
+void SetPedRelationshipGroupHash(Ped ped, Hash group) {
+  CallNative(N::SET_PED_RELATIONSHIP_GROUP_HASH, ped, group);
+}
+void PlayPedAmbientSpeechNative(Ped ped, const void* speech_block) {
+  CallNative(N::PLAY_PED_AMBIENT_SPEECH_NATIVE, ped, speech_block);
+}
+void TaskCombatPed(Ped ped, Ped target, int flags_a, int flags_b) {
+  CallNative(N::TASK_COMBAT_PED, ped, target, flags_a, flags_b);
+}
+void SetEntityAsMissionEntity(Ped ped, bool mission, bool script_owned) {
+  CallNative(N::SET_ENTITY_AS_MISSION_ENTITY, ped, mission, script_owned);
+}
+void ClearPedTasksImmediately(Ped ped, bool a, bool b) {
+  CallNative(N::CLEAR_PED_TASKS_IMMEDIATELY, ped, a, b);
+}
+void RemoveAllPedWeapons(Ped ped, bool a, bool b) {
+  CallNative(N::REMOVE_ALL_PED_WEAPONS, ped, a, b);
+}
+void SetBlockingOfNonTemporaryEvents(Ped ped, bool block) {
+  CallNative(N::SET_BLOCKING_OF_NON_TEMPORARY_EVENTS, ped, block);
+}
+void SetPedFleeAttributes(Ped ped, int attributes, bool enable) {
+  CallNative(N::SET_PED_FLEE_ATTRIBUTES, ped, attributes, enable);
+}
+void SetPedCombatAttributes(Ped ped, int attribute, bool enable) {
+  CallNative(N::SET_PED_COMBAT_ATTRIBUTES, ped, attribute, enable);
+}
+void SetPedCombatAbility(Ped ped, int ability) {
+  CallNative(N::SET_PED_COMBAT_ABILITY, ped, ability);
+}
+void SetPedCombatRange(Ped ped, int range) { CallNative(N::SET_PED_COMBAT_RANGE, ped, range); }
+void SetPedCombatMovement(Ped ped, int movement) {
+  CallNative(N::SET_PED_COMBAT_MOVEMENT, ped, movement);
+}
+void SetPedKeepTask(Ped ped, bool keep) { CallNative(N::SET_PED_KEEP_TASK, ped, keep); }
+void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8, int a9,
+                     Hash add_reason, int a11, int a12, int a13) {
+  CallNative(N::GIVE_WEAPON_TO_PED, ped, weapon, ammo, a4, a5, kind, a7, a8, a9, add_reason, a11,
+             a12, a13);
+}
+void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int kind, bool a5, bool a6) {
+  CallNative(N::SET_CURRENT_PED_WEAPON, ped, weapon, equip_now, kind, a5, a6);
+}
+
+}  // namespace ruckvale::natives

@@ -1,0 +1,40 @@
+// Typed wrappers of the game natives the module calls, one function each, in
+// the game's argument order. Results the module does not need are ignored.
+#pragma once
+
+#include "host/types.h"
+
+namespace ruckvale::natives {
+
+Hash GetHashKey(const char* name);
+Ped PlayerPedId();
+bool GetPedResetFlag(Ped ped, int flag);
+// buffer: the game writes the capacity-limited list of nearby peds; returns their count.
+int GetPedNearbyPeds(Ped ped, void* buffer, int ignore_a, int ignore_b);
+bool DoesEntityExist(Ped ped);
+bool IsPedHuman(Ped ped);
+bool IsPedDeadOrDying(Ped ped, bool include_dying);
+bool IsPedInCombat(Ped ped, Ped target);
+Vector3 GetEntityCoords(Ped ped, bool alive, bool real_coords);
+// The game stores the new group's hash at `group`; it may write 8 bytes there.
+void AddRelationshipGroup(const char* name, void* group);
+void SetRelationshipBetweenGroups(int relationship, Hash group, Hash other_group);
+void SetPedRelationshipGroupHash(Ped ped, Hash group);
+void PlayPedAmbientSpeechNative(Ped ped, const void* speech_block);
+void TaskCombatPed(Ped ped, Ped target, int flags_a, int flags_b);
+void SetEntityAsMissionEntity(Ped ped, bool mission, bool script_owned);
+void ClearPedTasksImmediately(Ped ped, bool a, bool b);
+void RemoveAllPedWeapons(Ped ped, bool a, bool b);
+void SetBlockingOfNonTemporaryEvents(Ped ped, bool block);
+void SetPedFleeAttributes(Ped ped, int attributes, bool enable);
+void SetPedCombatAttributes(Ped ped, int attribute, bool enable);
+void SetPedCombatAbility(Ped ped, int ability);
+void SetPedCombatRange(Ped ped, int range);
+void SetPedCombatMovement(Ped ped, int movement);
+void SetPedKeepTask(Ped ped, bool keep);
+// Thirteen arguments; the ones the module always passes as 0 travel as clear 64-bit slots.
+void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8, int a9,
+                     Hash add_reason, int a11, int a12, int a13);
+void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int kind, bool a5, bool a6);
+
+}  // namespace ruckvale::natives

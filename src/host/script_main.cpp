@@ -1,0 +1,105 @@
+#include "host/script_main.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "fight/fight_state.h"
+#include "fight/start_fight.h"
+#include "fight/supervise.h"
+#include "fight/weapons.h"
+#include "host/hook.h"
+#include "host/natives.h"
+#include "host/random.h"
+#include "host/system.h"
+#include "settings/fight_settings.h"
+
+namespace ruckvale {
+
+namespace {
+
+constexpr int kResetFlagGate = 187;
+
+// Runs one start-up step; a step that runs out of memory is passed over and
+// the script goes on with what it has.
+template <typename Step>
+void StartUpStep(Step step) noexcept {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+// The player's ped, read once at start.
+Ped StartScript() noexcept {
+  StartUpStep([] { ResetFightState(); });
+  // Settings are read afresh at every start, so a reload sees the file as it is now.
+  Settings() = FightSettings{};
+  LoadSettings();
+  StartUpStep([] { BuildWeaponCatalogue(); });
+  SeedRandom(GetTickCount());
+  return natives::PlayerPedId();
+}
+
+void TimerTrigger(std::uint32_t now) {
+  MainLoopState& m = MainLoop();
+  const FightSettings& s = Settings();
+  // Before the first roll the tick count is the time since tick 0, so a system
+  // up for more than 24.8 days still rolls at once.
+  const std::int64_t elapsed = m.HasRolled ? static_cast<std::int32_t>(now - m.LastRollTick)
+                                           : static_cast<std::int64_t>(now);
+  if (elapsed < TimerPeriodMs(s.fight_timer)) return;
+  m.LastRollTick = now;
+  m.HasRolled = true;
+  if (NextRandom() % 100 < s.fight_chance) StartFight();
+}
+
+void KeyTrigger() {
+  MainLoopState& m = MainLoop();
+  const std::int32_t key = Settings().key_trigger;
+  const bool down = (static_cast<std::uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0;
+  if (key < 0 || key > 255) return;  // the settings reader never stores such a code
+  std::uint8_t& latch = m.KeyLatch[key];
+  if (down) {
+    latch = 1;
+  } else if (latch == 1) {
+    latch = 0;
+    StartFight();
+  }
+}
+
+}  // namespace
+
+MainLoopState& MainLoop() {
+  static MainLoopState state;
+  return state;
+}
+
+std::int32_t TimerPeriodMs(std::int32_t fight_timer) {
+  const std::int64_t period = static_cast<std::int64_t>(fight_timer) * 1000;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      period, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+void RunPass(Ped player) noexcept {
+  try {
+    if (natives::GetPedResetFlag(player, kResetFlagGate)) return;
+    const std::uint32_t now = GetTickCount();
+    TimerTrigger(now);
+    KeyTrigger();
+    SuperviseFighters(now);
+    PruneRoster();
+  } catch (...) {
+    // Out of memory in the fight code: this pass is abandoned; the fight
+    // state is as before it or a complete new fight.
+  }
+}
+
+void ScriptMain() {
+  const Ped player = StartScript();
+  for (;;) {
+    RunPass(player);
+    scriptWait(0);
+  }
+}
+
+}  // namespace ruckvale

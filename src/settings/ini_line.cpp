@@ -1,0 +1,180 @@
+#include "settings/ini_line.h"
+
+#include "settings/number_reader.h"
+
+namespace ruckvale {
+
+const SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
+    {"fight_timer", SettingType::Integer},      {"fight_chance", SettingType::Integer},
+    {"fight_radius", SettingType::Float},       {"fight_group_size", SettingType::Integer},
+    {"humans_only", SettingType::Boolean},      {"melee_chance", SettingType::Integer},
+    {"revolver_chance", SettingType::Integer},  {"pistol_chance", SettingType::Integer},
+    {"shotgun_chance", SettingType::Integer},   {"rifle_chance", SettingType::Integer},
+    {"repeater_chance", SettingType::Integer},  {"throwables_chance", SettingType::Integer},
+    {"bow_chance", SettingType::Integer},       {"key_trigger", SettingType::KeyCode},
+};
+
+namespace {
+
+bool FindKey(std::string_view text, SettingKey& key) {
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    if (kSettingKeys[i].name == text) {
+      key = static_cast<SettingKey>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+void FindNearMiss(IniLine& line) {
+  const std::string_view trimmed = TrimBlanks(line.key_text);
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    const std::string_view name = kSettingKeys[i].name;
+    if (trimmed != line.key_text && (trimmed == name || EqualsIgnoringCase(trimmed, name))) {
+      line.near_miss = NearMiss::Blanks;
+    } else if (EqualsIgnoringCase(line.key_text, name)) {
+      line.near_miss = NearMiss::Case;
+    } else {
+      continue;
+    }
+    line.near_key = static_cast<SettingKey>(i);
+    return;
+  }
+}
+
+// The key-code rules: an F-form of at most 3 bytes gives the number after the
+// "F" plus 111 (F1..F24 are 112..135); otherwise a capital letter gives its own
+// code; anything else gives no code.
+void ReadKeyCode(IniLine& line) {
+  const std::string_view v = line.value_text;
+  if (!v.empty() && v[0] == 'F' && v.size() <= 3) {
+    std::int32_t n = 0;
+    const NumberRead read = ReadInt32(v.substr(1), n);
+    if (!read.ok) {
+      line.kind = IniLineKind::Unreadable;
+      return;
+    }
+    line.kind = IniLineKind::Sets;
+    line.value.integer = n + 111;  // n lies in -9..99, so the code in 102..210
+    line.ignored_tail = v.substr(1 + read.consumed);
+    return;
+  }
+  if (!v.empty() && v[0] >= 'A' && v[0] <= 'Z') {
+    line.kind = IniLineKind::Sets;
+    line.value.integer = static_cast<unsigned char>(v[0]);
+    return;
+  }
+  line.kind = IniLineKind::NoKeyCode;
+}
+
+}  // namespace
+
+IniLine InterpretIniLine(std::string_view text) noexcept {
+  IniLine line;
+  if (text.empty()) {
+    line.kind = IniLineKind::Empty;
+    return line;
+  }
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) {
+    line.kind = IniLineKind::NoEquals;
+    return line;
+  }
+  line.key_text = text.substr(0, equals);
+  line.value_text = text.substr(equals + 1);
+  if (!FindKey(line.key_text, line.key)) {
+    line.kind = IniLineKind::UnknownKey;
+    FindNearMiss(line);
+    return line;
+  }
+
+  const std::string_view v = line.value_text;
+  switch (kSettingKeys[static_cast<int>(line.key)].type) {
+    case SettingType::Integer: {
+      const NumberRead read = ReadInt32(v, line.value.integer);
+      line.kind = read.ok ? IniLineKind::Sets : IniLineKind::Unreadable;
+      if (read.ok) line.ignored_tail = v.substr(read.consumed);
+      break;
+    }
+    case SettingType::Float: {
+      const NumberRead read = ReadFloat(v, line.value.real);
+      line.kind = read.ok ? IniLineKind::Sets : IniLineKind::Unreadable;
+      if (read.ok) line.ignored_tail = v.substr(read.consumed);
+      break;
+    }
+    case SettingType::Boolean:
+      line.kind = IniLineKind::Sets;
+      line.value.boolean = v == "1" || v == "true";
+      break;
+    case SettingType::KeyCode:
+      ReadKeyCode(line);
+      break;
+  }
+  return line;
+}
+
+namespace {
+
+// The storage of each setting, indexed by SettingKey.
+template <typename Settings>
+auto IntegerSlot(Settings& s, SettingKey key) -> decltype(&s.fight_timer) {
+  switch (key) {
+    case SettingKey::fight_timer: return &s.fight_timer;
+    case SettingKey::fight_chance: return &s.fight_chance;
+    case SettingKey::fight_group_size: return &s.fight_group_size;
+    case SettingKey::melee_chance: return &s.melee_chance;
+    case SettingKey::revolver_chance: return &s.revolver_chance;
+    case SettingKey::pistol_chance: return &s.pistol_chance;
+    case SettingKey::shotgun_chance: return &s.shotgun_chance;
+    case SettingKey::rifle_chance: return &s.rifle_chance;
+    case SettingKey::repeater_chance: return &s.repeater_chance;
+    case SettingKey::throwables_chance: return &s.throwables_chance;
+    case SettingKey::bow_chance: return &s.bow_chance;
+    case SettingKey::key_trigger: return &s.key_trigger;
+    case SettingKey::fight_radius:
+    case SettingKey::humans_only: break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ApplyIniLine(const IniLine& line, FightSettings& settings) noexcept {
+  if (line.kind != IniLineKind::Sets) return;
+  if (line.key == SettingKey::fight_radius) {
+    settings.fight_radius = line.value.real;
+  } else if (line.key == SettingKey::humans_only) {
+    settings.humans_only = line.value.boolean;
+  } else {
+    *IntegerSlot(settings, line.key) = line.value.integer;
+  }
+}
+
+SettingValue GetSetting(const FightSettings& settings, SettingKey key) noexcept {
+  SettingValue value;
+  if (key == SettingKey::fight_radius) {
+    value.real = settings.fight_radius;
+  } else if (key == SettingKey::humans_only) {
+    value.boolean = settings.humans_only;
+  } else {
+    value.integer = *IntegerSlot(settings, key);
+  }
+  return value;
+}
+
+}  // namespace ruckvale

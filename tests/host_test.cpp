@@ -1,0 +1,104 @@
+// The native-call helper and the native table, seen from the game's side.
+#include <gtest/gtest.h>
+
+#include "host/natives.h"
+#include "sim/game_hash.h"
+#include "sim/module_run.h"
+
+namespace ruckvale {
+namespace {
+
+using sim::Game;
+
+struct NativeCase {
+  const char* name;
+  std::uint64_t hash;
+};
+
+// Hashes as the game publishes them.
+TEST(NativeTable, EveryNativeCarriesItsHash) {
+  const NativeCase cases[] = {
+      {"GET_HASH_KEY", 0xFD340785ADF8CFB7},
+      {"PLAYER_PED_ID", 0x096275889B8E0EE0},
+      {"GET_PED_RESET_FLAG", 0xAF9E59B1B1FBF2A0},
+      {"GET_PED_NEARBY_PEDS", 0x23F8F5FC7E8C4A6B},
+      {"DOES_ENTITY_EXIST", 0xD42BD6EB2E0F1677},
+      {"IS_PED_HUMAN", 0xB980061DA992779D},
+      {"IS_PED_DEAD_OR_DYING", 0x3317DEDB88C95038},
+      {"IS_PED_IN_COMBAT", 0x4859F1FC66A6278E},
+      {"GET_ENTITY_COORDS", 0xA86D5F069399F44D},
+      {"ADD_RELATIONSHIP_GROUP", 0xF372BC22FCB88606},
+      {"SET_RELATIONSHIP_BETWEEN_GROUPS", 0xBF25EB89375A37AD},
+      {"SET_PED_RELATIONSHIP_GROUP_HASH", 0xC80A74AC829DDD92},
+      {"PLAY_PED_AMBIENT_SPEECH_NATIVE", 0x8E04FEDD28D42462},
+      {"TASK_COMBAT_PED", 0xF166E48407BAC484},
+      {"SET_ENTITY_AS_MISSION_ENTITY", 0xDC19C288082E586E},
+      {"CLEAR_PED_TASKS_IMMEDIATELY", 0xAAA34F8A7CB32098},
+      {"REMOVE_ALL_PED_WEAPONS", 0xF25DF915FA38C5F3},
+      {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", 0x9F8AA94D6D97DBF4},
+      {"SET_PED_FLEE_ATTRIBUTES", 0x70A2D1137C8ED7C9},
+      {"SET_PED_COMBAT_ATTRIBUTES", 0x9F7794730795E019},
+      {"SET_PED_COMBAT_ABILITY", 0xC7622C0D36B2FDA8},
+      {"SET_PED_COMBAT_RANGE", 0x3C606747B23E497B},
+      {"SET_PED_COMBAT_MOVEMENT", 0x4D9CA1009AFBD057},
+      {"SET_PED_KEEP_TASK", 0x971D38760FBC02EF},
+      {"GIVE_WEAPON_TO_PED", 0x5E3BDDBCB83F3D84},
+      {"SET_CURRENT_PED_WEAPON", 0xADF692B254977C0C},
+  };
+  for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
+}
+
+TEST(GameHash, IsJenkinsOneAtATimeOfTheLowerCasedName) {
+  EXPECT_EQ(sim::GameHash("WEAPON_UNARMED"), 0xA2719263u);
+  EXPECT_EQ(sim::GameHash("weapon_unarmed"), 0xA2719263u);
+  EXPECT_EQ(sim::GameHash("WEAPON_BOW"), 0x88A8505Cu);
+}
+
+class NativeCallTest : public testing::Test {
+ protected:
+  void SetUp() override { sim::SetActiveGame(&game); }
+  void TearDown() override { sim::SetActiveGame(nullptr); }
+  Game game;
+};
+
+TEST_F(NativeCallTest, WidensWithoutSignExtensionAndPassesAddresses) {
+  alignas(8) unsigned char buffer_[264] = {};
+  natives::GetPedNearbyPeds(-1, buffer_, -1, -1);
+  ASSERT_EQ(game.calls.size(), 1u);
+  const sim::Call& c = game.calls[0];
+  EXPECT_EQ(c.name, "GET_PED_NEARBY_PEDS");
+  ASSERT_EQ(c.args.size(), 4u);
+  EXPECT_EQ(c.args[0], 0x00000000FFFFFFFFull);
+  EXPECT_EQ(c.args[1], reinterpret_cast<std::uintptr_t>(buffer_));
+  EXPECT_EQ(c.args[2], 0x00000000FFFFFFFFull);
+  EXPECT_EQ(c.args[3], 0x00000000FFFFFFFFull);
+}
+
+TEST_F(NativeCallTest, ReadsTheLow32BitsOfSlotZero) {
+  game.world.garbage_high_bits = true;
+  game.world.AddPed(1, 1);
+  EXPECT_EQ(natives::PlayerPedId(), 1);
+  EXPECT_TRUE(natives::DoesEntityExist(100));
+  EXPECT_FALSE(natives::DoesEntityExist(555));  // 0xDEADBEEF00000000: false
+  EXPECT_EQ(natives::GetHashKey("WEAPON_BOW"), 0x88A8505Cu);
+}
+
+TEST_F(NativeCallTest, CopiesThreeSlotsForAPosition) {
+  const Ped p = game.world.AddPed(3.5f, -4.25f);
+  game.world.Find(p)->pos.z = 7.0f;
+  const Vector3 v = natives::GetEntityCoords(p, true, true);
+  EXPECT_EQ(v.x, 3.5f);
+  EXPECT_EQ(v.y, -4.25f);
+  EXPECT_EQ(v.z, 7.0f);
+}
+
+TEST_F(NativeCallTest, NoResultSlotsReadAsZero) {
+  game.world.null_result = true;
+  EXPECT_EQ(natives::PlayerPedId(), 0);
+  EXPECT_FALSE(natives::GetPedResetFlag(1, 187));
+  const Vector3 v = natives::GetEntityCoords(1, true, true);
+  EXPECT_EQ(v.x, 0.0f);
+}
+
+}  // namespace
+}  // namespace ruckvale

@@ -1,0 +1,234 @@
+// Reading Ruckvale.ini: the meaning of each kind of line and of the file's bytes.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "settings/fight_settings.h"
+#include "settings/ini_line.h"
+#include "settings/number_reader.h"
+#include "sim/module_run.h"
+
+namespace ruckvale {
+namespace {
+
+// Reads `text` as the whole ini file, from defaults.
+FightSettings Load(const std::string& text) {
+  sim::IniFolder folder(text);
+  Settings() = FightSettings{};
+  LoadSettings();
+  return Settings();
+}
+
+struct LineCase {
+  std::string line;
+  SettingKey key;
+  double expected;  // the value of `key` after the line, from the defaults
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
+
+double ValueOf(const FightSettings& s, SettingKey key) {
+  const SettingValue v = GetSetting(s, key);
+  switch (kSettingKeys[static_cast<int>(key)].type) {
+    case SettingType::Float: return v.real;
+    case SettingType::Boolean: return v.boolean ? 1 : 0;
+    default: return v.integer;
+  }
+}
+
+class LineTable : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(LineTable, LineGivesValue) {
+  const LineCase& c = GetParam();
+  FightSettings s;
+  ApplyIniLine(InterpretIniLine(c.line), s);
+  const double got = ValueOf(s, c.key);
+  if (std::isinf(c.expected)) {
+    EXPECT_EQ(got, c.expected);
+  } else {
+    EXPECT_DOUBLE_EQ(got, c.expected);
+  }
+}
+
+using K = SettingKey;
+const double kInf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LineTable,
+    ::testing::Values(
+        LineCase{"fight_timer=30", K::fight_timer, 30}, LineCase{"fight_timer= 30", K::fight_timer, 30},
+        LineCase{"fight_timer=+30", K::fight_timer, 30},
+        LineCase{"fight_timer=30 seconds", K::fight_timer, 30},
+        LineCase{"fight_timer=-5", K::fight_timer, -5}, LineCase{"fight_timer=0x1E", K::fight_timer, 0},
+        LineCase{"fight_timer=30=40", K::fight_timer, 30},
+        LineCase{"fight_timer =30", K::fight_timer, 60}, LineCase{" fight_timer=30", K::fight_timer, 60},
+        LineCase{"Fight_Timer=30", K::fight_timer, 60}, LineCase{"=30", K::fight_timer, 60},
+        LineCase{"fight_timer=\t\v\f\r 7", K::fight_timer, 7},
+        LineCase{"fight_radius=12.5", K::fight_radius, 12.5},
+        LineCase{"fight_radius=12,5", K::fight_radius, 12.0},
+        LineCase{"fight_radius=1e2", K::fight_radius, 100.0},
+        LineCase{"fight_radius=-3", K::fight_radius, -3.0},
+        LineCase{"fight_radius=inf", K::fight_radius, kInf},
+        LineCase{"fight_radius=-INFINITY", K::fight_radius, -kInf},
+        LineCase{"fight_radius=0x1.8p3", K::fight_radius, 12.0},
+        LineCase{"fight_radius=0X1P-2", K::fight_radius, 0.25},
+        LineCase{"fight_radius=0xAp", K::fight_radius, 10.0},
+        LineCase{"fight_radius=0xg", K::fight_radius, 0.0},
+        LineCase{"fight_radius=.5", K::fight_radius, 0.5},
+        LineCase{"fight_radius=5.e1", K::fight_radius, 50.0},
+        LineCase{"fight_radius=2e", K::fight_radius, 2.0},
+        LineCase{"humans_only=1", K::humans_only, 1}, LineCase{"humans_only=true", K::humans_only, 1},
+        LineCase{"humans_only=0", K::humans_only, 0}, LineCase{"humans_only=false", K::humans_only, 0},
+        LineCase{"humans_only=TRUE", K::humans_only, 0}, LineCase{"humans_only=True", K::humans_only, 0},
+        LineCase{"humans_only=yes", K::humans_only, 0}, LineCase{"humans_only=", K::humans_only, 0},
+        LineCase{"humans_only= 1", K::humans_only, 0}, LineCase{"humans_only=true ", K::humans_only, 0},
+        LineCase{"key_trigger=F1", K::key_trigger, 112}, LineCase{"key_trigger=F12", K::key_trigger, 123},
+        LineCase{"key_trigger=F24", K::key_trigger, 135}, LineCase{"key_trigger=F0", K::key_trigger, 111},
+        LineCase{"key_trigger=F9x", K::key_trigger, 120}, LineCase{"key_trigger=F-9", K::key_trigger, 102},
+        LineCase{"key_trigger=F99", K::key_trigger, 210}, LineCase{"key_trigger=A", K::key_trigger, 65},
+        LineCase{"key_trigger=Z", K::key_trigger, 90}, LineCase{"key_trigger=Space", K::key_trigger, 83},
+        LineCase{"key_trigger=F123", K::key_trigger, 70}, LineCase{"key_trigger=F12 ", K::key_trigger, 70},
+        LineCase{"key_trigger=f12", K::key_trigger, 123}, LineCase{"key_trigger=12", K::key_trigger, 123},
+        LineCase{"key_trigger= F12", K::key_trigger, 123}, LineCase{"key_trigger=", K::key_trigger, 123},
+        LineCase{"key_trigger=F", K::key_trigger, 123}, LineCase{"key_trigger=Fx", K::key_trigger, 123},
+        LineCase{"key_trigger=\xC4", K::key_trigger, 123},
+        LineCase{"fight_chance=150", K::fight_chance, 150},
+        LineCase{"melee_chance=-10", K::melee_chance, -10},
+        LineCase{"fight_group_size=0", K::fight_group_size, 0},
+        // Integers at and beyond the 32-bit limits; beyond sets nothing.
+        LineCase{"fight_timer=2147483647", K::fight_timer, 2147483647},
+        LineCase{"fight_timer=-2147483648", K::fight_timer, -2147483648.0},
+        LineCase{"fight_timer=2147483648", K::fight_timer, 60},
+        LineCase{"fight_timer=-2147483649", K::fight_timer, 60},
+        LineCase{"fight_timer=99999999999999999999", K::fight_timer, 60},
+        LineCase{"fight_timer=00000000000000000000042", K::fight_timer, 42},
+        // Unreadable values set nothing.
+        LineCase{"fight_timer=", K::fight_timer, 60}, LineCase{"fight_timer=abc", K::fight_timer, 60},
+        LineCase{"fight_timer=+-5", K::fight_timer, 60}, LineCase{"fight_timer=- 5", K::fight_timer, 60},
+        LineCase{"fight_radius=", K::fight_radius, 50}, LineCase{"fight_radius=--1", K::fight_radius, 50},
+        LineCase{"fight_radius=+-1", K::fight_radius, 50}, LineCase{"fight_radius=.", K::fight_radius, 50},
+        LineCase{"fight_radius=e5", K::fight_radius, 50},
+        // Floats that overflow or underflow 32 bits do not fit.
+        LineCase{"fight_radius=3.4028235e38", K::fight_radius, 3.4028234663852886e38},
+        LineCase{"fight_radius=1e39", K::fight_radius, 50},
+        LineCase{"fight_radius=-1e39", K::fight_radius, 50},
+        LineCase{"fight_radius=1e-50", K::fight_radius, 50},
+        LineCase{"fight_radius=1e-40", K::fight_radius, 50},
+        LineCase{"fight_radius=0x1p200", K::fight_radius, 50},
+        LineCase{"fight_radius=1.1754944e-38", K::fight_radius, 1.1754943508222875e-38},
+        LineCase{"fight_radius=0e-99999", K::fight_radius, 0}));
+
+TEST(NumberReader, NanFormsReadAsNan) {
+  for (const char* text : {"nan", "NAN", "NaN(abc_123)", "-nan", "  +nan()", "nan(", "nan(x y)"}) {
+    float f = 0;
+    EXPECT_TRUE(ReadFloat(text, f).ok) << text;
+    EXPECT_TRUE(std::isnan(f)) << text;
+  }
+}
+
+TEST(NumberReader, ReportsWhereTheNumberEnds) {
+  float f = 0;
+  EXPECT_EQ(ReadFloat("  12.5 units", f).consumed, 6u);
+  EXPECT_EQ(ReadFloat("nan(x y)", f).consumed, 3u);
+  EXPECT_EQ(ReadFloat("nan(x_1)z", f).consumed, 8u);
+  EXPECT_EQ(ReadFloat("1e+", f).consumed, 1u);
+  EXPECT_EQ(ReadFloat("infinit", f).consumed, 3u);
+  std::int32_t n = 0;
+  EXPECT_EQ(ReadInt32("\t-42abc", n).consumed, 4u);
+  EXPECT_EQ(n, -42);
+}
+
+// A game may set a C locale with a decimal comma; the reader must not care.
+TEST(NumberReader, IgnoresTheCLocale) {
+  const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE", "German"};
+  const char* set = nullptr;
+  for (const char* name : candidates) {
+    if ((set = std::setlocale(LC_NUMERIC, name)) != nullptr) break;
+  }
+  if (set == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  float f = 0;
+  const NumberRead read = ReadFloat("12.5", f);
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_TRUE(read.ok);
+  EXPECT_EQ(f, 12.5f);
+  EXPECT_EQ(read.consumed, 4u);
+}
+
+TEST(LoadSettings, NoFileEmptyFileOrOnlyCommentsGiveTheDefaults) {
+  const FightSettings defaults;
+  for (const char* text : {"", "\n\n\r\n", "; a comment\n[Ruckvale]\n# another\n"}) {
+    const FightSettings s = Load(text);
+    EXPECT_EQ(s.fight_timer, 60) << text;
+    EXPECT_EQ(s.fight_chance, 25);
+    EXPECT_EQ(s.fight_radius, 50.0f);
+    EXPECT_EQ(s.fight_group_size, 2);
+    EXPECT_TRUE(s.humans_only);
+    EXPECT_EQ(s.melee_chance, 50);
+    EXPECT_EQ(s.revolver_chance, 5);
+    EXPECT_EQ(s.pistol_chance, 5);
+    EXPECT_EQ(s.shotgun_chance, 3);
+    EXPECT_EQ(s.rifle_chance, 2);
+    EXPECT_EQ(s.repeater_chance, 5);
+    EXPECT_EQ(s.throwables_chance, 10);
+    EXPECT_EQ(s.bow_chance, 10);
+    EXPECT_EQ(s.key_trigger, 123);
+  }
+  sim::IniFolder none(std::nullopt);
+  Settings() = FightSettings{};
+  Settings().fight_timer = 7;  // the reader does not reset what it does not read
+  LoadSettings();
+  EXPECT_EQ(Settings().fight_timer, 7);
+}
+
+TEST(LoadSettings, LaterLinesWinAndUnreadableOnesAreSkipped) {
+  const FightSettings s = Load(
+      "fight_chance=10\nfight_chance=90\nfight_timer=5\nfight_timer=oops\nfight_radius=1e99\n"
+      "fight_group_size=4\nkey_trigger=K\nkey_trigger=f1\nkey_trigger=F\n");
+  EXPECT_EQ(s.fight_chance, 90);
+  EXPECT_EQ(s.fight_timer, 5);
+  EXPECT_EQ(s.fight_radius, 50.0f);
+  EXPECT_EQ(s.fight_group_size, 4);
+  EXPECT_EQ(s.key_trigger, 'K');
+}
+
+TEST(LoadSettings, LineEndsAndSpecialBytes) {
+  // CR LF reads like LF; a lone CR is an ordinary byte.
+  FightSettings s = Load("humans_only=true\r\nkey_trigger=F12\r\nfight_timer=9\r\r\n");
+  EXPECT_TRUE(s.humans_only);
+  EXPECT_EQ(s.key_trigger, 123);
+  EXPECT_EQ(s.fight_timer, 9);
+  s = Load("humans_only=0\nhumans_only=true\r");
+  EXPECT_FALSE(s.humans_only);  // the last line keeps its CR: "true\r" is not "true"
+  // A UTF-8 byte-order mark spoils the first key only.
+  s = Load("\xEF\xBB\xBF" "fight_timer=5\nfight_chance=7\n");
+  EXPECT_EQ(s.fight_timer, 60);
+  EXPECT_EQ(s.fight_chance, 7);
+  // 0x1A ends the text; the line holding it is still read.
+  s = Load(std::string("fight_timer=5\nfight_chance=7\x1A" "9\nfight_group_size=6\n"));
+  EXPECT_EQ(s.fight_timer, 5);
+  EXPECT_EQ(s.fight_chance, 7);
+  EXPECT_EQ(s.fight_group_size, 2);
+  // NUL bytes are ordinary bytes.
+  const char with_nul[] = "fight_timer=5\0x\nfight_chance=8";
+  s = Load(std::string(with_nul, sizeof with_nul - 1));
+  EXPECT_EQ(s.fight_timer, 5);
+  EXPECT_EQ(s.fight_chance, 8);
+}
+
+TEST(LoadSettings, LinesOfAnyLength) {
+  std::string text = "fight_timer=" + std::string(100000, ' ') + "31\n";
+  text += "; " + std::string(50000, 'x') + "\n";
+  text += "fight_radius=0." + std::string(20000, '0') + "1e20001\n";
+  text += "fight_chance=3";  // last line without a line end, across a chunk edge
+  const FightSettings s = Load(text);
+  EXPECT_EQ(s.fight_timer, 31);
+  EXPECT_FLOAT_EQ(s.fight_radius, 1.0f);
+  EXPECT_EQ(s.fight_chance, 3);
+}
+
+}  // namespace
+}  // namespace ruckvale

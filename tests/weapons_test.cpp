@@ -1,0 +1,202 @@
+// The weapon catalogue, the weighted category draw and the arming of a fighter.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "fight/combatant.h"
+#include "fight/weapons.h"
+#include "fight_fixture.h"
+#include "sim/game_hash.h"
+
+namespace ruckvale {
+namespace {
+
+using testing_support::FightTest;
+using W = WeaponCategory;
+using Args = std::vector<std::uint64_t>;
+
+constexpr std::uint64_t kUnarmed = 0xA2719263;
+
+struct Band {
+  int from, to;  // c from..to inclusive
+  std::optional<WeaponCategory> category;
+};
+
+void ExpectBands(const std::vector<Band>& bands) {
+  for (const Band& band : bands) {
+    for (int c = band.from; c <= band.to; ++c) {
+      FightTest::SeedForDraw(c);
+      EXPECT_EQ(ChooseWeaponCategory(), band.category) << "c = " << c;
+    }
+  }
+}
+
+TEST_F(FightTest, DefaultChancesSplitTheHundredDraws) {
+  ExpectBands({{0, 49, W::Melee},
+               {50, 54, W::Revolver},
+               {55, 59, W::Pistol},
+               {60, 62, W::Shotgun},
+               {63, 64, W::Rifle},
+               {65, 69, W::Repeater},
+               {70, 79, W::Throwable},
+               {80, 89, W::Bow},
+               {90, 99, std::nullopt}});
+}
+
+TEST_F(FightTest, NegativeChanceLowersEveryLaterSum) {
+  Settings().melee_chance = -10;
+  ExpectBands({{0, 2, W::Shotgun},
+               {3, 4, W::Rifle},
+               {5, 9, W::Repeater},
+               {10, 19, W::Throwable},
+               {20, 29, W::Bow},
+               {30, 99, std::nullopt}});
+}
+
+TEST_F(FightTest, HugeChancesNeverWrapTheRunningSum) {
+  Settings().melee_chance = 2147483647;
+  Settings().revolver_chance = 2147483647;  // a 32-bit sum would wrap negative here
+  ExpectBands({{0, 99, W::Melee}});
+  Settings().melee_chance = -2147483647 - 1;
+  Settings().revolver_chance = 2147483647;
+  Settings().pistol_chance = 2147483647;
+  ExpectBands({{0, 99, W::Pistol}});
+}
+
+TEST_F(FightTest, MeleeAtAHundredOrMoreTakesEveryDraw) {
+  for (const int chance : {100, 1000}) {
+    Settings().melee_chance = chance;
+    ExpectBands({{0, 99, W::Melee}});
+  }
+}
+
+TEST_F(FightTest, AllChancesZeroLeavesEveryFighterUnarmed) {
+  FightSettings& s = Settings();
+  s.melee_chance = s.revolver_chance = s.pistol_chance = s.shotgun_chance = 0;
+  s.rifle_chance = s.repeater_chance = s.throwables_chance = s.bow_chance = 0;
+  EXPECT_EQ(DrawsTakenBy([] { ArmCombatant(100); }), 1);
+  game.calls.clear();
+  ArmCombatant(100);
+  ASSERT_EQ(Names(), (std::vector<std::string>{"SET_CURRENT_PED_WEAPON"}));
+  EXPECT_EQ(game.calls[0].args, (Args{100, kUnarmed, 1, 0, 0, 0}));
+}
+
+struct CategoryCase {
+  WeaponCategory category;
+  int min_ammo, max_ammo;
+  std::uint64_t kind;
+  int draws;
+};
+
+// Arms with only `category` possible and checks ammunition, kind and draws.
+TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
+  const CategoryCase cases[] = {
+      {W::Melee, 0, 0, 0, 2},     {W::Revolver, 30, 69, 1, 3}, {W::Pistol, 30, 69, 1, 3},
+      {W::Shotgun, 30, 69, 1, 3}, {W::Rifle, 30, 69, 1, 3},    {W::Repeater, 30, 69, 1, 3},
+      {W::Throwable, 3, 5, 0, 3}, {W::Bow, 30, 69, 1, 3},
+  };
+  for (const CategoryCase& c : cases) {
+    FightSettings& s = Settings();
+    s = FightSettings{};
+    std::int32_t* chances[] = {&s.melee_chance,   &s.revolver_chance, &s.pistol_chance,
+                               &s.shotgun_chance, &s.rifle_chance,    &s.repeater_chance,
+                               &s.throwables_chance, &s.bow_chance};
+    for (int i = 0; i < 8; ++i) *chances[i] = i == static_cast<int>(c.category) ? 100 : 0;
+    EXPECT_EQ(DrawsTakenBy([] { ArmCombatant(100); }), c.draws) << WeaponCategoryName(c.category);
+    int seen_min = 1000, seen_max = -1;
+    for (std::uint32_t seed = 0; seed < 400; ++seed) {
+      SeedRandom(seed);
+      game.calls.clear();
+      ArmCombatant(100);
+      const auto give = Calls("GIVE_WEAPON_TO_PED");
+      ASSERT_EQ(give.size(), 1u);
+      const Args& a = give[0]->args;
+      ASSERT_EQ(a.size(), 13u);
+      const auto ammo = static_cast<int>(a[2]);
+      seen_min = std::min(seen_min, ammo);
+      seen_max = std::max(seen_max, ammo);
+      EXPECT_EQ(a[5], c.kind);
+      const auto current = Calls("SET_CURRENT_PED_WEAPON");
+      ASSERT_EQ(current.size(), 1u);
+      EXPECT_EQ(current[0]->args, (Args{100, a[1], 1, c.kind, 0, 0}));
+    }
+    EXPECT_EQ(seen_min, c.min_ammo) << WeaponCategoryName(c.category);
+    EXPECT_EQ(seen_max, c.max_ammo) << WeaponCategoryName(c.category);
+  }
+}
+
+TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZeros) {
+  SeedRandom(3);
+  GiveRandomWeapon(-2, Catalogue()[static_cast<int>(W::Bow)]);
+  const auto hash = Calls("GET_HASH_KEY");
+  ASSERT_EQ(hash.size(), 1u);
+  EXPECT_EQ(hash[0]->text[0], "\"ADD_REASON_DEFAULT\"");
+  const auto give = Calls("GIVE_WEAPON_TO_PED");
+  ASSERT_EQ(give.size(), 1u);
+  const std::uint64_t ammo = give[0]->args[2];
+  EXPECT_EQ(give[0]->args, (Args{0xFFFFFFFE, 0x88A8505C, ammo, 1, 1, 1, 0, 0, 0,
+                                 sim::GameHash("ADD_REASON_DEFAULT"), 0, 0, 0}));
+}
+
+TEST_F(FightTest, TheOneBowStillTakesItsIndexDraw) {
+  EXPECT_EQ(DrawsTakenBy([this] { GiveRandomWeapon(100, Catalogue()[7]); }), 2);
+  game.calls.clear();
+  GiveRandomWeapon(100, Catalogue()[7]);
+  EXPECT_EQ(Calls("GIVE_WEAPON_TO_PED")[0]->args[1], 0x88A8505Cu);
+}
+
+TEST_F(FightTest, AnEmptyListDrawsNothingAndCallsNothing) {
+  const std::vector<Hash> empty;
+  EXPECT_EQ(DrawsTakenBy([&] { GiveRandomWeapon(100, empty); }), 0);
+  EXPECT_TRUE(game.calls.empty());
+}
+
+TEST_F(FightTest, CatalogueHoldsThirtyWeaponsInOrderEvenWhenBuiltTwice) {
+  BuildWeaponCatalogue();
+  BuildWeaponCatalogue();
+  const std::size_t lengths[] = {4, 4, 4, 5, 4, 4, 4, 1};
+  std::size_t total = 0;
+  for (int c = 0; c < 8; ++c) {
+    EXPECT_EQ(Catalogue()[static_cast<std::size_t>(c)].size(), lengths[c]);
+    total += Catalogue()[static_cast<std::size_t>(c)].size();
+  }
+  EXPECT_EQ(total, 30u);
+  EXPECT_EQ(Catalogue()[0][0], sim::GameHash("WEAPON_MELEE_KNIFE"));
+  EXPECT_EQ(Catalogue()[3][4], sim::GameHash("WEAPON_SHOTGUN_SAWEDOFF"));
+  EXPECT_EQ(Catalogue()[4][2], sim::GameHash("WEAPON_SNIPERRIFLE_ROLLINGBLOCK"));
+  EXPECT_EQ(Catalogue()[6][2], sim::GameHash("WEAPON_THROWN_THROWING_KNIVES"));
+  EXPECT_EQ(Catalogue()[7][0], 0x88A8505Cu);
+  EXPECT_EQ(game.Find("GET_HASH_KEY").size(), 60u);
+}
+
+TEST_F(FightTest, PreparationMakesTwelveCallsInOrderThenArms) {
+  Settings().melee_chance = 100;
+  PrepareCombatant(-1);
+  const std::uint64_t ped = 0xFFFFFFFF;
+  const std::vector<std::pair<std::string, Args>> expected = {
+      {"SET_ENTITY_AS_MISSION_ENTITY", {ped, 1, 1}},
+      {"CLEAR_PED_TASKS_IMMEDIATELY", {ped, 1, 1}},
+      {"REMOVE_ALL_PED_WEAPONS", {ped, 1, 1}},
+      {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", {ped, 1}},
+      {"SET_PED_FLEE_ATTRIBUTES", {ped, 0, 0}},
+      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 5, 1}},
+      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 17, 1}},
+      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 46, 1}},
+      {"SET_PED_COMBAT_ABILITY", {ped, 2}},
+      {"SET_PED_COMBAT_RANGE", {ped, 2}},
+      {"SET_PED_COMBAT_MOVEMENT", {ped, 2}},
+      {"SET_PED_KEEP_TASK", {ped, 1}},
+  };
+  ASSERT_EQ(game.calls.size(), 15u);  // then GET_HASH_KEY, GIVE_WEAPON_TO_PED, SET_CURRENT_PED_WEAPON
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(game.calls[i].name, expected[i].first) << i;
+    EXPECT_EQ(game.calls[i].args, expected[i].second) << i;
+  }
+  EXPECT_EQ(game.calls[12].name, "GET_HASH_KEY");
+  EXPECT_EQ(game.calls[13].name, "GIVE_WEAPON_TO_PED");
+  EXPECT_EQ(game.calls[13].args[2], 0u);  // melee: no ammunition
+  EXPECT_EQ(game.calls[14].name, "SET_CURRENT_PED_WEAPON");
+}
+
+}  // namespace
+}  // namespace ruckvale

@@ -41,10 +41,12 @@ class FightTest : public ::testing::Test {
   }
 
   // Seeds the generator so that its next draw is c modulo 100.
-  static void SeedForDraw(int c) {
+  static void SeedForDraw(int c) { SeedForDraw(c, 100); }
+  // Seeds the generator so that its next draw is c modulo n.
+  static void SeedForDraw(int c, int n) {
     for (std::uint32_t seed = 0;; ++seed) {
       SeedRandom(seed);
-      if (NextRandom() % 100 == c) {
+      if (NextRandom() % n == c) {
         SeedRandom(seed);
         return;
       }

@@ -17,6 +17,7 @@ struct Call {
   std::vector<std::string> text;    // per argument: the content behind an address, else empty
   std::uint64_t result = 0;         // slot 0, or the function's result
   std::string result_text;          // what the game wrote through addresses, if anything
+  std::vector<std::int32_t> listed;  // GET_PED_NEARBY_PEDS: the handles the game wrote
   std::uint64_t frame = 0;
 
   // Name, arguments and result with addresses replaced by their content, so

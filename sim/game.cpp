@@ -111,6 +111,7 @@ std::uint64_t* Game::NativeCall() {
   current_.args = pending_args_;
   current_.text.assign(pending_args_.size(), std::string());
   current_.result_text.clear();
+  current_.listed.clear();
   std::memset(result_, 0, sizeof result_);
   Answer(static_cast<NativeHash>(pending_hash_), current_);
   current_.result = result_[0];
@@ -205,6 +206,7 @@ void Game::Answer(NativeHash hash, Call& call) {
         written += (i ? "," : "") + std::to_string(listed[i]);
       }
       call.result_text = written + "]";
+      call.listed = listed;
       result_[0] = static_cast<std::uint32_t>(count);
       break;
     }

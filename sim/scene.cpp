@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "fight/weapons.h"
-#include "sim/game_hash.h"
+#include "sim/weapon_lookup.h"
 
 namespace ruckvale::sim {
 
@@ -13,20 +12,14 @@ constexpr float kPi = 3.14159265f;
 
 // How fast the attacker's current weapon kills, per second in combat.
 double KillRate(Hash weapon) {
-  for (int c = 0; c < kWeaponCategoryCount; ++c) {
-    const auto category = static_cast<WeaponCategory>(c);
-    const WeaponCategoryNames names = WeaponNames(category);
-    for (std::size_t i = 0; i < names.count; ++i) {
-      if (GameHash(names.names[i]) != weapon) continue;
-      switch (category) {
-        case WeaponCategory::Melee: return 0.04;
-        case WeaponCategory::Throwable: return 0.2;
-        case WeaponCategory::Bow: return 0.12;
-        default: return 0.25;
-      }
-    }
+  const std::optional<WeaponCategory> category = CategoryOfWeapon(weapon);
+  if (!category) return 0.01;  // unarmed: mostly a brawl
+  switch (*category) {
+    case WeaponCategory::Melee: return 0.04;
+    case WeaponCategory::Throwable: return 0.2;
+    case WeaponCategory::Bow: return 0.12;
+    default: return 0.25;
   }
-  return 0.01;  // unarmed: mostly a brawl
 }
 
 }  // namespace

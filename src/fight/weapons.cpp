@@ -78,16 +78,18 @@ void BuildWeaponCatalogue() {
   }
 }
 
-std::optional<WeaponCategory> ChooseWeaponCategory() {
-  const FightSettings& s = Settings();
-  const int c = NextRandom() % 100;
+std::optional<WeaponCategory> CategoryForDraw(int c, const FightSettings& settings) {
   std::int64_t running_sum = 0;
   for (int i = 0; i < kWeaponCategoryCount; ++i) {
     const auto category = static_cast<WeaponCategory>(i);
-    running_sum += ChanceOf(s, category);
+    running_sum += ChanceOf(settings, category);
     if (c < running_sum) return category;
   }
   return std::nullopt;
+}
+
+std::optional<WeaponCategory> ChooseWeaponCategory() {
+  return CategoryForDraw(NextRandom() % 100, Settings());
 }
 
 void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {

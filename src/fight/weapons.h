@@ -43,8 +43,14 @@ const WeaponCatalogue& Catalogue();
 // lists rather than doubling them. No random draw.
 void BuildWeaponCatalogue();
 
-// One draw modulo 100 against the running sum of the chances (summed in 64
-// bits, so huge chances never wrap). No category means unarmed.
+struct FightSettings;
+
+// The category a draw c (0 to 99) gives: the first, in order, whose running
+// sum of chances exceeds c. The sum is taken in 64 bits, so huge chances never
+// wrap into negative sums. No category means unarmed.
+std::optional<WeaponCategory> CategoryForDraw(int c, const FightSettings& settings);
+
+// One draw modulo 100, read by CategoryForDraw with the module's settings.
 std::optional<WeaponCategory> ChooseWeaponCategory();
 
 // Gives one weapon of `list` with its ammunition and makes it current. An empty

@@ -1,0 +1,126 @@
+#include "tools/options.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace ruckvale::tools {
+
+const char kUsage[] =
+    "Usage: ruckvale-sim [options]        run the module in the built-in scene\n"
+    "       ruckvale-sim check-ini FILE   explain what each line of an ini file does\n"
+    "\n"
+    "Options:\n"
+    "  --seconds N      simulated time in seconds (default 300)\n"
+    "  --fps N          frames per second (default 30)\n"
+    "  --press T[,T...] release the trigger key at these simulated times (seconds)\n"
+    "  --seed N         seed of the scene (default 1)\n"
+    "  --ini FILE       run with FILE as Ruckvale.ini (default: Ruckvale.ini in the\n"
+    "                   working directory, if there is one)\n"
+    "  --svg FILE       write a map of each fight start to FILE\n"
+    "  --trace          print every hook, Windows and native call\n"
+    "  --json           one JSON object per event\n"
+    "  --quiet          print the summary only\n"
+    "  --help           this text\n";
+
+namespace {
+
+bool ParseNumber(const std::string& text, double& out) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc{} && ptr == end && std::isfinite(out);
+}
+
+template <typename Int>
+bool ParseInt(const std::string& text, Int& out) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc{} && ptr == end && !text.empty();
+}
+
+}  // namespace
+
+std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+  SimOptions o;
+  std::size_t i = 0;
+  if (!args.empty() && args[0] == "check-ini") {
+    if (args.size() != 2) {
+      error = "check-ini takes exactly one FILE";
+      return std::nullopt;
+    }
+    o.check_ini = args[1];
+    return o;
+  }
+  auto value = [&](const std::string& name) -> const std::string* {
+    if (i + 1 >= args.size()) {
+      error = name + " needs a value";
+      return nullptr;
+    }
+    return &args[++i];
+  };
+  for (; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--trace") {
+      o.trace = true;
+    } else if (a == "--json") {
+      o.json = true;
+    } else if (a == "--quiet") {
+      o.quiet = true;
+    } else if (a == "--seconds") {
+      const std::string* v = value(a);
+      if (v == nullptr) return std::nullopt;
+      if (!ParseNumber(*v, o.seconds) || o.seconds < 0 || o.seconds > 1e7) {
+        error = "--seconds wants a number of seconds from 0 to 10000000, not '" + *v + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--fps") {
+      const std::string* v = value(a);
+      if (v == nullptr) return std::nullopt;
+      if (!ParseInt(*v, o.fps) || o.fps < 1 || o.fps > 1000) {
+        error = "--fps wants a whole number from 1 to 1000, not '" + *v + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--seed") {
+      const std::string* v = value(a);
+      if (v == nullptr) return std::nullopt;
+      if (!ParseInt(*v, o.seed)) {
+        error = "--seed wants a whole number from 0 up, not '" + *v + "'";
+        return std::nullopt;
+      }
+    } else if (a == "--press") {
+      const std::string* v = value(a);
+      if (v == nullptr) return std::nullopt;
+      std::size_t start = 0;
+      while (start <= v->size()) {
+        const std::size_t comma = std::min(v->find(',', start), v->size());
+        double t = 0;
+        if (!ParseNumber(v->substr(start, comma - start), t) || t < 0) {
+          error = "--press wants times in seconds separated by commas, as in 2,30.5; not '" +
+                  *v + "'";
+          return std::nullopt;
+        }
+        o.presses.push_back(t);
+        start = comma + 1;
+      }
+    } else if (a == "--ini") {
+      const std::string* v = value(a);
+      if (v == nullptr) return std::nullopt;
+      o.ini = *v;
+    } else if (a == "--svg") {
+      const std::string* v = value(a);
+      if (v == nullptr) return std::nullopt;
+      o.svg = *v;
+    } else {
+      error = "unknown option '" + a + "'";
+      return std::nullopt;
+    }
+  }
+  if (o.json && o.trace) {
+    error = "--json and --trace do not mix: a trace line is not JSON";
+    return std::nullopt;
+  }
+  return o;
+}
+
+}  // namespace ruckvale::tools

@@ -1,0 +1,30 @@
+// The command line of ruckvale-sim.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ruckvale::tools {
+
+struct SimOptions {
+  double seconds = 300;
+  int fps = 30;
+  std::vector<double> presses;  // simulated times at which the trigger key is released
+  std::uint64_t seed = 1;
+  bool trace = false;
+  bool json = false;
+  bool quiet = false;
+  bool help = false;
+  std::optional<std::string> ini;  // run with this file as Ruckvale.ini
+  std::optional<std::string> svg;
+  std::optional<std::string> check_ini;  // the check-ini subcommand
+};
+
+// Parses argv; on a bad option or value, sets `error` and returns nullopt.
+std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char kUsage[];
+
+}  // namespace ruckvale::tools

@@ -148,11 +148,10 @@ int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {
       const IniLine line = InterpretIniLine(text);
       ApplyIniLine(line, settings);
       ++number;
-      // Blank and comment lines are shown without comment.
-      if (line.kind == IniLineKind::Empty ||
-          (line.kind == IniLineKind::NoEquals && (text[0] == ';' || text[0] == '#'))) {
-        continue;
-      }
+      // Blank lines and comments (";" or "#" first, which no key begins
+      // with, so the module ignores them too) need no explanation.
+      const bool comment = !text.empty() && (text[0] == ';' || text[0] == '#');
+      if (line.kind == IniLineKind::Empty || (comment && line.kind != IniLineKind::Sets)) continue;
       out << "  line " << number << ": " << Shown(text) << "\n    ";
       Explain(line, out);
       out << '\n';

@@ -1,0 +1,228 @@
+// The simulator tool and the ini checker, as a user meets them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "settings/fight_settings.h"
+#include "sim/module_run.h"
+#include "tools/ini_check.h"
+#include "tools/options.h"
+#include "tools/simulate.h"
+
+namespace ruckvale {
+namespace {
+
+using tools::SimOptions;
+
+const std::string kSampleIni = std::string(RUCKVALE_SOURCE_DIR) + "/packaging/Ruckvale.ini";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+struct Outcome {
+  int code;
+  std::string out, err;
+};
+
+Outcome Simulate(const std::vector<std::string>& args) {
+  std::string error;
+  const auto options = tools::ParseOptions(args, error);
+  if (!options) return {2, "", error};
+  std::ostringstream out, err;
+  const int code = tools::RunSimulation(*options, out, err);
+  return {code, out.str(), err.str()};
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(SimOptions, BadOptionsAndValuesAreRefused) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--fps", "0"},        {"--fps", "30x"},      {"--seconds", "-1"}, {"--seconds", "nan"},
+      {"--seconds"},         {"--press", "1,,2"},   {"--press", "-3"},   {"--seed", "-1"},
+      {"--frobnicate"},      {"--json", "--trace"}, {"check-ini"},       {"check-ini", "a", "b"},
+      {"--ini"},
+  };
+  for (const auto& args : bad) {
+    std::string error;
+    EXPECT_FALSE(tools::ParseOptions(args, error)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+  }
+  std::string error;
+  const auto ok = tools::ParseOptions({"--press", "2,30.5", "--seed", "9", "--fps", "60"}, error);
+  ASSERT_TRUE(ok) << error;
+  EXPECT_EQ(ok->presses, (std::vector<double>{2, 30.5}));
+  EXPECT_EQ(ok->seed, 9u);
+  EXPECT_EQ(ok->fps, 60);
+}
+
+TEST(SimTool, AMissingIniFileIsAnError) {
+  const Outcome o = Simulate({"--ini", "/no/such/Ruckvale.ini"});
+  EXPECT_EQ(o.code, 2);
+  EXPECT_NE(o.err.find("cannot open"), std::string::npos);
+}
+
+TEST(SimTool, ASeededRunIsReproducible) {
+  const Outcome a = Simulate({"--seconds", "90", "--press", "2,40", "--seed", "5"});
+  const Outcome b = Simulate({"--seconds", "90", "--press", "2,40", "--seed", "5"});
+  const Outcome c = Simulate({"--seconds", "90", "--press", "2,40", "--seed", "6"});
+  EXPECT_EQ(a.code, 0);
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_NE(a.out, c.out);
+}
+
+TEST(SimTool, TheIniIsHonoured) {
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("fast.ini") << "fight_timer=5\nfight_chance=100\nfight_group_size=3\n";
+  const Outcome o = Simulate({"--seconds", "31", "--ini", "fast.ini"});
+  EXPECT_EQ(o.code, 0);
+  // The first pass rolls at once, then every 5 s: 7 rolls in 31 s, all hits.
+  EXPECT_EQ(Occurrences(o.out, "timer roll: hit"), 7) << o.out;
+  EXPECT_EQ(Occurrences(o.out, "timer roll: miss"), 0);
+  EXPECT_NE(o.out.find("fight starts (timer), 3 fighters"), std::string::npos);
+}
+
+TEST(SimTool, TheStoryAgreesWithTheTrace) {
+  const Outcome o = Simulate({"--seconds", "200", "--press", "2,50,100", "--trace"});
+  ASSERT_EQ(o.code, 0);
+  std::istringstream lines(o.out);
+  std::string line;
+  int fights_told = 0, fighters_told = 0, fights_traced = 0, fighters_traced = 0, retasks_told = 0;
+  bool in_start = false, counted = false;
+  std::string previous;
+  int retasks_traced = 0;
+  const std::regex told(R"(fight starts \((timer|key)\), (\d+) fighters)");
+  while (std::getline(lines, line)) {
+    std::smatch m;
+    if (std::regex_search(line, m, told)) {
+      ++fights_told;
+      fighters_told += std::stoi(m[2]);
+    }
+    retasks_told += line.find("re-tasked against") != std::string::npos;
+    const bool traced = line.rfind("    ", 0) == 0;
+    if (!traced) continue;
+    const std::string call = line.substr(4, line.find('(') - 4);
+    if (call == "GET_PED_NEARBY_PEDS") {
+      in_start = true;
+      counted = false;
+    } else if (call == "scriptWait") {
+      in_start = false;
+    } else if (in_start && call == "SET_PED_RELATIONSHIP_GROUP_HASH") {
+      ++fighters_traced;
+      if (!counted) ++fights_traced;
+      counted = true;
+    }
+    retasks_traced += call == "TASK_COMBAT_PED" && previous == "DOES_ENTITY_EXIST";
+    previous = call;
+  }
+  EXPECT_GE(fights_told, 3);
+  EXPECT_EQ(fights_told, fights_traced);
+  EXPECT_EQ(fighters_told, fighters_traced);
+  EXPECT_EQ(retasks_told, retasks_traced);
+}
+
+TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
+  sim::IniFolder folder(std::nullopt);
+  // Many fighters and fights, so the weapon mix is a large sample.
+  std::ofstream("many.ini") << "fight_timer=1\nfight_chance=100\nfight_group_size=8\nhumans_only=0\n"
+                               "fight_radius=200\n";
+  const Outcome o = Simulate({"--seconds", "600", "--ini", "many.ini", "--quiet"});
+  ASSERT_EQ(o.code, 0);
+  // "    Melee       2412  50.3 %    50 %"
+  const std::regex row(R"((\w+)\s+(\d+)\s+([\d.]+) %\s+(\d+) %)");
+  int rows = 0;
+  for (std::sregex_iterator it(o.out.begin(), o.out.end(), row), end; it != end; ++it) {
+    const double seen = std::stod((*it)[3]);
+    const double odds = std::stod((*it)[4]);
+    EXPECT_NEAR(seen, odds, 2.5) << (*it)[0];
+    ++rows;
+  }
+  EXPECT_EQ(rows, 9) << o.out;
+}
+
+TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
+  sim::IniFolder folder(ReadFile(kSampleIni));
+  Settings() = FightSettings{};
+  Settings().fight_timer = -1;  // so that the file must set it
+  LoadSettings();
+  const FightSettings& s = Settings();
+  EXPECT_EQ(s.fight_timer, 60);
+  EXPECT_EQ(s.fight_chance, 25);
+  EXPECT_EQ(s.fight_radius, 50.0f);
+  EXPECT_EQ(s.fight_group_size, 2);
+  EXPECT_TRUE(s.humans_only);
+  EXPECT_EQ(s.melee_chance, 50);
+  EXPECT_EQ(s.revolver_chance, 5);
+  EXPECT_EQ(s.pistol_chance, 5);
+  EXPECT_EQ(s.shotgun_chance, 3);
+  EXPECT_EQ(s.rifle_chance, 2);
+  EXPECT_EQ(s.repeater_chance, 5);
+  EXPECT_EQ(s.throwables_chance, 10);
+  EXPECT_EQ(s.bow_chance, 10);
+  EXPECT_EQ(s.key_trigger, 123);
+  std::ostringstream out, err;
+  EXPECT_EQ(tools::CheckIni(kSampleIni, out, err), 0);
+  EXPECT_EQ(Occurrences(out.str(), "ignored"), 0) << out.str();
+  EXPECT_EQ(Occurrences(out.str(), "unreadable"), 0);
+  EXPECT_EQ(Occurrences(out.str(), "sets "), 14);
+}
+
+TEST(IniChecker, ExplainsEveryKindOfMistake) {
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("bad.ini", std::ios::binary)
+      << "\xEF\xBB\xBF" "fight_chance=3\nfight_timer =30\nFight_Timer=30\nfight_timer=30 seconds\n"
+         "fight_timer=abc\nhello\nhumans_only=yes\nkey_trigger=f12\nkey_trigger=F12 \n"
+         "fight_radius=12,5\nbow_chance=99999999999\n";
+  std::ostringstream out, err;
+  ASSERT_EQ(tools::CheckIni("bad.ini", out, err), 0);
+  const std::string text = out.str();
+  for (const char* expected : {
+           "byte-order mark",
+           "ignored: the key 'fight_timer ' does not match 'fight_timer'; blanks around '=' are not allowed",
+           "ignored: unknown key 'Fight_Timer' (keys are case-sensitive",
+           "sets fight_timer to 30; value after the number ignored: ' seconds'",
+           "unreadable value 'abc' for fight_timer, line skipped",
+           "ignored: no '='",
+           "sets humans_only to false (only \"1\" and \"true\" mean true)",
+           "'f12' is no key for key_trigger",
+           "sets key_trigger to 70 (F)",
+           "sets fight_radius to 12; value after the number ignored: ',5'",
+           "unreadable value '99999999999' for bow_chance",
+           "Melee       50 %", "unarmed     10 %",
+       }) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+  // The effective values are what the module reads from the same file.
+  std::rename("bad.ini", "Ruckvale.ini");
+  Settings() = FightSettings{};
+  LoadSettings();
+  EXPECT_NE(text.find("fight_timer        30\n"), std::string::npos);
+  EXPECT_EQ(Settings().fight_timer, 30);
+  EXPECT_EQ(Settings().key_trigger, 70);
+  EXPECT_EQ(tools::CheckIni("missing.ini", out, err), 2);
+  EXPECT_NE(err.str().find("cannot open 'missing.ini'"), std::string::npos);
+}
+
+TEST(IniChecker, OddsFollowTheRunningSumWithoutOverflow) {
+  FightSettings s;
+  s.melee_chance = 2147483647;
+  s.revolver_chance = 2147483647;
+  EXPECT_EQ(tools::OddsOf(s).percent[0], 100);
+  s = FightSettings{};
+  s.melee_chance = -10;
+  const tools::WeaponOdds odds = tools::OddsOf(s);
+  const int expected[9] = {0, 0, 0, 3, 2, 5, 10, 10, 70};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(odds.percent[i], expected[i]) << i;
+}
+
+}  // namespace
+}  // namespace ruckvale

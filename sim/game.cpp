@@ -88,11 +88,14 @@ void Game::ScriptUnregister(HMODULE module) {
 }
 
 void Game::ScriptWait(DWORD ms) {
-  Call c;
-  c.kind = CallKind::Hook;
-  c.name = "scriptWait";
-  c.args = {ms};
-  Record(c);
+  {
+    // Gone before the yield: a fiber dropped while suspended is never unwound.
+    Call c;
+    c.kind = CallKind::Hook;
+    c.name = "scriptWait";
+    c.args = {ms};
+    Record(c);
+  }
   if (yield_to_game) yield_to_game();
 }
 

@@ -74,7 +74,7 @@ void BuildWeaponCatalogue() {
     for (std::size_t i = 0; i < names.count; ++i) {
       hashes.push_back(natives::GetHashKey(names.names[i]));
     }
-    g_catalogue[c] = std::move(hashes);
+    g_catalogue[static_cast<std::size_t>(c)] = std::move(hashes);
   }
 }
 
@@ -97,9 +97,9 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   const Hash weapon = list[static_cast<std::size_t>(NextRandom()) % list.size()];
   int ammo = 0;
   int kind = 0;
-  if (list == g_catalogue[static_cast<int>(WeaponCategory::Melee)]) {
+  if (list == g_catalogue[static_cast<std::size_t>(WeaponCategory::Melee)]) {
     // Melee: no ammunition, no draw.
-  } else if (list == g_catalogue[static_cast<int>(WeaponCategory::Throwable)]) {
+  } else if (list == g_catalogue[static_cast<std::size_t>(WeaponCategory::Throwable)]) {
     ammo = NextRandom() % 3 + 3;
   } else {
     ammo = NextRandom() % 40 + 30;
@@ -113,7 +113,7 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
 void ArmCombatant(Ped ped) {
   const std::optional<WeaponCategory> category = ChooseWeaponCategory();
   if (category) {
-    GiveRandomWeapon(ped, g_catalogue[static_cast<int>(*category)]);
+    GiveRandomWeapon(ped, g_catalogue[static_cast<std::size_t>(*category)]);
   } else {
     natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, 0, false, false);
   }

@@ -172,16 +172,16 @@ void Game::Answer(NativeHash hash, Call& call) {
       call.text[1] = "buffer{capacity " + std::to_string(capacity) + "}";
       const SimPed* from = w.Find(ArgPed(a, 0));
       std::vector<Ped> listed = w.nearby.extra;
-      std::vector<const SimPed*> near;
+      std::vector<const SimPed*> close_by;
       for (const SimPed& p : w.peds) {
         if (!p.exists || from == nullptr) continue;
         if (p.handle == from->handle && !w.nearby.list_player) continue;
-        if (Distance(p.pos, from->pos) <= w.nearby_range) near.push_back(&p);
+        if (Distance(p.pos, from->pos) <= w.nearby_range) close_by.push_back(&p);
       }
-      std::stable_sort(near.begin(), near.end(), [from](const SimPed* x, const SimPed* y) {
+      std::stable_sort(close_by.begin(), close_by.end(), [from](const SimPed* x, const SimPed* y) {
         return Distance(x->pos, from->pos) < Distance(y->pos, from->pos);
       });
-      for (const SimPed* p : near) {
+      for (const SimPed* p : close_by) {
         listed.push_back(p->handle);
         if (w.nearby.repeat_each) listed.push_back(p->handle);
       }

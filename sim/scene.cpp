@@ -8,7 +8,6 @@ namespace ruckvale::sim {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 
 // How fast the attacker's current weapon kills, per second in combat.
 double KillRate(Hash weapon) {
@@ -36,21 +35,39 @@ double Scene::Uniform() {
 
 bool Scene::Chance(double per_second, float dt) { return Uniform() < per_second * dt; }
 
+// A random direction, by rejection from the square: only exactly rounded
+// operations, so every platform places the peds alike (cos and sin differ
+// between C libraries in the last bit).
+void Scene::Direction(float& x, float& y) {
+  for (;;) {
+    const double dx = Uniform() * 2.0 - 1.0, dy = Uniform() * 2.0 - 1.0;
+    const double r2 = dx * dx + dy * dy;
+    if (r2 > 0.01 && r2 <= 1.0) {
+      const double r = std::sqrt(r2);
+      x = static_cast<float>(dx / r);
+      y = static_cast<float>(dy / r);
+      return;
+    }
+  }
+}
+
 Ped Scene::SpawnPed(World& world) {
-  const float angle = static_cast<float>(Uniform()) * 2.0f * kPi;
+  float x = 0, y = 0;
+  Direction(x, y);
   const float distance = 3.0f + static_cast<float>(Uniform()) * 77.0f;
   const double kind = Uniform();
   const Species species = kind < 0.8 ? Species::Human : kind < 0.9 ? Species::Horse : Species::Dog;
-  return world.AddPed(distance * std::cos(angle), distance * std::sin(angle), species);
+  return world.AddPed(distance * x, distance * y, species);
 }
 
 void Scene::Populate(World& world) {
   for (int i = 0; i < 30; ++i) {
     const Species species = i % 10 == 3 ? Species::Horse : i % 10 == 7 ? Species::Dog : Species::Human;
-    const float angle = static_cast<float>(Uniform()) * 2.0f * kPi;
+    float x = 0, y = 0;
+    Direction(x, y);
     // Spread from 3 to 80 units, half of them inside the default radius.
     const float distance = 3.0f + 77.0f * static_cast<float>(i) / 29.0f;
-    world.AddPed(distance * std::cos(angle), distance * std::sin(angle), species);
+    world.AddPed(distance * x, distance * y, species);
   }
 }
 
@@ -108,7 +125,7 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
   if (Chance(1.0 / 20.0, dt)) {
     for (std::size_t i = world.peds.size(); i-- > 1;) {
       SimPed& p = world.peds[i];
-      const float d = std::hypot(p.pos.x, p.pos.y);
+      const float d = std::sqrt(p.pos.x * p.pos.x + p.pos.y * p.pos.y);
       if (p.exists && p.life == Life::Alive && !p.in_combat && p.tasks == 0 && d > 40.0f) {
         p.exists = false;
         event(SceneEvent::Vanished, p.handle);

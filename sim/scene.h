@@ -46,6 +46,7 @@ class Scene {
   double Uniform();  // [0, 1)
   bool Chance(double per_second, float dt);
   Ped SpawnPed(World& world);
+  void Direction(float& x, float& y);
   std::uint64_t state_;
   float cutscene_left_ = 0.0f;
 };

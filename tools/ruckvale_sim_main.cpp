@@ -8,8 +8,16 @@
 #include "tools/options.h"
 #include "tools/simulate.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main(int argc, char** argv) {
   using namespace ruckvale::tools;
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as elsewhere: no CR before LF
+#endif
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;

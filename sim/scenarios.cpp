@@ -1,0 +1,233 @@
+#include "sim/scenarios.h"
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include "sim/module_run.h"
+#include "sim/scene.h"
+
+namespace ruckvale::sim {
+
+namespace {
+
+// [SECTION] Helpers
+//   Crowd, Press, RunScene
+// [SECTION] The scenarios
+//   one entry per scenario: name, what it covers, ini, and what it does
+
+constexpr int kF12 = 123;
+
+// n humans on a line east of the player, 2 units apart from 4 units out.
+void Crowd(World& w, int n, Species species = Species::Human) {
+  for (int i = 0; i < n; ++i) w.AddPed(4.0f + 2.0f * static_cast<float>(i), 1.0f, species);
+}
+
+// Holds `key` down for three frames, then releases it.
+void Press(ModuleRun& run, int key = kF12) {
+  run.game.world.keys_down[key] = 1;
+  run.Frames(3);
+  run.game.world.keys_down[key] = 0;
+  run.Frame();
+}
+
+// The built-in scene with its dynamics for `frames` frames, the key released
+// every `press_every` frames.
+void RunScene(ModuleRun& run, std::uint64_t seed, int frames, int press_every) {
+  Scene scene(seed);
+  World& w = run.game.world;
+  scene.Populate(w);
+  for (int f = 0; f < frames; ++f) {
+    w.keys_down[kF12] = press_every > 0 && f % press_every >= press_every - 3 ? 1 : 0;
+    scene.Step(w, 1.0f / 30.0f, [](const SceneEvent&) {});
+    run.Frame(33);
+  }
+}
+
+struct Scenario {
+  ScenarioInfo info;
+  std::optional<std::string> ini;
+  std::uint32_t start_tick;
+  std::function<void(ModuleRun&)> body;
+};
+
+// [SECTION] The scenarios
+const std::vector<Scenario>& All() {
+  static const std::vector<Scenario> all = {
+      {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
+       std::nullopt,
+       70000,
+       [](ModuleRun& r) { r.Frames(20); }},
+      {{"key-fight", "a key release starts a fight of two; supervision and pruning follow"},
+       std::nullopt,
+       5000,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 6);
+         r.Frames(2);
+         Press(r);
+         r.Frames(5);
+         r.game.world.Find(r.game.world.peds[1].handle)->life = Life::Dead;
+         r.Frames(80, 100);
+       }},
+      {{"gate", "a gated stretch with a key release inside it"},
+       "fight_timer=2\nfight_chance=100\n",
+       1000,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 4);
+         r.Frames(3);
+         r.game.world.keys_down[kF12] = 1;
+         r.Frame();
+         r.game.world.reset_flag = true;
+         r.game.world.keys_down[kF12] = 0;
+         r.Frames(10, 500);
+         r.game.world.reset_flag = false;
+         r.Frames(5);
+       }},
+      {{"timer-every-pass", "fight_timer 0 and chance 100: a fight of three every pass"},
+       "fight_timer=0\nfight_chance=100\nfight_group_size=3\n",
+       1000,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 5);
+         r.Frames(12);
+       }},
+      {{"timer-bounds", "a huge, a negative and a zero chance"},
+       "fight_timer=2147484\nfight_chance=-5\n",
+       4000000000u,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 3);
+         r.Frames(10, 1000);
+       }},
+      {{"tick-wrap", "rolls and rests across the wrap from 2^32 - 1 to 0"},
+       "fight_timer=1\nfight_chance=60\nfight_group_size=3\n",
+       4294967295u - 20000u,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 6);
+         r.Frames(1500, 33);
+       }},
+      {{"five-fighters", "five fighters among humans and horses, humans_only off"},
+       "fight_group_size=5\nhumans_only=0\n",
+       5000,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 3);
+         Crowd(r.game.world, 3, Species::Horse);
+         r.Frame();
+         Press(r);
+         r.Frames(4);
+       }},
+      {{"radius-edge", "peds at exactly the radius and just beyond"},
+       "fight_radius=5\nfight_group_size=2\n",
+       5000,
+       [](ModuleRun& r) {
+         World& w = r.game.world;
+         w.AddPed(3.0f, 4.0f);
+         w.AddPed(3.0f, 4.001f);
+         w.AddPed(0.0f, -5.0f);
+         w.AddPed(2.0f, 2.0f, Species::Dog);
+         r.Frame();
+         Press(r);
+         Press(r);
+       }},
+      {{"hostile-nearby", "8-byte slots, repeated handles, counts of 1000 and -3, garbage"},
+       "fight_group_size=3\n",
+       5000,
+       [](ModuleRun& r) {
+         World& w = r.game.world;
+         Crowd(w, 40);
+         r.Frame();
+         w.nearby.eight_byte_slots = true;
+         Press(r);
+         w.nearby.eight_byte_slots = false;
+         w.nearby.repeat_each = true;
+         Press(r);
+         w.nearby.repeat_each = false;
+         w.nearby.override_count = true;
+         w.nearby.count_override = 1000;
+         w.nearby.garbage_fill = true;
+         Press(r);
+         w.nearby.count_override = -3;
+         Press(r);
+         w.nearby.override_count = false;
+         w.nearby.list_player = true;
+         w.nearby.extra = {0, -1, 1, 1};
+         Press(r);
+       }},
+      {{"hostile-answers", "groups left 0 or 8 bytes wide, zero hashes, garbage high bits"},
+       "fight_group_size=2\n",
+       5000,
+       [](ModuleRun& r) {
+         World& w = r.game.world;
+         Crowd(w, 4);
+         w.group_leaves_zero = true;
+         w.hash_key_zero = true;
+         r.Frame();
+         Press(r);
+         w.group_leaves_zero = false;
+         w.group_writes_8_bytes = true;
+         w.garbage_high_bits = true;
+         Press(r);
+         r.Frames(20, 300);
+       }},
+      {{"restart", "the game reloads: the script starts again on a new fiber"},
+       "fight_timer=3\nfight_chance=100\n",
+       9000,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 4);
+         r.Frames(5, 1000);
+         r.host.StartScript();
+         r.Frames(5, 1000);
+       }},
+      {{"ini-mistakes", "an ini with every kind of line"},
+       "\xEF\xBB\xBF" "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
+       "fight_radius=0x1.4p4 units\nfight_group_size=abc\nhumans_only=yes\nkey_trigger=K\n"
+       "key_trigger=f1\nmelee_chance=-10\nbow_chance=99999999999\n\x1A" "fight_chance=0\n",
+       100000,
+       [](ModuleRun& r) {
+         Crowd(r.game.world, 4, Species::Dog);
+         Crowd(r.game.world, 3);
+         r.Frames(3);
+         Press(r, 'K');
+         r.Frames(40, 250);
+       }},
+      {{"scene-1", "the built-in scene, 5000 frames, the key every 400"},
+       std::nullopt,
+       600000,
+       [](ModuleRun& r) { RunScene(r, 1, 5000, 400); }},
+      {{"scene-2-wrap", "a busy ini in the scene across the tick wrap, 6000 frames"},
+       "fight_timer=7\nfight_chance=70\nfight_group_size=4\nhumans_only=false\nfight_radius=60\n",
+       4294967295u - 90000u,
+       [](ModuleRun& r) { RunScene(r, 2, 6000, 250); }},
+      {{"scene-3-big", "eight fighters at a time, 4000 frames"},
+       "fight_timer=20\nfight_chance=100\nfight_group_size=8\nfight_radius=80\n"
+       "melee_chance=10\nthrowables_chance=30\n",
+       2147483000u,
+       [](ModuleRun& r) { RunScene(r, 3, 4000, 700); }},
+  };
+  return all;
+}
+
+}  // namespace
+
+const std::vector<ScenarioInfo>& Scenarios() {
+  static const std::vector<ScenarioInfo> infos = [] {
+    std::vector<ScenarioInfo> list;
+    for (const Scenario& s : All()) list.push_back(s.info);
+    return list;
+  }();
+  return infos;
+}
+
+std::string RunScenario(const std::string& name) {
+  for (const Scenario& s : All()) {
+    if (name != s.info.name) continue;
+    IniFolder folder(s.ini);
+    ModuleRun run;
+    run.game.world.tick = s.start_tick;
+    run.Start();
+    s.body(run);
+    run.host.Unload();
+    return run.game.TraceText();
+  }
+  throw std::invalid_argument("no scenario named '" + name + "'");
+}
+
+}  // namespace ruckvale::sim

@@ -1,0 +1,152 @@
+// The script host on Windows: loads the real Ruckvale.asi the way a loader
+// does (LoadLibrary runs its DllMain, which registers the script with the
+// stand-in hook), runs the script on a Windows fiber, and answers the
+// module's GetTickCount and GetAsyncKeyState by patching its import table.
+#include <windows.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "sim/script_host.h"
+#include "sim/windows/hook_table.h"
+
+namespace ruckvale::sim {
+
+namespace {
+
+void HookRegister(HMODULE module, void (*script)()) { ActiveGame()->ScriptRegister(module, script); }
+void HookUnregister(HMODULE module) { ActiveGame()->ScriptUnregister(module); }
+void HookWait(DWORD ms) { ActiveGame()->ScriptWait(ms); }
+void HookNativeInit(std::uint64_t hash) { ActiveGame()->NativeInit(hash); }
+void HookNativePush64(std::uint64_t value) { ActiveGame()->NativePush64(value); }
+std::uint64_t* HookNativeCall() { return ActiveGame()->NativeCall(); }
+
+const HookTable kTable = {&HookRegister,    &HookUnregister,   &HookWait,
+                          &HookNativeInit,  &HookNativePush64, &HookNativeCall};
+
+DWORD WINAPI SimGetTickCount() { return ActiveGame()->GetTickCount(); }
+SHORT WINAPI SimGetAsyncKeyState(int key) { return ActiveGame()->GetAsyncKeyState(key); }
+
+// Points the module's import slot of dll!function at `replacement`.
+bool PatchImport(HMODULE module, const char* dll, const char* function, const void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       imp->Name != 0; ++imp) {
+    if (_stricmp(reinterpret_cast<const char*>(base + imp->Name), dll) != 0) continue;
+    const DWORD lookup = imp->OriginalFirstThunk != 0 ? imp->OriginalFirstThunk : imp->FirstThunk;
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + lookup);
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + imp->FirstThunk);
+    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+      if ((names->u1.Ordinal & IMAGE_ORDINAL_FLAG64) != 0) continue;
+      const auto* by_name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) != 0) continue;
+      DWORD old = 0;
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+      slots->u1.Function = reinterpret_cast<ULONGLONG>(replacement);
+      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::wstring ExeFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, n);
+  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+[[noreturn]] void Fail(const char* what) {
+  throw std::runtime_error(std::string(what) + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+}  // namespace
+
+struct ScriptHost::Impl {
+  Game* game = nullptr;
+  HMODULE hook = nullptr;
+  HMODULE module = nullptr;
+  LPVOID main_fiber = nullptr;
+  LPVOID script_fiber = nullptr;
+  bool converted = false;
+  bool running = false;
+
+  static void CALLBACK Entry(LPVOID param) {
+    Impl* self = static_cast<Impl*>(param);
+    if (void (*script)() = self->game->registered_script) script();
+    self->running = false;
+    SwitchToFiber(self->main_fiber);
+  }
+};
+
+ScriptHost::ScriptHost(Game& game) : game_(game), impl_(std::make_unique<Impl>()) {
+  impl_->game = &game;
+  SetActiveGame(&game);
+  game.yield_to_game = [impl = impl_.get()] { SwitchToFiber(impl->main_fiber); };
+}
+
+ScriptHost::~ScriptHost() {
+  Impl& s = *impl_;
+  if (s.module != nullptr) FreeLibrary(s.module);
+  if (s.script_fiber != nullptr) DeleteFiber(s.script_fiber);
+  if (s.converted) ConvertFiberToThread();
+  game_.yield_to_game = nullptr;
+  if (ActiveGame() == &game_) SetActiveGame(nullptr);
+}
+
+void ScriptHost::Load() {
+  Impl& s = *impl_;
+  SetActiveGame(&game_);
+  const std::wstring folder = ExeFolder();
+  s.hook = LoadLibraryW((folder + L"ScriptHookRDR2.dll").c_str());
+  if (s.hook == nullptr) Fail("cannot load the stand-in ScriptHookRDR2.dll");
+  auto bind = reinterpret_cast<BindHookTableFn>(
+      reinterpret_cast<void*>(GetProcAddress(s.hook, kBindHookTableExport)));
+  if (bind == nullptr) Fail("ScriptHookRDR2.dll is not the simulator's stand-in");
+  bind(&kTable);
+  s.module = LoadLibraryW((folder + L"Ruckvale.asi").c_str());
+  if (s.module == nullptr) Fail("cannot load Ruckvale.asi");
+  if (!PatchImport(s.module, "KERNEL32.dll", "GetTickCount",
+                   reinterpret_cast<const void*>(&SimGetTickCount)) ||
+      !PatchImport(s.module, "USER32.dll", "GetAsyncKeyState",
+                   reinterpret_cast<const void*>(&SimGetAsyncKeyState))) {
+    Fail("Ruckvale.asi does not import GetTickCount and GetAsyncKeyState as expected");
+  }
+}
+
+void ScriptHost::Unload() {
+  Impl& s = *impl_;
+  if (s.module != nullptr) FreeLibrary(s.module);  // process detach: the script unregisters
+  s.module = nullptr;
+  s.running = false;
+}
+
+void ScriptHost::StartScript() {
+  Impl& s = *impl_;
+  if (game_.registered_script == nullptr) return;
+  if (s.main_fiber == nullptr) {
+    s.main_fiber = ConvertThreadToFiber(nullptr);
+    if (s.main_fiber == nullptr) Fail("ConvertThreadToFiber failed");
+    s.converted = true;
+  }
+  if (s.script_fiber != nullptr) DeleteFiber(s.script_fiber);
+  s.script_fiber = CreateFiber(1 << 20, &Impl::Entry, &s);
+  if (s.script_fiber == nullptr) Fail("CreateFiber failed");
+  s.running = true;
+}
+
+bool ScriptHost::RunFrame() {
+  Impl& s = *impl_;
+  if (!s.running || game_.registered_script == nullptr) return false;
+  SetActiveGame(&game_);
+  ++game_.frame;
+  SwitchToFiber(s.script_fiber);
+  return s.running;
+}
+
+}  // namespace ruckvale::sim

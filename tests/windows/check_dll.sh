@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Checks Ruckvale.asi as the loader and the player's Windows will see it: a
+# 64-bit DLL whose only imports are the six hook functions (by their
+# decorated names) and system DLLs, that exports nothing, takes GetTickCount
+# from KERNEL32 and GetAsyncKeyState from USER32, and carries the hardening
+# flags. Usage: check_dll.sh Ruckvale.asi
+set -euo pipefail
+export LC_ALL=C
+dll=$1
+dump=$(x86_64-w64-mingw32-objdump -p "$dll")
+fail() { echo "check_dll: $*" >&2; exit 1; }
+
+grep -q 'file format pei-x86-64' <<<"$(x86_64-w64-mingw32-objdump -f "$dll")" || fail "not a 64-bit PE"
+grep -Eq '^Characteristics .*' <<<"$dump" || fail "no PE header"
+grep -q 'DLL' <<<"$(sed -n '/^Characteristics/,/^$/p' <<<"$dump")" || fail "not a DLL"
+
+dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | sort | tr '\n' ' ')
+[[ "$dlls" == "KERNEL32.dll ScriptHookRDR2.dll USER32.dll msvcrt.dll " ]] ||
+  fail "imports from: $dlls (want KERNEL32.dll, msvcrt.dll, ScriptHookRDR2.dll, USER32.dll)"
+
+imports_of() {  # the function names imported from DLL $1
+  awk -v dll="$1" '
+    /^[ \t]*DLL Name: / { inside = ($3 == dll); next }
+    inside && /^[ \t]*$/ { inside = 0 }
+    inside && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$dump" | sort | tr '\n' ' '
+}
+hook=$(imports_of ScriptHookRDR2.dll)
+want='?nativeCall@@YAPEA_KXZ ?nativeInit@@YAX_K@Z ?nativePush64@@YAX_K@Z ?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z ?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z ?scriptWait@@YAXK@Z '
+[[ "$hook" == "$want" ]] || fail "hook imports: $hook"
+grep -qw GetTickCount <<<"$(imports_of KERNEL32.dll)" || fail "GetTickCount not imported from KERNEL32.dll"
+[[ "$(imports_of USER32.dll)" == "GetAsyncKeyState " ]] || fail "USER32.dll imports: $(imports_of USER32.dll)"
+
+exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -c '\[' || true)
+[[ "$exports" -le 1 ]] || fail "the DLL exports functions"
+
+flags=$(sed -n '/^DllCharacteristics/,/^[A-Z]/p' <<<"$dump")
+for flag in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
+  grep -q "$flag" <<<"$flags" || fail "missing $flag"
+done
+echo "check_dll: $dll imports $dlls; the six hook functions; hardened"

@@ -90,6 +90,7 @@ void Game::ScriptUnregister(HMODULE module) {
 void Game::ScriptWait(DWORD ms) {
   {
     // Gone before the yield: a fiber dropped while suspended is never unwound.
+    GameScope scope;
     Call c;
     c.kind = CallKind::Hook;
     c.name = "scriptWait";
@@ -155,7 +156,7 @@ void Game::Answer(NativeHash hash, Call& call) {
       const char* name = AsString(a.at(0));
       call.text[0] = Quoted(name);
       const Hash h = w.hash_key_zero ? 0u : GameHash(name);
-      hash_names.emplace(h, name);
+      if (hash_names.find(h) == hash_names.end()) hash_names.emplace(h, name);
       result_[0] = h;
       break;
     }

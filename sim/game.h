@@ -64,6 +64,22 @@ class Game {
   std::uint64_t result_[4] = {};
 };
 
+// While one lives, the game (not the module) is running on this thread: a
+// test allocator counts or fails only the module's own allocations.
+// Everything the game does for a pass happens inside one; the frame loop
+// around the script holds one too.
+struct GameScope {
+  GameScope() { ++depth; }
+  ~GameScope() { --depth; }
+  GameScope(const GameScope&) = delete;
+  GameScope& operator=(const GameScope&) = delete;
+  static inline int depth = 0;
+  // Set by the script host while the script's fiber runs.
+  static inline bool in_script = false;
+  // True while the module's own code runs.
+  static bool ModuleRunning() { return in_script && depth == 0; }
+};
+
 // The game the hook functions of this process talk to.
 Game* ActiveGame();
 void SetActiveGame(Game* game);

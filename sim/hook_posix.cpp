@@ -1,18 +1,40 @@
 // The hook functions and the two Windows functions, as the simulated game
-// provides them to the module on POSIX systems.
+// provides them to the module on POSIX systems. Each marks that the game,
+// not the module, is running (see GameScope).
 #include "host/hook.h"
 #include "host/system.h"
 #include "sim/game.h"
 
 using ruckvale::sim::ActiveGame;
+using ruckvale::sim::GameScope;
 
 extern "C" void scriptRegister(HMODULE module, void (*script)()) {
+  GameScope scope;
   ActiveGame()->ScriptRegister(module, script);
 }
-extern "C" void scriptUnregister(HMODULE module) { ActiveGame()->ScriptUnregister(module); }
+extern "C" void scriptUnregister(HMODULE module) {
+  GameScope scope;
+  ActiveGame()->ScriptUnregister(module);
+}
+// The game records the call in a scope of its own, then yields to the next frame.
 extern "C" void scriptWait(DWORD ms) { ActiveGame()->ScriptWait(ms); }
-extern "C" void nativeInit(std::uint64_t hash) { ActiveGame()->NativeInit(hash); }
-extern "C" void nativePush64(std::uint64_t value) { ActiveGame()->NativePush64(value); }
-extern "C" std::uint64_t* nativeCall() { return ActiveGame()->NativeCall(); }
-extern "C" std::uint32_t GetTickCount() { return ActiveGame()->GetTickCount(); }
-extern "C" std::int16_t GetAsyncKeyState(int key) { return ActiveGame()->GetAsyncKeyState(key); }
+extern "C" void nativeInit(std::uint64_t hash) {
+  GameScope scope;
+  ActiveGame()->NativeInit(hash);
+}
+extern "C" void nativePush64(std::uint64_t value) {
+  GameScope scope;
+  ActiveGame()->NativePush64(value);
+}
+extern "C" std::uint64_t* nativeCall() {
+  GameScope scope;
+  return ActiveGame()->NativeCall();
+}
+extern "C" std::uint32_t GetTickCount() {
+  GameScope scope;
+  return ActiveGame()->GetTickCount();
+}
+extern "C" std::int16_t GetAsyncKeyState(int key) {
+  GameScope scope;
+  return ActiveGame()->GetAsyncKeyState(key);
+}

@@ -95,7 +95,7 @@ void ScriptHost::Load() {
   // what a freshly loaded DLL would have.
   MainLoop() = MainLoopState{};
   Settings() = FightSettings{};
-  ResetFightState();
+  Fight() = FightState{};
   DllMain(kModule, 1, nullptr);
 }
 
@@ -122,7 +122,12 @@ bool ScriptHost::RunFrame() {
   SetActiveGame(&game_);
   Impl::current = &s;
   ++game_.frame;
+  GameScope::in_script = true;
+  const int depth = GameScope::depth;
+  GameScope::depth = 0;
   s.SwitchToScript();
+  GameScope::depth = depth;
+  GameScope::in_script = false;
   return s.running;
 }
 

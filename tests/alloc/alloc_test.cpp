@@ -1,0 +1,185 @@
+// What the module allocates per pass, and what becomes of a pass when an
+// allocation fails.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <set>
+
+#include "counting_allocator.h"
+#include "fight/fight_state.h"
+#include "settings/fight_settings.h"
+#include "sim/game_hash.h"
+#include "sim/module_run.h"
+
+namespace ruckvale {
+namespace {
+
+using testing_support::Allocations;
+
+constexpr int kF12 = 123;
+
+// A module run whose passes report the module's allocations.
+class AllocRun {
+ public:
+  AllocRun(const std::string& ini, int peds) : folder_(ini) {
+    for (int i = 0; i < peds; ++i) {
+      run_.game.world.AddPed(2.0f + static_cast<float>(i % 8), static_cast<float>(i / 8));
+    }
+    run_.game.record = false;  // the game's recording is not the module's cost
+    run_.game.world.tick = 100000;
+    run_.Start();
+  }
+  sim::World& world() { return run_.game.world; }
+  // Allocations of the module in one pass.
+  std::uint64_t Pass() {
+    const std::uint64_t before = Allocations().module_allocations;
+    run_.Frame();
+    return Allocations().module_allocations - before;
+  }
+  std::uint64_t Press() {
+    world().keys_down[kF12] = 1;
+    const std::uint64_t n = Pass();
+    world().keys_down[kF12] = 0;
+    return n + Pass();
+  }
+  // Some fighters drop out of combat and one is gone: supervision and pruning work.
+  void StirTheFight() {
+    for (sim::SimPed& p : world().peds) p.in_combat = p.handle % 3 == 0;
+    if (!Fight().roster.empty()) world().Find(Fight().roster.back())->exists = false;
+  }
+
+ private:
+  sim::IniFolder folder_;
+  sim::ModuleRun run_;
+};
+
+TEST(Allocations, GatedAndIdlePassesAllocateNothing) {
+  Allocations() = {};
+  AllocRun run("fight_timer=100000\n", 10);
+  run.Pass();  // start-up may allocate
+  run.world().reset_flag = true;
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(run.Pass(), 0u) << "gated pass " << i;
+  run.world().reset_flag = false;
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(run.Pass(), 0u) << "idle pass " << i;
+}
+
+TEST(Allocations, NoPassAllocatesOnceTheScriptHasStarted) {
+  for (const int size : {2, 8, 32}) {
+    Allocations() = {};
+    AllocRun run("fight_timer=100000\nfight_group_size=" + std::to_string(size) + "\n", 40);
+    run.Pass();
+    for (int fight = 0; fight < 3; ++fight) {
+      EXPECT_EQ(run.Press(), 0u) << "fight of " << size;
+      ASSERT_EQ(Fight().roster.size(), static_cast<std::size_t>(size));
+      run.StirTheFight();
+      for (int i = 0; i < 100; ++i) {
+        run.world().tick += 100;
+        EXPECT_EQ(run.Pass(), 0u) << "pass " << i << " of a fight of " << size;
+      }
+    }
+  }
+}
+
+// The fight state as a failed pass may leave it: as before, or a whole new fight.
+struct FightSnapshot {
+  FightRoster roster;
+  std::vector<std::pair<Ped, std::uint32_t>> retask;
+  FightGroups groups;
+};
+
+FightSnapshot Snapshot() {
+  return {Fight().roster, Fight().retask_times.entries(), Fight().groups};
+}
+
+void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const std::string& where) {
+  const FightSnapshot after = Snapshot();
+  const bool untouched = after.roster == before.roster && after.retask == before.retask;
+  std::set<Ped> distinct(after.roster.begin(), after.roster.end());
+  const bool whole_new = after.roster.size() == static_cast<std::size_t>(group_size) &&
+                         distinct.size() == after.roster.size() &&
+                         std::all_of(after.retask.begin(), after.retask.end(), [&](const auto& e) {
+                           return distinct.count(e.first) == 1;
+                         });
+  EXPECT_TRUE(untouched || whole_new) << where;
+  const bool groups_as_before = after.groups.group1 == before.groups.group1 &&
+                                after.groups.group2 == before.groups.group2;
+  const bool groups_made = after.groups.Group1() == sim::GameHash("BRAWL_GROUP_1") &&
+                           after.groups.Group2() == sim::GameHash("BRAWL_GROUP_2");
+  EXPECT_TRUE(groups_as_before || groups_made) << where;
+}
+
+// Runs the scenario with the n-th module allocation failing (0: none);
+// returns how many module allocations it made.
+std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
+  Allocations() = {};
+  sim::IniFolder folder("fight_timer=100000\nfight_group_size=4\nmelee_chance=30\n");
+  sim::ModuleRun run;
+  for (int i = 0; i < 7; ++i) run.game.world.AddPed(2.0f + static_cast<float>(i), 1.0f);
+  run.game.record = false;
+  run.game.world.tick = 100000;
+  run.Start();
+  Allocations().fail_all = starve_start_up;
+  run.Frame();  // start-up
+  Allocations().fail_all = false;
+  const std::uint64_t base = Allocations().module_allocations;
+  Allocations().fail_at = n == 0 ? 0 : base + n;
+  Allocations().failed = false;
+  auto pass = [&](const std::string& where) {
+    const FightSnapshot before = Snapshot();
+    const bool failed_before = Allocations().failed;
+    run.Frame();
+    run.game.world.tick += 300;
+    if (Allocations().failed && !failed_before) {
+      ExpectWholeOrUntouched(before, starve_start_up ? 2 : 4, where + ", failing allocation " + std::to_string(n));
+    }
+  };
+  for (int round = 0; round < 3; ++round) {
+    run.game.world.keys_down[kF12] = 1;
+    pass("key down");
+    run.game.world.keys_down[kF12] = 0;
+    pass("fight start");
+    for (sim::SimPed& p : run.game.world.peds) p.in_combat = false;
+    for (int i = 0; i < 12; ++i) pass("supervision");
+  }
+  // Whatever failed, the last fight start was whole (a starved start-up
+  // could not read the ini: the default group size holds).
+  EXPECT_EQ(Fight().roster.size(), starve_start_up ? 2u : 4u) << "failing allocation " << n;
+  return Allocations().module_allocations - base;
+}
+
+TEST(FailingMemory, EveryAllocationOfAFightMayFail) {
+  for (const bool starve : {false, true}) {
+    const std::uint64_t total = RunWithFailure(0, starve);
+    std::printf("%s start-up: %llu module allocations after it\n", starve ? "starved" : "normal",
+                static_cast<unsigned long long>(total));
+    if (starve) {
+      EXPECT_GT(total, 0u);  // nothing was reserved, so fights allocate
+    }
+    for (std::uint64_t n = 1; n <= total; ++n) RunWithFailure(n, starve);
+  }
+}
+
+TEST(FailingMemory, StartUpAllocationsMayFailToo) {
+  Allocations() = {};
+  for (std::uint64_t n = 1; n <= 40; ++n) {
+    Allocations() = {};
+    Allocations().fail_at = n;
+    sim::IniFolder folder("fight_group_size=2\nfight_timer=100000\n");
+    sim::ModuleRun run;
+    for (int i = 0; i < 3; ++i) run.game.world.AddPed(2.0f + static_cast<float>(i), 1.0f);
+    run.game.record = false;
+    run.game.world.tick = 100000;
+    run.Start();
+    run.Frame();
+    run.game.world.keys_down[kF12] = 1;
+    run.Frame();
+    run.game.world.keys_down[kF12] = 0;
+    run.Frame();
+    EXPECT_EQ(Fight().roster.size(), 2u) << "failing start-up allocation " << n;
+  }
+}
+
+}  // namespace
+}  // namespace ruckvale

@@ -1,0 +1,164 @@
+// Soak: millions of frames of the module in a restless world (peds dying,
+// vanishing, dropping out of combat and walking in, cutscene gates, key
+// presses), through a wrap of the tick count, checking over the whole trace
+// that
+//   - a gated pass makes exactly one native call,
+//   - no fighter is re-tasked twice within 2000 ms of one fight,
+//   - the roster never exceeds fight_group_size,
+//   - the heap does not grow once the run has settled.
+// Usage: ruckvale_soak [frames] (default 10000000, about 3.8 days at 30 fps).
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "fight/fight_state.h"
+#include "sim/module_run.h"
+
+namespace {
+
+using ruckvale::Ped;
+using namespace ruckvale::sim;
+
+constexpr int kGroupSize = 6;
+constexpr int kPeds = 40;
+
+struct Random {
+  std::uint64_t s = 0x5EED;
+  std::uint32_t Next() {
+    s ^= s << 13;
+    s ^= s >> 7;
+    s ^= s << 17;
+    return static_cast<std::uint32_t>(s >> 16);
+  }
+  bool OneIn(std::uint32_t n) { return Next() % n == 0; }
+};
+
+struct Checker {
+  std::uint64_t failures = 0, passes = 0, gated = 0, retasks = 0, fights = 0;
+  // The pass being read.
+  bool first_native = true, gated_now = false;
+  int natives_in_pass = 0;
+  std::uint32_t now = 0;
+  std::string previous;
+  bool fight_started = false;
+  std::map<Ped, std::uint32_t> last_retask;  // within the current fight
+
+  void Fail(const char* what, std::uint64_t frame) {
+    if (++failures <= 10) std::fprintf(stderr, "soak: frame %llu: %s\n",
+                                       static_cast<unsigned long long>(frame), what);
+  }
+  void OnCall(const Call& c) {
+    if (c.kind == CallKind::Hook && c.name == "scriptWait") {
+      ++passes;
+      if (gated_now) {
+        ++gated;
+        if (natives_in_pass != 1) Fail("a gated pass made more than one native call", c.frame);
+      }
+      first_native = true;
+      gated_now = false;
+      natives_in_pass = 0;
+      previous.clear();
+      return;
+    }
+    if (c.kind == CallKind::Windows && c.name == "GetTickCount") now = static_cast<std::uint32_t>(c.result);
+    if (c.kind == CallKind::Native) {
+      ++natives_in_pass;
+      if (c.name == "GET_PED_RESET_FLAG" && first_native) gated_now = c.result != 0;
+      first_native = false;
+      if (c.name == "GET_PED_NEARBY_PEDS") fight_started = false;
+      if (c.name == "SET_ENTITY_AS_MISSION_ENTITY" && !fight_started) {
+        fight_started = true;
+        ++fights;
+        last_retask.clear();
+      }
+      if (c.name == "TASK_COMBAT_PED" && previous == "DOES_ENTITY_EXIST") {
+        ++retasks;
+        const Ped p = static_cast<Ped>(static_cast<std::uint32_t>(c.args[0]));
+        auto it = last_retask.find(p);
+        if (it != last_retask.end() && static_cast<std::int32_t>(now - it->second) <= 2000) {
+          Fail("a fighter was re-tasked twice within 2000 ms", c.frame);
+        }
+        last_retask[p] = now;
+      }
+    }
+    previous = c.name;
+  }
+};
+
+void Stir(World& w, Random& r) {
+  // Cutscenes: a few seconds every few minutes.
+  if (w.reset_flag ? r.OneIn(90) : r.OneIn(9000)) w.reset_flag = !w.reset_flag;
+  for (std::size_t i = 1; i < w.peds.size(); ++i) {
+    SimPed& p = w.peds[i];
+    if (p.tasks != p.seen_tasks) {
+      p.seen_tasks = p.tasks;
+      p.in_combat = true;
+    }
+    if (p.in_combat && r.OneIn(300)) p.in_combat = false;
+    if (p.life == Life::Alive && p.in_combat && r.OneIn(2000)) p.life = Life::Dying;
+    if (p.life == Life::Dying && r.OneIn(30)) p.life = Life::Dead;
+    // The dead vanish after a few seconds; the living wander off after minutes.
+    if (p.exists && (p.life == Life::Dead ? r.OneIn(200) : r.OneIn(6000))) p.exists = false;
+  }
+  // Gone peds leave the world and new ones walk in, so the world stays its size.
+  for (std::size_t i = 1; i < w.peds.size();) {
+    if (!w.peds[i].exists && r.OneIn(100)) {
+      w.peds.erase(w.peds.begin() + static_cast<long>(i));
+    } else {
+      ++i;
+    }
+  }
+  while (w.peds.size() < kPeds + 1) {
+    const float x = static_cast<float>(r.Next() % 120) - 60.0f;
+    const float y = static_cast<float>(r.Next() % 120) - 60.0f;
+    w.AddPed(x, y, r.OneIn(5) ? Species::Horse : Species::Human);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::uint64_t frames = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 10000000ull;
+  IniFolder folder("fight_timer=3\nfight_chance=40\nfight_group_size=6\nhumans_only=0\n"
+                   "fight_radius=60\n");
+  ModuleRun run;
+  World& w = run.game.world;
+  Random random;
+  Checker checker;
+  run.game.record = false;
+  run.game.observer = [&](const Call& c) { checker.OnCall(c); };
+  w.tick = 0xFFFFFFFFu - 3600u * 1000u;  // the tick count wraps an hour in
+  Stir(w, random);
+  run.Start();
+  const auto start = std::chrono::steady_clock::now();
+  std::size_t settled_heap = 0, peak_heap = 0;
+  bool wrapped = false;
+  for (std::uint64_t f = 0; f < frames; ++f) {
+    Stir(w, random);
+    if (random.OneIn(900)) w.keys_down[123] = 1;
+    if (w.keys_down[123] && random.OneIn(10)) w.keys_down[123] = 0;
+    const std::uint32_t before = w.tick;
+    run.Frame(33);
+    wrapped = wrapped || w.tick < before;
+    if (ruckvale::Fight().roster.size() > kGroupSize) checker.Fail("the roster outgrew fight_group_size", f);
+    if (f == frames / 10) settled_heap = mallinfo2().uordblks;
+    if (f > frames / 10 && (f & 0xFFFF) == 0) peak_heap = std::max(peak_heap, mallinfo2().uordblks);
+  }
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const bool heap_ok = peak_heap <= settled_heap + 256 * 1024;
+  if (!heap_ok) checker.Fail("the heap kept growing", frames);
+  if (!wrapped && frames > 200000) checker.Fail("the tick never wrapped", frames);
+  std::printf(
+      "soak: %llu frames (%.2f simulated days) in %.1f s: %llu passes, %llu gated, %llu fights, "
+      "%llu re-tasks; heap %zu bytes after settling, at most %zu later; %llu failures\n",
+      static_cast<unsigned long long>(frames), static_cast<double>(frames) / 30.0 / 86400.0, wall,
+      static_cast<unsigned long long>(checker.passes), static_cast<unsigned long long>(checker.gated),
+      static_cast<unsigned long long>(checker.fights),
+      static_cast<unsigned long long>(checker.retasks), settled_heap, peak_heap,
+      static_cast<unsigned long long>(checker.failures));
+  return checker.failures == 0 && checker.passes >= frames ? 0 : 1;
+}

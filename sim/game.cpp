@@ -117,7 +117,10 @@ std::uint64_t* Game::NativeCall() {
   current_.result_text.clear();
   current_.listed.clear();
   std::memset(result_, 0, sizeof result_);
-  Answer(static_cast<NativeHash>(pending_hash_), current_);
+  if (!answer_override ||
+      !answer_override(static_cast<NativeHash>(pending_hash_), current_, result_)) {
+    Answer(static_cast<NativeHash>(pending_hash_), current_);
+  }
   current_.result = result_[0];
   Record(current_);
   if (world.garbage_high_bits) result_[0] |= 0xDEADBEEF00000000ull;

@@ -27,6 +27,10 @@ class Game {
   // Runs before each native is answered: lets a scenario change the world
   // between any two natives of a pass.
   std::function<void(Game&, NativeHash)> before_native;
+  // When set and returning true, answers the native instead of the world:
+  // fills the result slots and writes through the call's addresses (a
+  // nearby-peds buffer has room for 8 + 32 * 8 bytes, a group for 8).
+  std::function<bool(NativeHash, const Call&, std::uint64_t* slots)> answer_override;
 
   std::uint64_t frame = 0;
   std::uint64_t native_count = 0;

@@ -1,0 +1,79 @@
+// The smallest game that answers the module's calls, so that a benchmark
+// counts the module's own cost and not the simulated game's: 32 human peds
+// around the player, all existing, alive and (as the benchmark says) in
+// combat or not; the answers come from a few fixed values.
+#include "minimal_game.h"
+
+#include <cstring>
+
+#include "host/hook.h"
+#include "host/native_list.h"
+#include "host/system.h"
+
+namespace ruckvale::bench {
+
+MinimalGame& Game() {
+  static MinimalGame game;
+  return game;
+}
+
+}  // namespace ruckvale::bench
+
+namespace {
+
+using ruckvale::NativeHash;
+using ruckvale::bench::Game;
+
+std::uint64_t g_hash = 0;
+std::uint64_t g_args[16];
+int g_arg_count = 0;
+std::uint64_t g_result[4];
+
+}  // namespace
+
+extern "C" void scriptRegister(HMODULE, void (*)()) {}
+extern "C" void scriptUnregister(HMODULE) {}
+extern "C" void scriptWait(DWORD) {}
+extern "C" void nativeInit(std::uint64_t hash) {
+  g_hash = hash;
+  g_arg_count = 0;
+}
+extern "C" void nativePush64(std::uint64_t value) {
+  if (g_arg_count < 16) g_args[g_arg_count++] = value;
+}
+extern "C" std::uint64_t* nativeCall() {
+  auto& game = Game();
+  ++game.natives;
+  g_result[0] = 0;
+  switch (static_cast<NativeHash>(g_hash)) {
+    case NativeHash::PLAYER_PED_ID: g_result[0] = 1; break;
+    case NativeHash::GET_PED_RESET_FLAG: g_result[0] = game.gated ? 1 : 0; break;
+    case NativeHash::GET_PED_NEARBY_PEDS: {
+      auto* buffer = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(g_args[1]));
+      for (int k = 1; k <= 32; ++k) {
+        const std::int32_t handle = 100 + k;
+        std::memcpy(buffer + 4 * k, &handle, 4);
+      }
+      g_result[0] = 32;
+      break;
+    }
+    case NativeHash::DOES_ENTITY_EXIST:
+    case NativeHash::IS_PED_HUMAN: g_result[0] = 1; break;
+    case NativeHash::IS_PED_IN_COMBAT: g_result[0] = game.in_combat ? 1 : 0; break;
+    case NativeHash::GET_ENTITY_COORDS: {
+      const float xyz[3] = {static_cast<float>(g_args[0] % 7), 1.0f, 0.0f};
+      for (int i = 0; i < 3; ++i) std::memcpy(&g_result[i], &xyz[i], 4);
+      break;
+    }
+    case NativeHash::GET_HASH_KEY: g_result[0] = 0x1234u + static_cast<std::uint32_t>(g_args[0] & 0xFF); break;
+    case NativeHash::ADD_RELATIONSHIP_GROUP: {
+      const std::uint32_t h = 0xBEEF;
+      std::memcpy(reinterpret_cast<void*>(static_cast<std::uintptr_t>(g_args[1])), &h, 4);
+      break;
+    }
+    default: break;
+  }
+  return g_result;
+}
+extern "C" std::uint32_t GetTickCount() { return Game().tick; }
+extern "C" std::int16_t GetAsyncKeyState(int) { return 0; }

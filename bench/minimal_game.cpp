@@ -46,8 +46,12 @@ extern "C" std::uint64_t* nativeCall() {
   ++game.natives;
   g_result[0] = 0;
   switch (static_cast<NativeHash>(g_hash)) {
-    case NativeHash::PLAYER_PED_ID: g_result[0] = 1; break;
-    case NativeHash::GET_PED_RESET_FLAG: g_result[0] = game.gated ? 1 : 0; break;
+    case NativeHash::PLAYER_PED_ID:
+      g_result[0] = 1;
+      break;
+    case NativeHash::GET_PED_RESET_FLAG:
+      g_result[0] = game.gated ? 1 : 0;
+      break;
     case NativeHash::GET_PED_NEARBY_PEDS: {
       auto* buffer = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(g_args[1]));
       for (int k = 1; k <= 32; ++k) {
@@ -58,22 +62,33 @@ extern "C" std::uint64_t* nativeCall() {
       break;
     }
     case NativeHash::DOES_ENTITY_EXIST:
-    case NativeHash::IS_PED_HUMAN: g_result[0] = 1; break;
-    case NativeHash::IS_PED_IN_COMBAT: g_result[0] = game.in_combat ? 1 : 0; break;
+    case NativeHash::IS_PED_HUMAN:
+      g_result[0] = 1;
+      break;
+    case NativeHash::IS_PED_IN_COMBAT:
+      g_result[0] = game.in_combat ? 1 : 0;
+      break;
     case NativeHash::GET_ENTITY_COORDS: {
       const float xyz[3] = {static_cast<float>(g_args[0] % 7), 1.0f, 0.0f};
       for (int i = 0; i < 3; ++i) std::memcpy(&g_result[i], &xyz[i], 4);
       break;
     }
-    case NativeHash::GET_HASH_KEY: g_result[0] = 0x1234u + static_cast<std::uint32_t>(g_args[0] & 0xFF); break;
+    case NativeHash::GET_HASH_KEY:
+      g_result[0] = 0x1234u + static_cast<std::uint32_t>(g_args[0] & 0xFF);
+      break;
     case NativeHash::ADD_RELATIONSHIP_GROUP: {
       const std::uint32_t h = 0xBEEF;
       std::memcpy(reinterpret_cast<void*>(static_cast<std::uintptr_t>(g_args[1])), &h, 4);
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return g_result;
 }
-extern "C" std::uint32_t GetTickCount() { return Game().tick; }
-extern "C" std::int16_t GetAsyncKeyState(int) { return 0; }
+extern "C" std::uint32_t GetTickCount() {
+  return Game().tick;
+}
+extern "C" std::int16_t GetAsyncKeyState(int) {
+  return 0;
+}

@@ -12,11 +12,11 @@ enum class CallKind : std::uint8_t { Hook, Windows, Native };
 
 struct Call {
   CallKind kind = CallKind::Native;
-  std::string name;                 // "GET_PED_NEARBY_PEDS", "scriptWait", "GetTickCount"
-  std::vector<std::uint64_t> args;  // as pushed; addresses are raw here
-  std::vector<std::string> text;    // per argument: the content behind an address, else empty
-  std::uint64_t result = 0;         // slot 0, or the function's result
-  std::string result_text;          // what the game wrote through addresses, if anything
+  std::string name;                  // "GET_PED_NEARBY_PEDS", "scriptWait", "GetTickCount"
+  std::vector<std::uint64_t> args;   // as pushed; addresses are raw here
+  std::vector<std::string> text;     // per argument: the content behind an address, else empty
+  std::uint64_t result = 0;          // slot 0, or the function's result
+  std::string result_text;           // what the game wrote through addresses, if anything
   std::vector<std::int32_t> listed;  // GET_PED_NEARBY_PEDS: the handles the game wrote
   std::uint64_t frame = 0;
 

@@ -17,7 +17,9 @@ const char* AsString(std::uint64_t address) {
   return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(address));
 }
 
-std::string Quoted(const char* s) { return std::string("\"") + s + "\""; }
+std::string Quoted(const char* s) {
+  return std::string("\"") + s + "\"";
+}
 
 std::string Hex(std::uint64_t v) {
   char buf[24];
@@ -40,8 +42,12 @@ float Distance(const Vector3& a, const Vector3& b) {
 
 }  // namespace
 
-Game* ActiveGame() { return g_active_game; }
-void SetActiveGame(Game* game) { g_active_game = game; }
+Game* ActiveGame() {
+  return g_active_game;
+}
+void SetActiveGame(Game* game) {
+  g_active_game = game;
+}
 
 std::string NativeName(std::uint64_t hash) {
   switch (static_cast<NativeHash>(hash)) {
@@ -105,7 +111,9 @@ void Game::NativeInit(std::uint64_t hash) {
   pending_args_.clear();
 }
 
-void Game::NativePush64(std::uint64_t value) { pending_args_.push_back(value); }
+void Game::NativePush64(std::uint64_t value) {
+  pending_args_.push_back(value);
+}
 
 std::uint64_t* Game::NativeCall() {
   ++native_count;
@@ -194,7 +202,7 @@ void Game::Answer(NativeHash hash, Call& call) {
       const std::size_t width = w.nearby.eight_byte_slots ? 8 : 4;
       for (int k = 1; k <= 32; ++k) {
         const std::size_t slot = static_cast<std::size_t>(k) - 1;
-        std::uint64_t value = slot < listed.size() ? static_cast<std::uint32_t>(listed[slot])
+        std::uint64_t value = slot < listed.size()    ? static_cast<std::uint32_t>(listed[slot])
                               : w.nearby.garbage_fill ? 0xA5A5A5A5u + static_cast<std::uint32_t>(k)
                                                       : 0u;
         if (w.nearby.eight_byte_slots && slot < listed.size() && listed[slot] < 0) {
@@ -274,8 +282,8 @@ void Game::Answer(NativeHash hash, Call& call) {
       if (SimPed* p = w.Find(ArgPed(a, 0))) p->group = Arg32(a, 1);
       break;
     case NativeHash::PLAY_PED_AMBIENT_SPEECH_NATIVE: {
-      const auto* block = reinterpret_cast<const std::uint64_t*>(
-          static_cast<std::uintptr_t>(a.at(1)));
+      const auto* block =
+          reinterpret_cast<const std::uint64_t*>(static_cast<std::uintptr_t>(a.at(1)));
       const char* line = AsString(block[0]);
       std::string text = "speech{" + Quoted(line);
       for (int i = 1; i < 8; ++i) text += ", " + Hex(block[i]);

@@ -17,7 +17,9 @@ extern "C" void scriptUnregister(HMODULE module) {
   ActiveGame()->ScriptUnregister(module);
 }
 // The game records the call in a scope of its own, then yields to the next frame.
-extern "C" void scriptWait(DWORD ms) { ActiveGame()->ScriptWait(ms); }
+extern "C" void scriptWait(DWORD ms) {
+  ActiveGame()->ScriptWait(ms);
+}
 extern "C" void nativeInit(std::uint64_t hash) {
   GameScope scope;
   ActiveGame()->NativeInit(hash);

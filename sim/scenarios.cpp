@@ -177,9 +177,11 @@ const std::vector<Scenario>& All() {
          r.Frames(5, 1000);
        }},
       {{"ini-mistakes", "an ini with every kind of line"},
-       "\xEF\xBB\xBF" "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
+       "\xEF\xBB\xBF"
+       "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
        "fight_radius=0x1.4p4 units\nfight_group_size=abc\nhumans_only=yes\nkey_trigger=K\n"
-       "key_trigger=f1\nmelee_chance=-10\nbow_chance=99999999999\n\x1A" "fight_chance=0\n",
+       "key_trigger=f1\nmelee_chance=-10\nbow_chance=99999999999\n\x1A"
+       "fight_chance=0\n",
        100000,
        [](ModuleRun& r) {
          Crowd(r.game.world, 4, Species::Dog);

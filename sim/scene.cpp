@@ -8,16 +8,19 @@ namespace ruckvale::sim {
 
 namespace {
 
-
 // How fast the attacker's current weapon kills, per second in combat.
 double KillRate(Hash weapon) {
   const std::optional<WeaponCategory> category = CategoryOfWeapon(weapon);
   if (!category) return 0.01;  // unarmed: mostly a brawl
   switch (*category) {
-    case WeaponCategory::Melee: return 0.04;
-    case WeaponCategory::Throwable: return 0.2;
-    case WeaponCategory::Bow: return 0.12;
-    default: return 0.25;
+    case WeaponCategory::Melee:
+      return 0.04;
+    case WeaponCategory::Throwable:
+      return 0.2;
+    case WeaponCategory::Bow:
+      return 0.12;
+    default:
+      return 0.25;
   }
 }
 
@@ -33,7 +36,9 @@ double Scene::Uniform() {
   return static_cast<double>((state_ * 0x2545F4914F6CDD1Dull) >> 11) * 0x1.0p-53;
 }
 
-bool Scene::Chance(double per_second, float dt) { return Uniform() < per_second * dt; }
+bool Scene::Chance(double per_second, float dt) {
+  return Uniform() < per_second * dt;
+}
 
 // A random direction, by rejection from the square: only exactly rounded
 // operations, so every platform places the peds alike (cos and sin differ
@@ -62,7 +67,9 @@ Ped Scene::SpawnPed(World& world) {
 
 void Scene::Populate(World& world) {
   for (int i = 0; i < 30; ++i) {
-    const Species species = i % 10 == 3 ? Species::Horse : i % 10 == 7 ? Species::Dog : Species::Human;
+    const Species species = i % 10 == 3   ? Species::Horse
+                            : i % 10 == 7 ? Species::Dog
+                                          : Species::Human;
     float x = 0, y = 0;
     Direction(x, y);
     // Spread from 3 to 80 units, half of them inside the default radius.

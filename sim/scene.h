@@ -36,8 +36,8 @@ class Scene {
   // Advances the world by dt seconds; `emit` receives each event.
   template <typename Emit>
   void Step(World& world, float dt, Emit&& emit) {
-    StepImpl(world, dt, [](void* ctx, const SceneEvent& e) { (*static_cast<Emit*>(ctx))(e); },
-             &emit);
+    StepImpl(
+        world, dt, [](void* ctx, const SceneEvent& e) { (*static_cast<Emit*>(ctx))(e); }, &emit);
   }
 
  private:

@@ -15,7 +15,9 @@ SimPed* World::Find(Ped handle) {
   return nullptr;
 }
 
-const SimPed* World::Find(Ped handle) const { return const_cast<World*>(this)->Find(handle); }
+const SimPed* World::Find(Ped handle) const {
+  return const_cast<World*>(this)->Find(handle);
+}
 
 Ped World::AddPed(float x, float y, Species species) {
   SimPed p;

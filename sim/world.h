@@ -39,7 +39,7 @@ struct SimPed {
   std::uint32_t cleared = 0;  // CLEAR_PED_TASKS_IMMEDIATELY received
   std::string last_speech;
   // Scene bookkeeping (the built-in scene's dynamics).
-  float dying_for = 0.0f;      // seconds since it began dying
+  float dying_for = 0.0f;        // seconds since it began dying
   std::uint32_t seen_tasks = 0;  // tasks already turned into combat
 };
 
@@ -50,8 +50,8 @@ struct NearbyAnswer {
   bool repeat_each = false;       // list every ped twice
   int count_override = 0;         // with override_count: return this count
   bool override_count = false;
-  bool garbage_fill = false;      // fill the unused positions with garbage
-  std::vector<Ped> extra;         // handles listed first, whether or not they exist
+  bool garbage_fill = false;  // fill the unused positions with garbage
+  std::vector<Ped> extra;     // handles listed first, whether or not they exist
 };
 
 struct World {

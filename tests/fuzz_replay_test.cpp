@@ -28,9 +28,13 @@ int Replay(const char* corpus, void (*body)(const std::uint8_t*, std::size_t)) {
   return replayed;
 }
 
-TEST(FuzzReplay, SettingsCorpus) { EXPECT_GE(Replay("settings", &fuzz::ReadSettingsOnce), 4); }
+TEST(FuzzReplay, SettingsCorpus) {
+  EXPECT_GE(Replay("settings", &fuzz::ReadSettingsOnce), 4);
+}
 
-TEST(FuzzReplay, PassesCorpus) { EXPECT_GE(Replay("passes", &fuzz::RunPassesOnce), 3); }
+TEST(FuzzReplay, PassesCorpus) {
+  EXPECT_GE(Replay("passes", &fuzz::RunPassesOnce), 3);
+}
 
 }  // namespace
 }  // namespace ruckvale

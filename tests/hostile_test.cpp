@@ -21,7 +21,8 @@ class HostileTest : public ModuleTest {
  protected:
   void SetUp() override {
     Start("fight_timer=100000\nfight_group_size=3\n");
-    for (int i = 0; i < 6; ++i) crowd_.push_back(world().AddPed(3.0f + static_cast<float>(i), 0.0f));
+    for (int i = 0; i < 6; ++i)
+      crowd_.push_back(world().AddPed(3.0f + static_cast<float>(i), 0.0f));
     RunPass();
   }
   Pass Press() {
@@ -54,7 +55,9 @@ struct NearbyCase {
   void (*setup)(sim::World&);
 };
 
-void PrintTo(const NearbyCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const NearbyCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HostileNearby : public HostileTest, public ::testing::WithParamInterface<NearbyCase> {};
 
@@ -71,25 +74,30 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, HostileNearby,
     ::testing::Values(
         NearbyCase{"count 0", [](sim::World& w) { w.nearby.override_count = true; }},
-        NearbyCase{"count -1", [](sim::World& w) {
+        NearbyCase{"count -1",
+                   [](sim::World& w) {
                      w.nearby.override_count = true;
                      w.nearby.count_override = -1;
                    }},
-        NearbyCase{"count INT_MIN", [](sim::World& w) {
+        NearbyCase{"count INT_MIN",
+                   [](sim::World& w) {
                      w.nearby.override_count = true;
                      w.nearby.count_override = std::numeric_limits<int>::min();
                    }},
-        NearbyCase{"count 33 with garbage", [](sim::World& w) {
+        NearbyCase{"count 33 with garbage",
+                   [](sim::World& w) {
                      w.nearby.override_count = true;
                      w.nearby.count_override = 33;
                      w.nearby.garbage_fill = true;
                    }},
-        NearbyCase{"count 1000", [](sim::World& w) {
+        NearbyCase{"count 1000",
+                   [](sim::World& w) {
                      w.nearby.override_count = true;
                      w.nearby.count_override = 1000;
                    }},
         NearbyCase{"8-byte slots", [](sim::World& w) { w.nearby.eight_byte_slots = true; }},
-        NearbyCase{"8-byte slots, count 1000", [](sim::World& w) {
+        NearbyCase{"8-byte slots, count 1000",
+                   [](sim::World& w) {
                      w.nearby.eight_byte_slots = true;
                      w.nearby.override_count = true;
                      w.nearby.count_override = 1000;
@@ -97,9 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
         NearbyCase{"every handle repeated", [](sim::World& w) { w.nearby.repeat_each = true; }},
         NearbyCase{"the player everywhere",
                    [](sim::World& w) { w.nearby.extra.assign(32, w.player); }},
-        NearbyCase{"handles 0 and -1", [](sim::World& w) {
-                     w.nearby.extra = {0, -1, 0, -1, 0, -1, 0x7FFFFFFF};
-                   }},
+        NearbyCase{"handles 0 and -1",
+                   [](sim::World& w) { w.nearby.extra = {0, -1, 0, -1, 0, -1, 0x7FFFFFFF}; }},
         NearbyCase{"one handle 32 times", [](sim::World& w) { w.nearby.extra.assign(32, 101); }},
         NearbyCase{"no result slots", [](sim::World& w) { w.null_result = true; }},
         NearbyCase{"garbage in high bits", [](sim::World& w) { w.garbage_high_bits = true; }},

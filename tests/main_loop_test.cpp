@@ -5,8 +5,8 @@
 #include <new>
 
 #include "host/script_main.h"
-#include "settings/fight_settings.h"
 #include "module_fixture.h"
+#include "settings/fight_settings.h"
 
 namespace ruckvale {
 namespace {
@@ -74,7 +74,9 @@ struct TimerCase {
   std::vector<int> rolls;            // 1 where that later pass rolls
 };
 
-void PrintTo(const TimerCase& c, std::ostream* os) { *os << c.ini << " from " << c.first_tick; }
+void PrintTo(const TimerCase& c, std::ostream* os) {
+  *os << c.ini << " from " << c.first_tick;
+}
 
 class TimerTest : public ModuleTest, public ::testing::WithParamInterface<TimerCase> {};
 
@@ -109,7 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Until the first roll the unsigned tick count is the elapsed time.
         TimerCase{"fight_timer=2147483647", 5000, {6000, 2147483646u, 2147483647u}, {0, 0, 1}},
         // Across the wrap from 2^32 - 1 to 0.
-        TimerCase{"fight_timer=10", 4294960000u, {4294967295u, 2703, 2704, 12703, 12704},
+        TimerCase{"fight_timer=10",
+                  4294960000u,
+                  {4294967295u, 2703, 2704, 12703, 12704},
                   {0, 0, 1, 0, 1}},
         // Up for more than 24.8 days: the first roll still comes at once.
         TimerCase{"fight_timer=60", 2147483648u, {2147483648u, 2147543648u}, {0, 1}},
@@ -133,7 +137,9 @@ struct ChanceCase {
   int expected_fights;  // of 20 rolls
 };
 
-void PrintTo(const ChanceCase& c, std::ostream* os) { *os << "fight_chance=" << c.chance; }
+void PrintTo(const ChanceCase& c, std::ostream* os) {
+  *os << "fight_chance=" << c.chance;
+}
 
 class ChanceTest : public ModuleTest, public ::testing::WithParamInterface<ChanceCase> {};
 

@@ -28,14 +28,19 @@ struct LineCase {
   double expected;  // the value of `key` after the line, from the defaults
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << '"' << c.line << '"';
+}
 
 double ValueOf(const FightSettings& s, SettingKey key) {
   const SettingValue v = GetSetting(s, key);
   switch (kSettingKeys[static_cast<int>(key)].type) {
-    case SettingType::Float: return v.real;
-    case SettingType::Boolean: return v.boolean ? 1 : 0;
-    default: return v.integer;
+    case SettingType::Float:
+      return v.real;
+    case SettingType::Boolean:
+      return v.boolean ? 1 : 0;
+    default:
+      return v.integer;
   }
 }
 
@@ -59,12 +64,15 @@ const double kInf = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineTable,
     ::testing::Values(
-        LineCase{"fight_timer=30", K::fight_timer, 30}, LineCase{"fight_timer= 30", K::fight_timer, 30},
+        LineCase{"fight_timer=30", K::fight_timer, 30},
+        LineCase{"fight_timer= 30", K::fight_timer, 30},
         LineCase{"fight_timer=+30", K::fight_timer, 30},
         LineCase{"fight_timer=30 seconds", K::fight_timer, 30},
-        LineCase{"fight_timer=-5", K::fight_timer, -5}, LineCase{"fight_timer=0x1E", K::fight_timer, 0},
+        LineCase{"fight_timer=-5", K::fight_timer, -5},
+        LineCase{"fight_timer=0x1E", K::fight_timer, 0},
         LineCase{"fight_timer=30=40", K::fight_timer, 30},
-        LineCase{"fight_timer =30", K::fight_timer, 60}, LineCase{" fight_timer=30", K::fight_timer, 60},
+        LineCase{"fight_timer =30", K::fight_timer, 60},
+        LineCase{" fight_timer=30", K::fight_timer, 60},
         LineCase{"Fight_Timer=30", K::fight_timer, 60}, LineCase{"=30", K::fight_timer, 60},
         LineCase{"fight_timer=\t\v\f\r 7", K::fight_timer, 7},
         LineCase{"fight_radius=12.5", K::fight_radius, 12.5},
@@ -80,20 +88,33 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"fight_radius=.5", K::fight_radius, 0.5},
         LineCase{"fight_radius=5.e1", K::fight_radius, 50.0},
         LineCase{"fight_radius=2e", K::fight_radius, 2.0},
-        LineCase{"humans_only=1", K::humans_only, 1}, LineCase{"humans_only=true", K::humans_only, 1},
-        LineCase{"humans_only=0", K::humans_only, 0}, LineCase{"humans_only=false", K::humans_only, 0},
-        LineCase{"humans_only=TRUE", K::humans_only, 0}, LineCase{"humans_only=True", K::humans_only, 0},
+        LineCase{"humans_only=1", K::humans_only, 1},
+        LineCase{"humans_only=true", K::humans_only, 1},
+        LineCase{"humans_only=0", K::humans_only, 0},
+        LineCase{"humans_only=false", K::humans_only, 0},
+        LineCase{"humans_only=TRUE", K::humans_only, 0},
+        LineCase{"humans_only=True", K::humans_only, 0},
         LineCase{"humans_only=yes", K::humans_only, 0}, LineCase{"humans_only=", K::humans_only, 0},
-        LineCase{"humans_only= 1", K::humans_only, 0}, LineCase{"humans_only=true ", K::humans_only, 0},
-        LineCase{"key_trigger=F1", K::key_trigger, 112}, LineCase{"key_trigger=F12", K::key_trigger, 123},
-        LineCase{"key_trigger=F24", K::key_trigger, 135}, LineCase{"key_trigger=F0", K::key_trigger, 111},
-        LineCase{"key_trigger=F9x", K::key_trigger, 120}, LineCase{"key_trigger=F-9", K::key_trigger, 102},
-        LineCase{"key_trigger=F99", K::key_trigger, 210}, LineCase{"key_trigger=A", K::key_trigger, 65},
-        LineCase{"key_trigger=Z", K::key_trigger, 90}, LineCase{"key_trigger=Space", K::key_trigger, 83},
-        LineCase{"key_trigger=F123", K::key_trigger, 70}, LineCase{"key_trigger=F12 ", K::key_trigger, 70},
-        LineCase{"key_trigger=f12", K::key_trigger, 123}, LineCase{"key_trigger=12", K::key_trigger, 123},
-        LineCase{"key_trigger= F12", K::key_trigger, 123}, LineCase{"key_trigger=", K::key_trigger, 123},
-        LineCase{"key_trigger=F", K::key_trigger, 123}, LineCase{"key_trigger=Fx", K::key_trigger, 123},
+        LineCase{"humans_only= 1", K::humans_only, 0},
+        LineCase{"humans_only=true ", K::humans_only, 0},
+        LineCase{"key_trigger=F1", K::key_trigger, 112},
+        LineCase{"key_trigger=F12", K::key_trigger, 123},
+        LineCase{"key_trigger=F24", K::key_trigger, 135},
+        LineCase{"key_trigger=F0", K::key_trigger, 111},
+        LineCase{"key_trigger=F9x", K::key_trigger, 120},
+        LineCase{"key_trigger=F-9", K::key_trigger, 102},
+        LineCase{"key_trigger=F99", K::key_trigger, 210},
+        LineCase{"key_trigger=A", K::key_trigger, 65},
+        LineCase{"key_trigger=Z", K::key_trigger, 90},
+        LineCase{"key_trigger=Space", K::key_trigger, 83},
+        LineCase{"key_trigger=F123", K::key_trigger, 70},
+        LineCase{"key_trigger=F12 ", K::key_trigger, 70},
+        LineCase{"key_trigger=f12", K::key_trigger, 123},
+        LineCase{"key_trigger=12", K::key_trigger, 123},
+        LineCase{"key_trigger= F12", K::key_trigger, 123},
+        LineCase{"key_trigger=", K::key_trigger, 123},
+        LineCase{"key_trigger=F", K::key_trigger, 123},
+        LineCase{"key_trigger=Fx", K::key_trigger, 123},
         LineCase{"key_trigger=\xC4", K::key_trigger, 123},
         LineCase{"fight_chance=150", K::fight_chance, 150},
         LineCase{"melee_chance=-10", K::melee_chance, -10},
@@ -106,10 +127,14 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"fight_timer=99999999999999999999", K::fight_timer, 60},
         LineCase{"fight_timer=00000000000000000000042", K::fight_timer, 42},
         // Unreadable values set nothing.
-        LineCase{"fight_timer=", K::fight_timer, 60}, LineCase{"fight_timer=abc", K::fight_timer, 60},
-        LineCase{"fight_timer=+-5", K::fight_timer, 60}, LineCase{"fight_timer=- 5", K::fight_timer, 60},
-        LineCase{"fight_radius=", K::fight_radius, 50}, LineCase{"fight_radius=--1", K::fight_radius, 50},
-        LineCase{"fight_radius=+-1", K::fight_radius, 50}, LineCase{"fight_radius=.", K::fight_radius, 50},
+        LineCase{"fight_timer=", K::fight_timer, 60},
+        LineCase{"fight_timer=abc", K::fight_timer, 60},
+        LineCase{"fight_timer=+-5", K::fight_timer, 60},
+        LineCase{"fight_timer=- 5", K::fight_timer, 60},
+        LineCase{"fight_radius=", K::fight_radius, 50},
+        LineCase{"fight_radius=--1", K::fight_radius, 50},
+        LineCase{"fight_radius=+-1", K::fight_radius, 50},
+        LineCase{"fight_radius=.", K::fight_radius, 50},
         LineCase{"fight_radius=e5", K::fight_radius, 50},
         // Floats that overflow or underflow 32 bits do not fit.
         LineCase{"fight_radius=3.4028235e38", K::fight_radius, 3.4028234663852886e38},
@@ -204,11 +229,15 @@ TEST(LoadSettings, LineEndsAndSpecialBytes) {
   s = Load("humans_only=0\nhumans_only=true\r");
   EXPECT_FALSE(s.humans_only);  // the last line keeps its CR: "true\r" is not "true"
   // A UTF-8 byte-order mark spoils the first key only.
-  s = Load("\xEF\xBB\xBF" "fight_timer=5\nfight_chance=7\n");
+  s = Load(
+      "\xEF\xBB\xBF"
+      "fight_timer=5\nfight_chance=7\n");
   EXPECT_EQ(s.fight_timer, 60);
   EXPECT_EQ(s.fight_chance, 7);
   // 0x1A ends the text; the line holding it is still read.
-  s = Load(std::string("fight_timer=5\nfight_chance=7\x1A" "9\nfight_group_size=6\n"));
+  s =
+      Load(std::string("fight_timer=5\nfight_chance=7\x1A"
+                       "9\nfight_group_size=6\n"));
   EXPECT_EQ(s.fight_timer, 5);
   EXPECT_EQ(s.fight_chance, 7);
   EXPECT_EQ(s.fight_group_size, 2);

@@ -45,12 +45,23 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   EXPECT_NE(a, b);
   std::vector<std::string> names = Names();
   // Step by step: player, nearby peds, player position, per-ped tests.
-  const std::vector<std::string> head = {
-      "PLAYER_PED_ID",     "GET_PED_NEARBY_PEDS", "GET_ENTITY_COORDS", "DOES_ENTITY_EXIST",
-      "IS_PED_HUMAN",      "GET_ENTITY_COORDS",   "DOES_ENTITY_EXIST", "IS_PED_HUMAN",
-      "GET_ENTITY_COORDS", "DOES_ENTITY_EXIST",   "IS_PED_HUMAN",      "GET_ENTITY_COORDS",
-      "ADD_RELATIONSHIP_GROUP", "ADD_RELATIONSHIP_GROUP", "SET_RELATIONSHIP_BETWEEN_GROUPS",
-      "SET_RELATIONSHIP_BETWEEN_GROUPS", "SET_ENTITY_AS_MISSION_ENTITY"};
+  const std::vector<std::string> head = {"PLAYER_PED_ID",
+                                         "GET_PED_NEARBY_PEDS",
+                                         "GET_ENTITY_COORDS",
+                                         "DOES_ENTITY_EXIST",
+                                         "IS_PED_HUMAN",
+                                         "GET_ENTITY_COORDS",
+                                         "DOES_ENTITY_EXIST",
+                                         "IS_PED_HUMAN",
+                                         "GET_ENTITY_COORDS",
+                                         "DOES_ENTITY_EXIST",
+                                         "IS_PED_HUMAN",
+                                         "GET_ENTITY_COORDS",
+                                         "ADD_RELATIONSHIP_GROUP",
+                                         "ADD_RELATIONSHIP_GROUP",
+                                         "SET_RELATIONSHIP_BETWEEN_GROUPS",
+                                         "SET_RELATIONSHIP_BETWEEN_GROUPS",
+                                         "SET_ENTITY_AS_MISSION_ENTITY"};
   ASSERT_GE(names.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(head.size())),
             head);
@@ -78,8 +89,10 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
       << speech[0]->text[1];
   const auto tasks = Calls("TASK_COMBAT_PED");
   ASSERT_EQ(tasks.size(), 2u);
-  EXPECT_EQ(tasks[0]->args, (Args{static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b), 0, 16}));
-  EXPECT_EQ(tasks[1]->args, (Args{static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(a), 0, 16}));
+  EXPECT_EQ(tasks[0]->args,
+            (Args{static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b), 0, 16}));
+  EXPECT_EQ(tasks[1]->args,
+            (Args{static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(a), 0, 16}));
   EXPECT_EQ(names.back(), "TASK_COMBAT_PED");
   // The speech-parameter hash is asked anew for every fighter, after its preparation.
   std::size_t speech_hashes = 0;
@@ -304,8 +317,9 @@ TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {
       lines.insert(c->text[1].substr(0, c->text[1].find(',')));
     }
   }
-  EXPECT_EQ(lines, (std::set<std::string>{"speech{\"GENERIC_INSULT_HIGH_NEUTRAL\"",
-                                          "speech{\"GENERIC_INSULT_HIGH\"", "speech{\"GENERIC_MOCK\""}));
+  EXPECT_EQ(lines,
+            (std::set<std::string>{"speech{\"GENERIC_INSULT_HIGH_NEUTRAL\"",
+                                   "speech{\"GENERIC_INSULT_HIGH\"", "speech{\"GENERIC_MOCK\""}));
 }
 
 TEST_F(StartFightTest, DrawOrderIsSelectionThenPerFighterArmsAndLine) {
@@ -334,7 +348,9 @@ TEST_F(StartFightTest, DrawOrderIsSelectionThenPerFighterArmsAndLine) {
   const auto speech = Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE");
   ASSERT_EQ(speech.size(), 2u);
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(speech[static_cast<std::size_t>(i)]->text[1].rfind("speech{\"" + expected_lines[static_cast<std::size_t>(i)] + "\"", 0), 0u);
+    EXPECT_EQ(speech[static_cast<std::size_t>(i)]->text[1].rfind(
+                  "speech{\"" + expected_lines[static_cast<std::size_t>(i)] + "\"", 0),
+              0u);
   }
 }
 

@@ -38,11 +38,10 @@ TEST_F(SuperviseTest, BusyFightersAreLeftAlone) {
   const std::vector<Ped> f = Fighters(3);
   for (const Ped p : f) world.Find(p)->in_combat = true;
   EXPECT_TRUE(Supervise(5000).empty());
-  EXPECT_EQ(Names(), (std::vector<std::string>{"DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
-                                               "IS_PED_IN_COMBAT", "DOES_ENTITY_EXIST",
-                                               "IS_PED_DEAD_OR_DYING", "IS_PED_IN_COMBAT",
-                                               "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
-                                               "IS_PED_IN_COMBAT"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{
+                         "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "IS_PED_IN_COMBAT",
+                         "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "IS_PED_IN_COMBAT",
+                         "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "IS_PED_IN_COMBAT"}));
   EXPECT_EQ(game.calls[1].args, (Args{static_cast<std::uint32_t>(f[0]), 1}));
   EXPECT_EQ(game.calls[2].args, (Args{static_cast<std::uint32_t>(f[0]), 0}));
 }
@@ -53,8 +52,8 @@ TEST_F(SuperviseTest, AnIdleFighterIsRetaskedAtOnceThenRestsTwoSeconds) {
   SeedForDraw(1, 2);  // the draw picks the other fighter
   const auto first = Supervise(10000);
   ASSERT_EQ(first.size(), 1u);
-  EXPECT_EQ(first[0]->args, (Args{static_cast<std::uint32_t>(f[0]),
-                                  static_cast<std::uint32_t>(f[1]), 0, 16}));
+  EXPECT_EQ(first[0]->args,
+            (Args{static_cast<std::uint32_t>(f[0]), static_cast<std::uint32_t>(f[1]), 0, 16}));
   EXPECT_EQ(Fight().retask_times[f[0]], 10000u);
   EXPECT_TRUE(Supervise(11000).empty());
   EXPECT_TRUE(Supervise(12000).empty());  // exactly 2000 ms: still resting
@@ -80,7 +79,7 @@ TEST_F(SuperviseTest, AFailedDrawLeavesTheEntryForTheNextPass) {
   SeedForDraw(0, 2);
   EXPECT_TRUE(Supervise(7000).empty());
   ASSERT_NE(Fight().retask_times.Find(f[0]), nullptr);
-  EXPECT_EQ(*Fight().retask_times.Find(f[0]), 0u);  // inserted with 0, not set
+  EXPECT_EQ(*Fight().retask_times.Find(f[0]), 0u);              // inserted with 0, not set
   EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(7000); }), 1);  // busy f[1] takes no draw
 }
 

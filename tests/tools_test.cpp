@@ -47,9 +47,9 @@ int Occurrences(const std::string& text, const std::string& what) {
 
 TEST(SimOptions, BadOptionsAndValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--fps", "0"},        {"--fps", "30x"},      {"--seconds", "-1"}, {"--seconds", "nan"},
-      {"--seconds"},         {"--press", "1,,2"},   {"--press", "-3"},   {"--seed", "-1"},
-      {"--frobnicate"},      {"--json", "--trace"}, {"check-ini"},       {"check-ini", "a", "b"},
+      {"--fps", "0"},   {"--fps", "30x"},      {"--seconds", "-1"}, {"--seconds", "nan"},
+      {"--seconds"},    {"--press", "1,,2"},   {"--press", "-3"},   {"--seed", "-1"},
+      {"--frobnicate"}, {"--json", "--trace"}, {"check-ini"},       {"check-ini", "a", "b"},
       {"--ini"},
   };
   for (const auto& args : bad) {
@@ -133,8 +133,9 @@ TEST(SimTool, TheStoryAgreesWithTheTrace) {
 TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
   sim::IniFolder folder(std::nullopt);
   // Many fighters and fights, so the weapon mix is a large sample.
-  std::ofstream("many.ini") << "fight_timer=1\nfight_chance=100\nfight_group_size=8\nhumans_only=0\n"
-                               "fight_radius=200\n";
+  std::ofstream("many.ini")
+      << "fight_timer=1\nfight_chance=100\nfight_group_size=8\nhumans_only=0\n"
+         "fight_radius=200\n";
   const Outcome o = Simulate({"--seconds", "600", "--ini", "many.ini", "--quiet"});
   ASSERT_EQ(o.code, 0);
   // "    Melee       2412  50.3 %    50 %"
@@ -179,7 +180,8 @@ TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
 TEST(IniChecker, ExplainsEveryKindOfMistake) {
   sim::IniFolder folder(std::nullopt);
   std::ofstream("bad.ini", std::ios::binary)
-      << "\xEF\xBB\xBF" "fight_chance=3\nfight_timer =30\nFight_Timer=30\nfight_timer=30 seconds\n"
+      << "\xEF\xBB\xBF"
+         "fight_chance=3\nfight_timer =30\nFight_Timer=30\nfight_timer=30 seconds\n"
          "fight_timer=abc\nhello\nhumans_only=yes\nkey_trigger=f12\nkey_trigger=F12 \n"
          "fight_radius=12,5\nbow_chance=99999999999\n";
   std::ostringstream out, err;
@@ -187,7 +189,8 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
   const std::string text = out.str();
   for (const char* expected : {
            "byte-order mark",
-           "ignored: the key 'fight_timer ' does not match 'fight_timer'; blanks around '=' are not allowed",
+           "ignored: the key 'fight_timer ' does not match 'fight_timer'; blanks around '=' are "
+           "not allowed",
            "ignored: unknown key 'Fight_Timer' (keys are case-sensitive",
            "sets fight_timer to 30; value after the number ignored: ' seconds'",
            "unreadable value 'abc' for fight_timer, line skipped",
@@ -197,7 +200,8 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
            "sets key_trigger to 70 (F)",
            "sets fight_radius to 12; value after the number ignored: ',5'",
            "unreadable value '99999999999' for bow_chance",
-           "Melee       50 %", "unarmed     10 %",
+           "Melee       50 %",
+           "unarmed     10 %",
        }) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   }

@@ -98,8 +98,8 @@ TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
   for (const CategoryCase& c : cases) {
     FightSettings& s = Settings();
     s = FightSettings{};
-    std::int32_t* chances[] = {&s.melee_chance,   &s.revolver_chance, &s.pistol_chance,
-                               &s.shotgun_chance, &s.rifle_chance,    &s.repeater_chance,
+    std::int32_t* chances[] = {&s.melee_chance,      &s.revolver_chance, &s.pistol_chance,
+                               &s.shotgun_chance,    &s.rifle_chance,    &s.repeater_chance,
                                &s.throwables_chance, &s.bow_chance};
     for (int i = 0; i < 8; ++i) *chances[i] = i == static_cast<int>(c.category) ? 100 : 0;
     EXPECT_EQ(DrawsTakenBy([] { ArmCombatant(100); }), c.draws) << WeaponCategoryName(c.category);
@@ -187,7 +187,8 @@ TEST_F(FightTest, PreparationMakesTwelveCallsInOrderThenArms) {
       {"SET_PED_COMBAT_MOVEMENT", {ped, 2}},
       {"SET_PED_KEEP_TASK", {ped, 1}},
   };
-  ASSERT_EQ(game.calls.size(), 15u);  // then GET_HASH_KEY, GIVE_WEAPON_TO_PED, SET_CURRENT_PED_WEAPON
+  ASSERT_EQ(game.calls.size(),
+            15u);  // then GET_HASH_KEY, GIVE_WEAPON_TO_PED, SET_CURRENT_PED_WEAPON
   for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(game.calls[i].name, expected[i].first) << i;
     EXPECT_EQ(game.calls[i].args, expected[i].second) << i;

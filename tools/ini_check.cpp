@@ -14,7 +14,9 @@ namespace {
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-FilePtr Open(const std::string& path) { return {std::fopen(path.c_str(), "rb"), &std::fclose}; }
+FilePtr Open(const std::string& path) {
+  return {std::fopen(path.c_str(), "rb"), &std::fclose};
+}
 
 // Shows bytes as they stand, with control bytes and bytes above 0x7E escaped.
 std::string Shown(std::string_view bytes, std::size_t limit = 60) {
@@ -40,7 +42,8 @@ std::string ValueText(SettingKey key, const SettingValue& v) {
       std::snprintf(buf, sizeof buf, "%g", static_cast<double>(v.real));
       return buf;
     }
-    case SettingType::Boolean: return v.boolean ? "true" : "false";
+    case SettingType::Boolean:
+      return v.boolean ? "true" : "false";
     case SettingType::KeyCode: {
       std::string text = std::to_string(v.integer);
       if (v.integer >= 112 && v.integer <= 135) {
@@ -50,12 +53,15 @@ std::string ValueText(SettingKey key, const SettingValue& v) {
       }
       return text;
     }
-    case SettingType::Integer: break;
+    case SettingType::Integer:
+      break;
   }
   return std::to_string(v.integer);
 }
 
-std::string_view KeyName(SettingKey key) { return kSettingKeys[static_cast<int>(key)].name; }
+std::string_view KeyName(SettingKey key) {
+  return kSettingKeys[static_cast<int>(key)].name;
+}
 
 void Explain(const IniLine& line, std::ostream& out) {
   switch (line.kind) {
@@ -92,8 +98,8 @@ void Explain(const IniLine& line, std::ostream& out) {
       if (!line.ignored_tail.empty()) {
         out << "; value after the number ignored: '" << Shown(line.ignored_tail) << "'";
       }
-      if (line.key == SettingKey::humans_only && !line.value.boolean &&
-          line.value_text != "0" && line.value_text != "false") {
+      if (line.key == SettingKey::humans_only && !line.value.boolean && line.value_text != "0" &&
+          line.value_text != "false") {
         out << " (only \"1\" and \"true\" mean true)";
       }
       if (line.key == SettingKey::key_trigger && line.value_text.size() > 3 &&

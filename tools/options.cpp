@@ -96,8 +96,8 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
         const std::size_t comma = std::min(v->find(',', start), v->size());
         double t = 0;
         if (!ParseNumber(v->substr(start, comma - start), t) || t < 0) {
-          error = "--press wants times in seconds separated by commas, as in 2,30.5; not '" +
-                  *v + "'";
+          error =
+              "--press wants times in seconds separated by commas, as in 2,30.5; not '" + *v + "'";
           return std::nullopt;
         }
         o.presses.push_back(t);

@@ -88,8 +88,9 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   if (!o.quiet && !o.json) {
     out << "Ruckvale in the built-in scene: " << o.seconds << " s at " << o.fps
         << " frames per second, seed " << o.seed << ", "
-        << (o.ini ? "ini " + *o.ini : have_ini ? "Ruckvale.ini of the working directory"
-                                               : "no Ruckvale.ini (defaults)")
+        << (o.ini      ? "ini " + *o.ini
+            : have_ini ? "Ruckvale.ini of the working directory"
+                       : "no Ruckvale.ini (defaults)")
         << "\n";
   }
 
@@ -100,9 +101,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   game.world.tick = kStartTick;
   double now = 0;
   if (o.trace) {
-    game.observer = [&](const sim::Call& c) {
-      out << "    " << c.Format() << '\n';
-    };
+    game.observer = [&](const sim::Call& c) { out << "    " << c.Format() << '\n'; };
   }
   run.Start();
 
@@ -119,7 +118,9 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
     game.calls.clear();
     run.host.RunFrame();
     story.OnPass(now, game.calls, 0, game);
-    game.world.tick = kStartTick + static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
+    game.world.tick =
+        kStartTick +
+        static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
   run.host.Unload();

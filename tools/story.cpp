@@ -15,7 +15,9 @@ namespace ruckvale::tools {
 
 namespace {
 
-Ped AsPed(std::uint64_t v) { return static_cast<Ped>(static_cast<std::uint32_t>(v)); }
+Ped AsPed(std::uint64_t v) {
+  return static_cast<Ped>(static_cast<std::uint32_t>(v));
+}
 
 std::string Stamp(double t) {
   char buf[32];
@@ -62,12 +64,18 @@ std::string CategoryText(const std::optional<WeaponCategory>& c) {
 
 const char* LeftOutText(LeftOut reason) {
   switch (reason) {
-    case LeftOut::None: return "candidate";
-    case LeftOut::NotExisting: return "not existing";
-    case LeftOut::Player: return "the player";
-    case LeftOut::NotHuman: return "not human";
-    case LeftOut::TooFar: return "too far";
-    case LeftOut::Repeated: return "listed twice";
+    case LeftOut::None:
+      return "candidate";
+    case LeftOut::NotExisting:
+      return "not existing";
+    case LeftOut::Player:
+      return "the player";
+    case LeftOut::NotHuman:
+      return "not human";
+    case LeftOut::TooFar:
+      return "too far";
+    case LeftOut::Repeated:
+      return "listed twice";
   }
   return "";
 }
@@ -94,8 +102,9 @@ void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World
       const sim::SimPed* by = world.Find(e.by);
       const std::string weapon =
           by == nullptr ? "?" : CategoryText(sim::CategoryOfWeapon(by->current_weapon));
-      Emit(time, (fighter ? "fighter " : "ped ") + ped + " dies (" + weapon + " of ped " +
-                     std::to_string(e.by) + ")",
+      Emit(time,
+           (fighter ? "fighter " : "ped ") + ped + " dies (" + weapon + " of ped " +
+               std::to_string(e.by) + ")",
            "\"event\":\"death\",\"ped\":" + ped + ",\"by\":" + std::to_string(e.by) +
                ",\"weapon\":" + JsonString(weapon));
       break;
@@ -106,9 +115,9 @@ void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World
     case sim::SceneEvent::WalkedIn: {
       const sim::SimPed* p = world.Find(e.ped);
       char where[64];
-      std::snprintf(where, sizeof where, "%.0f units out",
-                    p ? std::hypot(static_cast<double>(p->pos.x), static_cast<double>(p->pos.y))
-                      : 0.0);
+      std::snprintf(
+          where, sizeof where, "%.0f units out",
+          p ? std::hypot(static_cast<double>(p->pos.x), static_cast<double>(p->pos.y)) : 0.0);
       Emit(time, "ped " + ped + " walks in, " + where, "\"event\":\"walked_in\",\"ped\":" + ped);
       break;
     }
@@ -179,7 +188,8 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
       f.category = sim::CategoryOfWeapon(f.weapon);
       f.ammo = static_cast<std::int32_t>(static_cast<std::uint32_t>(c.args[2]));
     } else if (c.name == "SET_PED_RELATIONSHIP_GROUP_HASH" && !fight.fighters.empty()) {
-      fight.fighters.back().group = game.NameOf(static_cast<Hash>(c.args[1])) == "BRAWL_GROUP_2" ? 2 : 1;
+      fight.fighters.back().group =
+          game.NameOf(static_cast<Hash>(c.args[1])) == "BRAWL_GROUP_2" ? 2 : 1;
     } else if (c.name == "PLAY_PED_AMBIENT_SPEECH_NATIVE" && !fight.fighters.empty()) {
       fight.fighters.back().line = Unquoted(c.text[1]);
     } else if (c.name == "TASK_COMBAT_PED") {
@@ -213,8 +223,8 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
   } else {
     (by_timer ? timer_fights_ : key_fights_) += 1;
     roster_.clear();
-    std::string text = "fight starts (" + trigger + "), " +
-                       std::to_string(fight.fighters.size()) + " fighters:";
+    std::string text =
+        "fight starts (" + trigger + "), " + std::to_string(fight.fighters.size()) + " fighters:";
     std::string json = "\"event\":\"fight_start\",\"trigger\":\"" + trigger + "\",\"fighters\":[";
     for (std::size_t i = 0; i < fight.fighters.size(); ++i) {
       const FighterInfo& f = fight.fighters[i];
@@ -249,7 +259,8 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
       gated_since_ = time;
       gated_passes_ = 0;
       ++gated_stretches_;
-      Emit(time, "gate closed (reset flag 187 set): the module sits out", "\"event\":\"gate_closed\"");
+      Emit(time, "gate closed (reset flag 187 set): the module sits out",
+           "\"event\":\"gate_closed\"");
     }
     ++gated_passes_;
     return;
@@ -268,8 +279,8 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
   const auto now = static_cast<std::uint32_t>(calls[tick_at].result);
 
   // The timer rule of the module, to tell the rolls that missed.
-  const std::int64_t elapsed = has_rolled_ ? static_cast<std::int32_t>(now - last_roll_)
-                                           : static_cast<std::int64_t>(now);
+  const std::int64_t elapsed =
+      has_rolled_ ? static_cast<std::int32_t>(now - last_roll_) : static_cast<std::int64_t>(now);
   bool rolled = elapsed >= TimerPeriodMs(settings_.fight_timer);
   std::vector<std::size_t> starts;
   for (std::size_t i = tick_at; i < calls.size(); ++i) {
@@ -352,8 +363,8 @@ void Story::PrintSummary(double seconds) {
   out_ << '\n';
   if (with_fighters) {
     out_ << "  fighters per fight: " << std::fixed << std::setprecision(1)
-         << static_cast<double>(fighters_total) / with_fighters << std::defaultfloat
-         << " (from " << fmin << " to " << fmax << ")\n";
+         << static_cast<double>(fighters_total) / with_fighters << std::defaultfloat << " (from "
+         << fmin << " to " << fmax << ")\n";
   }
   out_ << "  re-tasks:           " << retasks_ << '\n';
   out_ << "  deaths:             " << deaths_ << " (" << fighter_deaths_ << " fighters)\n";

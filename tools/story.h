@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "fight/weapons.h"
 #include "settings/fight_settings.h"
 #include "sim/game.h"
 #include "sim/scene.h"
-#include "fight/weapons.h"
 
 namespace ruckvale::tools {
 
@@ -22,12 +22,12 @@ const char* LeftOutText(LeftOut reason);
 
 struct FighterInfo {
   Ped ped = 0;
-  int group = 0;             // 1 or 2
-  Hash weapon = 0;           // 0: unarmed
-  std::string weapon_name;   // as the game names it
+  int group = 0;            // 1 or 2
+  Hash weapon = 0;          // 0: unarmed
+  std::string weapon_name;  // as the game names it
   std::optional<WeaponCategory> category;
   std::int32_t ammo = 0;
-  std::string line;          // the insult
+  std::string line;  // the insult
 };
 
 struct ListedPed {
@@ -46,7 +46,7 @@ struct FightStart {
   std::vector<ListedPed> listed;      // what the game listed, with the verdict on each
   std::vector<std::pair<Ped, Ped>> tasks;
   Vector3 player_pos{};
-  std::vector<ListedPed> unlisted;    // peds of the world the game did not list
+  std::vector<ListedPed> unlisted;  // peds of the world the game did not list
 };
 
 class Story {

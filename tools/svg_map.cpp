@@ -22,11 +22,20 @@ std::string Escape(const std::string& s) {
   std::string out;
   for (const char c : s) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -42,10 +51,12 @@ struct Frame {
   }
 };
 
-const char* GroupColour(int group) { return group == 2 ? "#1f5fbf" : "#c62828"; }
+const char* GroupColour(int group) {
+  return group == 2 ? "#1f5fbf" : "#c62828";
+}
 
 void DrawPed(std::string& svg, const char* cls, double x, double y, bool human, const char* fill,
-         const std::string& attrs) {
+             const std::string& attrs) {
   svg += "<g class=\"" + std::string(cls) + "\"" + attrs + ">";
   if (human) {
     svg += "<circle cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"5\" fill=\"" + fill + "\"/>";
@@ -69,8 +80,8 @@ void Panel(std::string& svg, const FightStart& fight, int index, float radius) {
          std::to_string(kPanel - 4) + "\" height=\"" + std::to_string(kPanel - 4) +
          "\" fill=\"#faf7f0\" stroke=\"#999\"/>\n";
   char title[128];
-  std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s), %zu fighters", index + 1,
-                fight.time, fight.by_timer ? "timer" : "key", fight.fighters.size());
+  std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s), %zu fighters", index + 1, fight.time,
+                fight.by_timer ? "timer" : "key", fight.fighters.size());
   svg += "<text x=\"" + Num(left + 10) + "\" y=\"" + Num(top + 20) +
          "\" font-size=\"13\" font-family=\"sans-serif\">" + Escape(title) + "</text>\n";
   if (std::isfinite(radius) && radius >= 0) {
@@ -103,7 +114,7 @@ void Panel(std::string& svg, const FightStart& fight, int index, float radius) {
   }
   for (const ListedPed& u : fight.unlisted) {
     DrawPed(svg, "ped unlisted", f.X(u.pos, player), f.Y(u.pos, player), u.human, "#dddddd",
-        " data-ped=\"" + std::to_string(u.ped) + "\" data-reason=\"not listed by the game\"");
+            " data-ped=\"" + std::to_string(u.ped) + "\" data-reason=\"not listed by the game\"");
   }
   for (const ListedPed& l : fight.listed) {
     const auto fighter = std::find_if(fight.fighters.begin(), fight.fighters.end(),
@@ -113,18 +124,18 @@ void Panel(std::string& svg, const FightStart& fight, int index, float radius) {
       const std::string category =
           fighter->category ? WeaponCategoryName(*fighter->category) : "unarmed";
       DrawPed(svg, "ped fighter", x, y, l.human, GroupColour(fighter->group),
-          " data-ped=\"" + std::to_string(l.ped) + "\" data-group=\"" +
-              std::to_string(fighter->group) + "\" data-weapon=\"" + Escape(category) + "\"");
+              " data-ped=\"" + std::to_string(l.ped) + "\" data-group=\"" +
+                  std::to_string(fighter->group) + "\" data-weapon=\"" + Escape(category) + "\"");
       svg += "<text x=\"" + Num(x + 7) + "\" y=\"" + Num(y + 4) +
              "\" font-size=\"10\" font-family=\"sans-serif\">" + Escape(category) + "</text>\n";
     } else if (l.reason == LeftOut::None) {
       DrawPed(svg, "ped candidate", x, y, l.human, "#4caf50",
-          " data-ped=\"" + std::to_string(l.ped) + "\" data-reason=\"candidate, not drawn\"");
+              " data-ped=\"" + std::to_string(l.ped) + "\" data-reason=\"candidate, not drawn\"");
     } else if (l.reason != LeftOut::Player) {
       const char* fill = l.reason == LeftOut::NotHuman ? "#a1887f" : "#9e9e9e";
       DrawPed(svg, "ped left-out", x, y, l.human, fill,
-          " data-ped=\"" + std::to_string(l.ped) + "\" data-reason=\"" +
-              LeftOutText(l.reason) + "\"");
+              " data-ped=\"" + std::to_string(l.ped) + "\" data-reason=\"" + LeftOutText(l.reason) +
+                  "\"");
     }
   }
   svg += "<g class=\"player\"><circle cx=\"" + Num(f.ox) + "\" cy=\"" + Num(f.oy) +
@@ -149,7 +160,8 @@ std::string SvgMap(const std::vector<FightStart>& fights, float radius) {
   if (fights.empty()) {
     svg += "<text x=\"20\" y=\"40\" font-family=\"sans-serif\">No fight started.</text>\n";
   }
-  for (std::size_t i = 0; i < fights.size(); ++i) Panel(svg, fights[i], static_cast<int>(i), radius);
+  for (std::size_t i = 0; i < fights.size(); ++i)
+    Panel(svg, fights[i], static_cast<int>(i), radius);
   svg += "</svg>\n";
   return svg;
 }

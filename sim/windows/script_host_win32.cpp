@@ -15,18 +15,34 @@ namespace ruckvale::sim {
 
 namespace {
 
-void HookRegister(HMODULE module, void (*script)()) { ActiveGame()->ScriptRegister(module, script); }
-void HookUnregister(HMODULE module) { ActiveGame()->ScriptUnregister(module); }
-void HookWait(DWORD ms) { ActiveGame()->ScriptWait(ms); }
-void HookNativeInit(std::uint64_t hash) { ActiveGame()->NativeInit(hash); }
-void HookNativePush64(std::uint64_t value) { ActiveGame()->NativePush64(value); }
-std::uint64_t* HookNativeCall() { return ActiveGame()->NativeCall(); }
+void HookRegister(HMODULE module, void (*script)()) {
+  ActiveGame()->ScriptRegister(module, script);
+}
+void HookUnregister(HMODULE module) {
+  ActiveGame()->ScriptUnregister(module);
+}
+void HookWait(DWORD ms) {
+  ActiveGame()->ScriptWait(ms);
+}
+void HookNativeInit(std::uint64_t hash) {
+  ActiveGame()->NativeInit(hash);
+}
+void HookNativePush64(std::uint64_t value) {
+  ActiveGame()->NativePush64(value);
+}
+std::uint64_t* HookNativeCall() {
+  return ActiveGame()->NativeCall();
+}
 
-const HookTable kTable = {&HookRegister,    &HookUnregister,   &HookWait,
-                          &HookNativeInit,  &HookNativePush64, &HookNativeCall};
+const HookTable kTable = {&HookRegister,   &HookUnregister,   &HookWait,
+                          &HookNativeInit, &HookNativePush64, &HookNativeCall};
 
-DWORD WINAPI SimGetTickCount() { return ActiveGame()->GetTickCount(); }
-SHORT WINAPI SimGetAsyncKeyState(int key) { return ActiveGame()->GetAsyncKeyState(key); }
+DWORD WINAPI SimGetTickCount() {
+  return ActiveGame()->GetTickCount();
+}
+SHORT WINAPI SimGetAsyncKeyState(int key) {
+  return ActiveGame()->GetAsyncKeyState(key);
+}
 
 // Points the module's import slot of dll!function at `replacement`.
 bool PatchImport(HMODULE module, const char* dll, const char* function, const void* replacement) {
@@ -42,7 +58,8 @@ bool PatchImport(HMODULE module, const char* dll, const char* function, const vo
     auto* slots = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + imp->FirstThunk);
     for (; names->u1.AddressOfData != 0; ++names, ++slots) {
       if ((names->u1.Ordinal & IMAGE_ORDINAL_FLAG64) != 0) continue;
-      const auto* by_name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      const auto* by_name =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
       if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) != 0) continue;
       DWORD old = 0;
       VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);

@@ -18,10 +18,20 @@ __declspec(dllexport) void RuckvaleSimBind(const ruckvale::sim::HookTable* table
 void StandInScriptRegister(HMODULE module, void (*script)()) {
   g_table.script_register(module, script);
 }
-void StandInScriptUnregister(HMODULE module) { g_table.script_unregister(module); }
-void StandInScriptWait(DWORD ms) { g_table.script_wait(ms); }
-void StandInNativeInit(std::uint64_t hash) { g_table.native_init(hash); }
-void StandInNativePush64(std::uint64_t value) { g_table.native_push64(value); }
-std::uint64_t* StandInNativeCall() { return g_table.native_call(); }
+void StandInScriptUnregister(HMODULE module) {
+  g_table.script_unregister(module);
+}
+void StandInScriptWait(DWORD ms) {
+  g_table.script_wait(ms);
+}
+void StandInNativeInit(std::uint64_t hash) {
+  g_table.native_init(hash);
+}
+void StandInNativePush64(std::uint64_t value) {
+  g_table.native_push64(value);
+}
+std::uint64_t* StandInNativeCall() {
+  return g_table.native_call();
+}
 
 }  // extern "C"

@@ -127,7 +127,8 @@ void StartFight() {
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];
     PrepareCombatant(fighter);
-    natives::SetPedRelationshipGroupHash(fighter, i % 2 == 0 ? f.groups.Group1() : f.groups.Group2());
+    natives::SetPedRelationshipGroupHash(fighter,
+                                         i % 2 == 0 ? f.groups.Group1() : f.groups.Group2());
     Insult(fighter);
   }
   for (std::size_t i = 0; i < n; ++i) {

@@ -42,14 +42,22 @@ WeaponCatalogue g_catalogue;
 
 std::int32_t ChanceOf(const FightSettings& s, WeaponCategory category) {
   switch (category) {
-    case WeaponCategory::Melee: return s.melee_chance;
-    case WeaponCategory::Revolver: return s.revolver_chance;
-    case WeaponCategory::Pistol: return s.pistol_chance;
-    case WeaponCategory::Shotgun: return s.shotgun_chance;
-    case WeaponCategory::Rifle: return s.rifle_chance;
-    case WeaponCategory::Repeater: return s.repeater_chance;
-    case WeaponCategory::Throwable: return s.throwables_chance;
-    case WeaponCategory::Bow: return s.bow_chance;
+    case WeaponCategory::Melee:
+      return s.melee_chance;
+    case WeaponCategory::Revolver:
+      return s.revolver_chance;
+    case WeaponCategory::Pistol:
+      return s.pistol_chance;
+    case WeaponCategory::Shotgun:
+      return s.shotgun_chance;
+    case WeaponCategory::Rifle:
+      return s.rifle_chance;
+    case WeaponCategory::Repeater:
+      return s.repeater_chance;
+    case WeaponCategory::Throwable:
+      return s.throwables_chance;
+    case WeaponCategory::Bow:
+      return s.bow_chance;
   }
   return 0;
 }
@@ -64,7 +72,9 @@ const char* WeaponCategoryName(WeaponCategory category) {
   return kCategoryNames[static_cast<int>(category)];
 }
 
-const WeaponCatalogue& Catalogue() { return g_catalogue; }
+const WeaponCatalogue& Catalogue() {
+  return g_catalogue;
+}
 
 void BuildWeaponCatalogue() {
   for (int c = 0; c < kWeaponCategoryCount; ++c) {

@@ -14,11 +14,19 @@
 namespace ruckvale {
 
 // 32-bit values are widened without sign extension: -1 travels as 0x00000000FFFFFFFF.
-inline std::uint64_t NativeArg(std::int32_t v) { return static_cast<std::uint32_t>(v); }
-inline std::uint64_t NativeArg(std::uint32_t v) { return v; }
-inline std::uint64_t NativeArg(bool v) { return v ? 1u : 0u; }
+inline std::uint64_t NativeArg(std::int32_t v) {
+  return static_cast<std::uint32_t>(v);
+}
+inline std::uint64_t NativeArg(std::uint32_t v) {
+  return v;
+}
+inline std::uint64_t NativeArg(bool v) {
+  return v ? 1u : 0u;
+}
 // Strings, buffers and out-parameters travel as the address of the caller's storage.
-inline std::uint64_t NativeArg(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
+inline std::uint64_t NativeArg(const void* p) {
+  return reinterpret_cast<std::uintptr_t>(p);
+}
 
 // Calls the native and reads its result as R: void (ignored), an integer,
 // bool, Ped or Hash (the low 32 bits of slot 0), or Vector3 (three slots).

@@ -6,8 +6,12 @@ namespace ruckvale::natives {
 
 using N = NativeHash;
 
-Hash GetHashKey(const char* name) { return CallNative<Hash>(N::GET_HASH_KEY, name); }
-Ped PlayerPedId() { return CallNative<Ped>(N::PLAYER_PED_ID); }
+Hash GetHashKey(const char* name) {
+  return CallNative<Hash>(N::GET_HASH_KEY, name);
+}
+Ped PlayerPedId() {
+  return CallNative<Ped>(N::PLAYER_PED_ID);
+}
 bool GetPedResetFlag(Ped ped, int flag) {
   return CallNative<bool>(N::GET_PED_RESET_FLAG, ped, flag);
 }
@@ -15,8 +19,12 @@ int GetPedNearbyPeds(Ped ped, void* buffer, int ignore_a, int ignore_b) {
   return CallNative<int>(N::GET_PED_NEARBY_PEDS, ped, static_cast<const void*>(buffer), ignore_a,
                          ignore_b);
 }
-bool DoesEntityExist(Ped ped) { return CallNative<bool>(N::DOES_ENTITY_EXIST, ped); }
-bool IsPedHuman(Ped ped) { return CallNative<bool>(N::IS_PED_HUMAN, ped); }
+bool DoesEntityExist(Ped ped) {
+  return CallNative<bool>(N::DOES_ENTITY_EXIST, ped);
+}
+bool IsPedHuman(Ped ped) {
+  return CallNative<bool>(N::IS_PED_HUMAN, ped);
+}
 bool IsPedDeadOrDying(Ped ped, bool include_dying) {
   return CallNative<bool>(N::IS_PED_DEAD_OR_DYING, ped, include_dying);
 }
@@ -62,13 +70,17 @@ void SetPedCombatAttributes(Ped ped, int attribute, bool enable) {
 void SetPedCombatAbility(Ped ped, int ability) {
   CallNative(N::SET_PED_COMBAT_ABILITY, ped, ability);
 }
-void SetPedCombatRange(Ped ped, int range) { CallNative(N::SET_PED_COMBAT_RANGE, ped, range); }
+void SetPedCombatRange(Ped ped, int range) {
+  CallNative(N::SET_PED_COMBAT_RANGE, ped, range);
+}
 void SetPedCombatMovement(Ped ped, int movement) {
   CallNative(N::SET_PED_COMBAT_MOVEMENT, ped, movement);
 }
-void SetPedKeepTask(Ped ped, bool keep) { CallNative(N::SET_PED_KEEP_TASK, ped, keep); }
-void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8, int a9,
-                     Hash add_reason, int a11, int a12, int a13) {
+void SetPedKeepTask(Ped ped, bool keep) {
+  CallNative(N::SET_PED_KEEP_TASK, ped, keep);
+}
+void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8,
+                     int a9, Hash add_reason, int a11, int a12, int a13) {
   CallNative(N::GIVE_WEAPON_TO_PED, ped, weapon, ammo, a4, a5, kind, a7, a8, a9, add_reason, a11,
              a12, a13);
 }

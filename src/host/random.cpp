@@ -6,7 +6,9 @@ namespace {
 std::uint32_t g_random_state = 1;
 }
 
-void SeedRandom(std::uint32_t seed) { g_random_state = seed; }
+void SeedRandom(std::uint32_t seed) {
+  g_random_state = seed;
+}
 
 int NextRandom() {
   g_random_state = g_random_state * 214013u + 2531011u;

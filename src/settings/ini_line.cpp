@@ -5,13 +5,13 @@
 namespace ruckvale {
 
 const SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
-    {"fight_timer", SettingType::Integer},      {"fight_chance", SettingType::Integer},
-    {"fight_radius", SettingType::Float},       {"fight_group_size", SettingType::Integer},
-    {"humans_only", SettingType::Boolean},      {"melee_chance", SettingType::Integer},
-    {"revolver_chance", SettingType::Integer},  {"pistol_chance", SettingType::Integer},
-    {"shotgun_chance", SettingType::Integer},   {"rifle_chance", SettingType::Integer},
-    {"repeater_chance", SettingType::Integer},  {"throwables_chance", SettingType::Integer},
-    {"bow_chance", SettingType::Integer},       {"key_trigger", SettingType::KeyCode},
+    {"fight_timer", SettingType::Integer},     {"fight_chance", SettingType::Integer},
+    {"fight_radius", SettingType::Float},      {"fight_group_size", SettingType::Integer},
+    {"humans_only", SettingType::Boolean},     {"melee_chance", SettingType::Integer},
+    {"revolver_chance", SettingType::Integer}, {"pistol_chance", SettingType::Integer},
+    {"shotgun_chance", SettingType::Integer},  {"rifle_chance", SettingType::Integer},
+    {"repeater_chance", SettingType::Integer}, {"throwables_chance", SettingType::Integer},
+    {"bow_chance", SettingType::Integer},      {"key_trigger", SettingType::KeyCode},
 };
 
 namespace {
@@ -134,20 +134,33 @@ namespace {
 template <typename Settings>
 auto IntegerSlot(Settings& s, SettingKey key) -> decltype(&s.fight_timer) {
   switch (key) {
-    case SettingKey::fight_timer: return &s.fight_timer;
-    case SettingKey::fight_chance: return &s.fight_chance;
-    case SettingKey::fight_group_size: return &s.fight_group_size;
-    case SettingKey::melee_chance: return &s.melee_chance;
-    case SettingKey::revolver_chance: return &s.revolver_chance;
-    case SettingKey::pistol_chance: return &s.pistol_chance;
-    case SettingKey::shotgun_chance: return &s.shotgun_chance;
-    case SettingKey::rifle_chance: return &s.rifle_chance;
-    case SettingKey::repeater_chance: return &s.repeater_chance;
-    case SettingKey::throwables_chance: return &s.throwables_chance;
-    case SettingKey::bow_chance: return &s.bow_chance;
-    case SettingKey::key_trigger: return &s.key_trigger;
+    case SettingKey::fight_timer:
+      return &s.fight_timer;
+    case SettingKey::fight_chance:
+      return &s.fight_chance;
+    case SettingKey::fight_group_size:
+      return &s.fight_group_size;
+    case SettingKey::melee_chance:
+      return &s.melee_chance;
+    case SettingKey::revolver_chance:
+      return &s.revolver_chance;
+    case SettingKey::pistol_chance:
+      return &s.pistol_chance;
+    case SettingKey::shotgun_chance:
+      return &s.shotgun_chance;
+    case SettingKey::rifle_chance:
+      return &s.rifle_chance;
+    case SettingKey::repeater_chance:
+      return &s.repeater_chance;
+    case SettingKey::throwables_chance:
+      return &s.throwables_chance;
+    case SettingKey::bow_chance:
+      return &s.bow_chance;
+    case SettingKey::key_trigger:
+      return &s.key_trigger;
     case SettingKey::fight_radius:
-    case SettingKey::humans_only: break;
+    case SettingKey::humans_only:
+      break;
   }
   return nullptr;
 }

@@ -99,12 +99,11 @@ void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const s
   std::set<Ped> distinct(after.roster.begin(), after.roster.end());
   const bool whole_new = after.roster.size() == static_cast<std::size_t>(group_size) &&
                          distinct.size() == after.roster.size() &&
-                         std::all_of(after.retask.begin(), after.retask.end(), [&](const auto& e) {
-                           return distinct.count(e.first) == 1;
-                         });
+                         std::all_of(after.retask.begin(), after.retask.end(),
+                                     [&](const auto& e) { return distinct.count(e.first) == 1; });
   EXPECT_TRUE(untouched || whole_new) << where;
-  const bool groups_as_before = after.groups.group1 == before.groups.group1 &&
-                                after.groups.group2 == before.groups.group2;
+  const bool groups_as_before =
+      after.groups.group1 == before.groups.group1 && after.groups.group2 == before.groups.group2;
   const bool groups_made = after.groups.Group1() == sim::GameHash("BRAWL_GROUP_1") &&
                            after.groups.Group2() == sim::GameHash("BRAWL_GROUP_2");
   EXPECT_TRUE(groups_as_before || groups_made) << where;
@@ -132,7 +131,8 @@ std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
     run.Frame();
     run.game.world.tick += 300;
     if (Allocations().failed && !failed_before) {
-      ExpectWholeOrUntouched(before, starve_start_up ? 2 : 4, where + ", failing allocation " + std::to_string(n));
+      ExpectWholeOrUntouched(before, starve_start_up ? 2 : 4,
+                             where + ", failing allocation " + std::to_string(n));
     }
   };
   for (int round = 0; round < 3; ++round) {

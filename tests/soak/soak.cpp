@@ -48,8 +48,8 @@ struct Checker {
   std::map<Ped, std::uint32_t> last_retask;  // within the current fight
 
   void Fail(const char* what, std::uint64_t frame) {
-    if (++failures <= 10) std::fprintf(stderr, "soak: frame %llu: %s\n",
-                                       static_cast<unsigned long long>(frame), what);
+    if (++failures <= 10)
+      std::fprintf(stderr, "soak: frame %llu: %s\n", static_cast<unsigned long long>(frame), what);
   }
   void OnCall(const Call& c) {
     if (c.kind == CallKind::Hook && c.name == "scriptWait") {
@@ -64,7 +64,8 @@ struct Checker {
       previous.clear();
       return;
     }
-    if (c.kind == CallKind::Windows && c.name == "GetTickCount") now = static_cast<std::uint32_t>(c.result);
+    if (c.kind == CallKind::Windows && c.name == "GetTickCount")
+      now = static_cast<std::uint32_t>(c.result);
     if (c.kind == CallKind::Native) {
       ++natives_in_pass;
       if (c.name == "GET_PED_RESET_FLAG" && first_native) gated_now = c.result != 0;
@@ -123,8 +124,9 @@ void Stir(World& w, Random& r) {
 
 int main(int argc, char** argv) {
   const std::uint64_t frames = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 10000000ull;
-  IniFolder folder("fight_timer=3\nfight_chance=40\nfight_group_size=6\nhumans_only=0\n"
-                   "fight_radius=60\n");
+  IniFolder folder(
+      "fight_timer=3\nfight_chance=40\nfight_group_size=6\nhumans_only=0\n"
+      "fight_radius=60\n");
   ModuleRun run;
   World& w = run.game.world;
   Random random;
@@ -144,11 +146,13 @@ int main(int argc, char** argv) {
     const std::uint32_t before = w.tick;
     run.Frame(33);
     wrapped = wrapped || w.tick < before;
-    if (ruckvale::Fight().roster.size() > kGroupSize) checker.Fail("the roster outgrew fight_group_size", f);
+    if (ruckvale::Fight().roster.size() > kGroupSize)
+      checker.Fail("the roster outgrew fight_group_size", f);
     if (f == frames / 10) settled_heap = mallinfo2().uordblks;
     if (f > frames / 10 && (f & 0xFFFF) == 0) peak_heap = std::max(peak_heap, mallinfo2().uordblks);
   }
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const bool heap_ok = peak_heap <= settled_heap + 256 * 1024;
   if (!heap_ok) checker.Fail("the heap kept growing", frames);
   if (!wrapped && frames > 200000) checker.Fail("the tick never wrapped", frames);
@@ -156,7 +160,8 @@ int main(int argc, char** argv) {
       "soak: %llu frames (%.2f simulated days) in %.1f s: %llu passes, %llu gated, %llu fights, "
       "%llu re-tasks; heap %zu bytes after settling, at most %zu later; %llu failures\n",
       static_cast<unsigned long long>(frames), static_cast<double>(frames) / 30.0 / 86400.0, wall,
-      static_cast<unsigned long long>(checker.passes), static_cast<unsigned long long>(checker.gated),
+      static_cast<unsigned long long>(checker.passes),
+      static_cast<unsigned long long>(checker.gated),
       static_cast<unsigned long long>(checker.fights),
       static_cast<unsigned long long>(checker.retasks), settled_heap, peak_heap,
       static_cast<unsigned long long>(checker.failures));

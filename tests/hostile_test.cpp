@@ -25,12 +25,7 @@ class HostileTest : public ModuleTest {
       crowd_.push_back(world().AddPed(3.0f + static_cast<float>(i), 0.0f));
     RunPass();
   }
-  Pass Press() {
-    world().keys_down[kF12] = 1;
-    RunPass();
-    world().keys_down[kF12] = 0;
-    return RunPass();
-  }
+  Pass Press() { return ReleaseKey(kF12); }
   // After the hostile answer: a plain game again, and a plain fight.
   void ExpectTheNextFightIsWhole() {
     world().nearby = sim::NearbyAnswer{};

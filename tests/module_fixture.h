@@ -33,6 +33,17 @@ class ModuleTest : public ::testing::Test {
     for (std::size_t i = mark; i < run_.game.calls.size(); ++i) pass.push_back(&run_.game.calls[i]);
     return pass;
   }
+  // Holds `key` down for one pass and returns the pass that finds it released.
+  Pass ReleaseKey(int key = 123, std::uint32_t advance_ms = 33) {
+    world().keys_down[key] = 1;
+    RunPass(advance_ms);
+    world().keys_down[key] = 0;
+    return RunPass(advance_ms);
+  }
+  // n human peds in a row east of the player, 2 to n + 1 units away.
+  void AddRow(int n) {
+    for (int i = 0; i < n; ++i) world().AddPed(static_cast<float>(i + 2), 0);
+  }
   // Runs one pass at the given tick.
   Pass RunPassAt(std::uint32_t tick) {
     world().tick = tick;

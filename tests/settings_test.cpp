@@ -9,6 +9,7 @@
 #include "settings/fight_settings.h"
 #include "settings/ini_line.h"
 #include "settings/number_reader.h"
+#include "settings_expect.h"
 #include "sim/module_run.h"
 
 namespace ruckvale {
@@ -184,23 +185,9 @@ TEST(NumberReader, IgnoresTheCLocale) {
 }
 
 TEST(LoadSettings, NoFileEmptyFileOrOnlyCommentsGiveTheDefaults) {
-  const FightSettings defaults;
   for (const char* text : {"", "\n\n\r\n", "; a comment\n[Ruckvale]\n# another\n"}) {
-    const FightSettings s = Load(text);
-    EXPECT_EQ(s.fight_timer, 60) << text;
-    EXPECT_EQ(s.fight_chance, 25);
-    EXPECT_EQ(s.fight_radius, 50.0f);
-    EXPECT_EQ(s.fight_group_size, 2);
-    EXPECT_TRUE(s.humans_only);
-    EXPECT_EQ(s.melee_chance, 50);
-    EXPECT_EQ(s.revolver_chance, 5);
-    EXPECT_EQ(s.pistol_chance, 5);
-    EXPECT_EQ(s.shotgun_chance, 3);
-    EXPECT_EQ(s.rifle_chance, 2);
-    EXPECT_EQ(s.repeater_chance, 5);
-    EXPECT_EQ(s.throwables_chance, 10);
-    EXPECT_EQ(s.bow_chance, 10);
-    EXPECT_EQ(s.key_trigger, 123);
+    SCOPED_TRACE(text);
+    testing_support::ExpectDefaults(Load(text));
   }
   sim::IniFolder none(std::nullopt);
   Settings() = FightSettings{};

@@ -131,7 +131,7 @@ TEST_F(SuperviseTest, ADeadFighterIsSkippedPrunedAndStillDrawable) {
 using testing_support::ModuleTest;
 
 TEST_F(ModuleTest, TheFightStartPassAlreadySupervisesTheNewRoster) {
-  for (int i = 0; i < 4; ++i) world().AddPed(static_cast<float>(i + 2), 0);
+  AddRow(4);
   Start("fight_timer=1000\nfight_group_size=4\n");
   RunPass();
   world().keys_down[123] = 1;
@@ -150,13 +150,10 @@ TEST_F(ModuleTest, TheFightStartPassAlreadySupervisesTheNewRoster) {
 }
 
 TEST_F(ModuleTest, GatedPassesNeitherSuperviseNorPrune) {
-  for (int i = 0; i < 3; ++i) world().AddPed(static_cast<float>(i + 2), 0);
+  AddRow(3);
   Start("fight_timer=1000\n");
   RunPass();
-  world().keys_down[123] = 1;
-  RunPass();
-  world().keys_down[123] = 0;
-  RunPass();
+  ReleaseKey();
   ASSERT_EQ(Fight().roster.size(), 2u);
   const Ped dead = Fight().roster[0];
   world().Find(dead)->life = sim::Life::Dead;
@@ -170,15 +167,10 @@ TEST_F(ModuleTest, GatedPassesNeitherSuperviseNorPrune) {
 }
 
 TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
-  for (int i = 0; i < 6; ++i) world().AddPed(static_cast<float>(i + 2), 0);
+  AddRow(6);
   Start("fight_timer=1000\nfight_group_size=3\n");
   RunPass();
-  for (int fight = 0; fight < 2; ++fight) {
-    world().keys_down[123] = 1;
-    RunPass();
-    world().keys_down[123] = 0;
-    RunPass(3000);
-  }
+  for (int fight = 0; fight < 2; ++fight) ReleaseKey(123, 3000);
   EXPECT_EQ(Fight().roster.size(), 3u);
   for (const auto& [ped, tick] : Fight().retask_times.entries()) {
     EXPECT_NE(std::find(Fight().roster.begin(), Fight().roster.end(), ped), Fight().roster.end());
@@ -186,23 +178,17 @@ TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
 }
 
 TEST_F(ModuleTest, ARestartForgetsTheEarlierSessionsFight) {
-  for (int i = 0; i < 3; ++i) world().AddPed(static_cast<float>(i + 2), 0);
+  AddRow(3);
   Start("fight_timer=1000\n");
   RunPass();
-  world().keys_down[123] = 1;
-  RunPass();
-  world().keys_down[123] = 0;
-  RunPass();
+  ReleaseKey();
   ASSERT_EQ(Fight().roster.size(), 2u);
   run_.host.StartScript();
   const auto first = RunPass();
   EXPECT_TRUE(Fight().roster.empty());
   EXPECT_EQ(Fight().groups.group1, 0u);
   EXPECT_EQ(Count(first, "DOES_ENTITY_EXIST"), 0);
-  world().keys_down[123] = 1;
-  RunPass();
-  world().keys_down[123] = 0;
-  EXPECT_EQ(Count(RunPass(), "ADD_RELATIONSHIP_GROUP"), 2);  // added again
+  EXPECT_EQ(Count(ReleaseKey(), "ADD_RELATIONSHIP_GROUP"), 2);  // added again
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "settings/fight_settings.h"
+#include "settings_expect.h"
 #include "sim/module_run.h"
 #include "tools/ini_check.h"
 #include "tools/options.h"
@@ -156,20 +157,7 @@ TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
   Settings().fight_timer = -1;  // so that the file must set it
   LoadSettings();
   const FightSettings& s = Settings();
-  EXPECT_EQ(s.fight_timer, 60);
-  EXPECT_EQ(s.fight_chance, 25);
-  EXPECT_EQ(s.fight_radius, 50.0f);
-  EXPECT_EQ(s.fight_group_size, 2);
-  EXPECT_TRUE(s.humans_only);
-  EXPECT_EQ(s.melee_chance, 50);
-  EXPECT_EQ(s.revolver_chance, 5);
-  EXPECT_EQ(s.pistol_chance, 5);
-  EXPECT_EQ(s.shotgun_chance, 3);
-  EXPECT_EQ(s.rifle_chance, 2);
-  EXPECT_EQ(s.repeater_chance, 5);
-  EXPECT_EQ(s.throwables_chance, 10);
-  EXPECT_EQ(s.bow_chance, 10);
-  EXPECT_EQ(s.key_trigger, 123);
+  testing_support::ExpectDefaults(s);
   std::ostringstream out, err;
   EXPECT_EQ(tools::CheckIni(kSampleIni, out, err), 0);
   EXPECT_EQ(Occurrences(out.str(), "ignored"), 0) << out.str();

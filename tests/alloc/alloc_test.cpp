@@ -32,6 +32,7 @@ class AllocRun {
     run_.Start();
   }
   sim::World& world() { return run_.game.world; }
+  void Frame() { run_.Frame(); }
   // Allocations of the module in one pass.
   std::uint64_t Pass() {
     const std::uint64_t before = Allocations().module_allocations;
@@ -113,12 +114,7 @@ void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const s
 // returns how many module allocations it made.
 std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
   Allocations() = {};
-  sim::IniFolder folder("fight_timer=100000\nfight_group_size=4\nmelee_chance=30\n");
-  sim::ModuleRun run;
-  for (int i = 0; i < 7; ++i) run.game.world.AddPed(2.0f + static_cast<float>(i), 1.0f);
-  run.game.record = false;
-  run.game.world.tick = 100000;
-  run.Start();
+  AllocRun run("fight_timer=100000\nfight_group_size=4\nmelee_chance=30\n", 7);
   Allocations().fail_all = starve_start_up;
   run.Frame();  // start-up
   Allocations().fail_all = false;
@@ -129,18 +125,18 @@ std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
     const FightSnapshot before = Snapshot();
     const bool failed_before = Allocations().failed;
     run.Frame();
-    run.game.world.tick += 300;
+    run.world().tick += 300;
     if (Allocations().failed && !failed_before) {
       ExpectWholeOrUntouched(before, starve_start_up ? 2 : 4,
                              where + ", failing allocation " + std::to_string(n));
     }
   };
   for (int round = 0; round < 3; ++round) {
-    run.game.world.keys_down[kF12] = 1;
+    run.world().keys_down[kF12] = 1;
     pass("key down");
-    run.game.world.keys_down[kF12] = 0;
+    run.world().keys_down[kF12] = 0;
     pass("fight start");
-    for (sim::SimPed& p : run.game.world.peds) p.in_combat = false;
+    for (sim::SimPed& p : run.world().peds) p.in_combat = false;
     for (int i = 0; i < 12; ++i) pass("supervision");
   }
   // Whatever failed, the last fight start was whole (a starved start-up
@@ -166,17 +162,9 @@ TEST(FailingMemory, StartUpAllocationsMayFailToo) {
   for (std::uint64_t n = 1; n <= 40; ++n) {
     Allocations() = {};
     Allocations().fail_at = n;
-    sim::IniFolder folder("fight_group_size=2\nfight_timer=100000\n");
-    sim::ModuleRun run;
-    for (int i = 0; i < 3; ++i) run.game.world.AddPed(2.0f + static_cast<float>(i), 1.0f);
-    run.game.record = false;
-    run.game.world.tick = 100000;
-    run.Start();
+    AllocRun run("fight_group_size=2\nfight_timer=100000\n", 3);
     run.Frame();
-    run.game.world.keys_down[kF12] = 1;
-    run.Frame();
-    run.game.world.keys_down[kF12] = 0;
-    run.Frame();
+    run.Press();
     EXPECT_EQ(Fight().roster.size(), 2u) << "failing start-up allocation " << n;
   }
 }

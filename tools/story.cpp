@@ -192,7 +192,8 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
           game.NameOf(static_cast<Hash>(c.args[1])) == "BRAWL_GROUP_2" ? 2 : 1;
     } else if (c.name == "PLAY_PED_AMBIENT_SPEECH_NATIVE" && !fight.fighters.empty()) {
       fight.fighters.back().line = Unquoted(c.text[1]);
-    } else if (c.name == "TASK_COMBAT_PED") {
+    } else if (c.name == "TASK_COMBAT_PED" && calls[i - 1].name != "DOES_ENTITY_EXIST") {
+      // The fight's own tasks; supervision's re-tasks follow a test of the target.
       fight.tasks.emplace_back(AsPed(c.args[0]), AsPed(c.args[1]));
     }
   }

@@ -1,5 +1,6 @@
 #include "sim/scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim/weapon_lookup.h"
@@ -96,6 +97,7 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     event(SceneEvent::CutsceneStart, 0);
   }
 
+  int arrivals = 0;
   for (std::size_t i = 1; i < world.peds.size(); ++i) {
     SimPed& p = world.peds[i];
     if (!p.exists) continue;
@@ -105,6 +107,7 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
       if (p.dying_for >= 9.0f) {
         p.exists = false;
         event(SceneEvent::Vanished, p.handle);
+        ++arrivals;  // someone else comes down the street
       }
       continue;
     }
@@ -128,19 +131,23 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     }
   }
 
-  // Peds wander off and new ones wander in.
-  if (Chance(1.0 / 20.0, dt)) {
-    for (std::size_t i = world.peds.size(); i-- > 1;) {
-      SimPed& p = world.peds[i];
-      const float d = std::sqrt(p.pos.x * p.pos.x + p.pos.y * p.pos.y);
-      if (p.exists && p.life == Life::Alive && !p.in_combat && p.tasks == 0 && d > 40.0f) {
-        p.exists = false;
-        event(SceneEvent::Vanished, p.handle);
-        event(SceneEvent::WalkedIn, SpawnPed(world));
-        break;
-      }
+  for (; arrivals > 0; --arrivals) event(SceneEvent::WalkedIn, SpawnPed(world));
+  // Peds wander off and new ones wander in: now and then one who is not
+  // fighting leaves, wherever it stands, so the street keeps its mix.
+  if (Chance(1.0 / 20.0, dt) && world.peds.size() > 1) {
+    const auto i =
+        1 + static_cast<std::size_t>(Uniform() * static_cast<double>(world.peds.size() - 1));
+    SimPed& p = world.peds[std::min(i, world.peds.size() - 1)];
+    if (p.exists && p.life == Life::Alive && !p.in_combat) {
+      p.exists = false;
+      event(SceneEvent::Vanished, p.handle);
+      event(SceneEvent::WalkedIn, SpawnPed(world));
     }
   }
+  // The gone leave the world for good; the game would reuse their handles.
+  world.peds.erase(std::remove_if(world.peds.begin() + 1, world.peds.end(),
+                                  [](const SimPed& p) { return !p.exists; }),
+                   world.peds.end());
 }
 
 }  // namespace ruckvale::sim

@@ -7,9 +7,10 @@
 //     target dies at a rate set by the attacker's current weapon: unarmed
 //     0.01/s (a brawl), melee 0.04/s, bow 0.12/s, throwables 0.2/s, firearms
 //     0.25/s; a target that is dead or gone also ends the combat;
-//   - a dying ped is dead after 1 s; a dead ped vanishes after 8 s;
-//   - every 20 s on average a ped far out walks away (vanishes) and a new one
-//     walks in at 3 to 80 units;
+//   - a dying ped is dead after 1 s; a dead ped vanishes after 8 s, and a
+//     new ped walks in for it;
+//   - every 20 s on average a ped that is not fighting walks away (vanishes)
+//     and a new one walks in at 3 to 80 units (8 in 10 humans);
 //   - a cutscene sets the reset flag for 3 s about every 75 s.
 // It is a stand-in, not the game: its only job is to give the module's
 // triggers, supervision and pruning something to do.

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "sim/module_run.h"
 #include "sim/scene.h"
@@ -30,8 +29,8 @@ constexpr std::uint32_t kStartTick = 600000;
 // How long the key is held before each release.
 constexpr double kKeyHoldSeconds = 0.3;
 
-bool KeyDownAt(const SimOptions& o, double t, bool& released_now) {
-  released_now = false;
+// The key is down for a moment before each release time.
+bool KeyDownAt(const SimOptions& o, double t) {
   for (const double press : o.presses) {
     if (t >= press - kKeyHoldSeconds && t < press) return true;
   }
@@ -111,8 +110,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   const int key = settings.key_trigger;
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     now = static_cast<double>(frame) * dt;
-    bool released = false;
-    game.world.keys_down[key & 0xFF] = KeyDownAt(o, now, released) ? 1 : 0;
+    game.world.keys_down[key & 0xFF] = KeyDownAt(o, now) ? 1 : 0;
     scene.Step(game.world, static_cast<float>(dt),
                [&](const sim::SceneEvent& e) { story.OnSceneEvent(now, e, game.world); });
     game.calls.clear();

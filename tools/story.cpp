@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <iomanip>
-#include <sstream>
 
 #include "fight/weapons.h"
 #include "host/script_main.h"

@@ -18,6 +18,7 @@ struct Call {
   std::uint64_t result = 0;          // slot 0, or the function's result
   std::string result_text;           // what the game wrote through addresses, if anything
   std::vector<std::int32_t> listed;  // GET_PED_NEARBY_PEDS: the handles the game wrote
+  float position[3] = {};            // GET_ENTITY_COORDS: the position answered
   std::uint64_t frame = 0;
 
   // Name, arguments and result with addresses replaced by their content, so

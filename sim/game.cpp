@@ -77,9 +77,8 @@ void Game::ScriptRegister(HMODULE module, void (*script)()) {
   Call c;
   c.kind = CallKind::Hook;
   c.name = "scriptRegister";
-  c.args = {0};  // the module handle and the script address differ per run
+  c.args = {0, 0};  // the module handle and the script address differ per run
   c.text = {"module", "script"};
-  c.args.push_back(0);
   Record(c);
 }
 
@@ -124,6 +123,7 @@ std::uint64_t* Game::NativeCall() {
   current_.text.assign(pending_args_.size(), std::string());
   current_.result_text.clear();
   current_.listed.clear();
+  std::memset(current_.position, 0, sizeof current_.position);
   std::memset(result_, 0, sizeof result_);
   if (!answer_override ||
       !answer_override(static_cast<NativeHash>(pending_hash_), current_, result_)) {
@@ -249,6 +249,9 @@ void Game::Answer(NativeHash hash, Call& call) {
       const SimPed* p = w.Find(ArgPed(a, 0));
       const Vector3 v = p != nullptr && p->exists ? p->pos : Vector3{};
       std::memcpy(result_, &v, sizeof v);
+      call.position[0] = v.x;
+      call.position[1] = v.y;
+      call.position[2] = v.z;
       char buf[96];
       std::snprintf(buf, sizeof buf, "(%g, %g, %g)", static_cast<double>(v.x),
                     static_cast<double>(v.y), static_cast<double>(v.z));

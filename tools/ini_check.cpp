@@ -130,10 +130,17 @@ WeaponOdds OddsOf(const FightSettings& settings) {
   return odds;
 }
 
+const char* OddsRowName(int i) {
+  return i < kWeaponCategoryCount ? WeaponCategoryName(static_cast<WeaponCategory>(i)) : "unarmed";
+}
+
+const char* CategoryText(const std::optional<WeaponCategory>& category) {
+  return OddsRowName(category ? static_cast<int>(*category) : kWeaponCategoryCount);
+}
+
 void PrintOdds(const WeaponOdds& odds, std::ostream& out) {
   for (int i = 0; i < 9; ++i) {
-    const char* name = i < 8 ? WeaponCategoryName(static_cast<WeaponCategory>(i)) : "unarmed";
-    out << "  " << std::left << std::setw(10) << name << std::right << std::setw(4)
+    out << "  " << std::left << std::setw(10) << OddsRowName(i) << std::right << std::setw(4)
         << odds.percent[i] << " %\n";
   }
 }

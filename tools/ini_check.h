@@ -5,6 +5,9 @@
 #include <ostream>
 #include <string>
 
+#include <optional>
+
+#include "fight/weapons.h"
 #include "settings/fight_settings.h"
 
 namespace ruckvale::tools {
@@ -18,6 +21,11 @@ struct WeaponOdds {
   int percent[9] = {};
 };
 WeaponOdds OddsOf(const FightSettings& settings);
+
+// The name of row i of the odds: a category for 0 to 7, "unarmed" for 8.
+const char* OddsRowName(int i);
+// The name of a drawn category, or "unarmed" for none.
+const char* CategoryText(const std::optional<WeaponCategory>& category);
 
 // Prints the odds table.
 void PrintOdds(const WeaponOdds& odds, std::ostream& out);

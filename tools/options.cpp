@@ -1,7 +1,9 @@
 #include "tools/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace ruckvale::tools {
 
@@ -50,15 +52,22 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     o.check_ini = args[1];
     return o;
   }
-  auto value = [&](const std::string& name) -> const std::string* {
-    if (i + 1 >= args.size()) {
-      error = name + " needs a value";
-      return nullptr;
-    }
-    return &args[++i];
-  };
+  static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",
+                                            "--press",   "--ini", "--svg"};
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
+    std::string v;
+    if (std::find(std::begin(kTakesValue), std::end(kTakesValue), a) != std::end(kTakesValue)) {
+      if (i + 1 >= args.size()) {
+        error = a + " needs a value";
+        return std::nullopt;
+      }
+      v = args[++i];
+    }
+    auto bad = [&](const char* wants) -> std::optional<SimOptions> {
+      error = a + " wants " + wants + ", not '" + v + "'";
+      return std::nullopt;
+    };
     if (a == "--help" || a == "-h") {
       o.help = true;
     } else if (a == "--trace") {
@@ -68,49 +77,29 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     } else if (a == "--quiet") {
       o.quiet = true;
     } else if (a == "--seconds") {
-      const std::string* v = value(a);
-      if (v == nullptr) return std::nullopt;
-      if (!ParseNumber(*v, o.seconds) || o.seconds < 0 || o.seconds > 1e7) {
-        error = "--seconds wants a number of seconds from 0 to 10000000, not '" + *v + "'";
-        return std::nullopt;
+      if (!ParseNumber(v, o.seconds) || o.seconds < 0 || o.seconds > 1e7) {
+        return bad("a number of seconds from 0 to 10000000");
       }
     } else if (a == "--fps") {
-      const std::string* v = value(a);
-      if (v == nullptr) return std::nullopt;
-      if (!ParseInt(*v, o.fps) || o.fps < 1 || o.fps > 1000) {
-        error = "--fps wants a whole number from 1 to 1000, not '" + *v + "'";
-        return std::nullopt;
+      if (!ParseInt(v, o.fps) || o.fps < 1 || o.fps > 1000) {
+        return bad("a whole number from 1 to 1000");
       }
     } else if (a == "--seed") {
-      const std::string* v = value(a);
-      if (v == nullptr) return std::nullopt;
-      if (!ParseInt(*v, o.seed)) {
-        error = "--seed wants a whole number from 0 up, not '" + *v + "'";
-        return std::nullopt;
-      }
+      if (!ParseInt(v, o.seed)) return bad("a whole number from 0 up");
     } else if (a == "--press") {
-      const std::string* v = value(a);
-      if (v == nullptr) return std::nullopt;
-      std::size_t start = 0;
-      while (start <= v->size()) {
-        const std::size_t comma = std::min(v->find(',', start), v->size());
+      for (std::size_t start = 0; start <= v.size();) {
+        const std::size_t comma = std::min(v.find(',', start), v.size());
         double t = 0;
-        if (!ParseNumber(v->substr(start, comma - start), t) || t < 0) {
-          error =
-              "--press wants times in seconds separated by commas, as in 2,30.5; not '" + *v + "'";
-          return std::nullopt;
+        if (!ParseNumber(v.substr(start, comma - start), t) || t < 0) {
+          return bad("times in seconds separated by commas, as in 2,30.5");
         }
         o.presses.push_back(t);
         start = comma + 1;
       }
     } else if (a == "--ini") {
-      const std::string* v = value(a);
-      if (v == nullptr) return std::nullopt;
-      o.ini = *v;
+      o.ini = v;
     } else if (a == "--svg") {
-      const std::string* v = value(a);
-      if (v == nullptr) return std::nullopt;
-      o.svg = *v;
+      o.svg = v;
     } else {
       error = "unknown option '" + a + "'";
       return std::nullopt;

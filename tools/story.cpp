@@ -55,10 +55,6 @@ std::string Unquoted(const std::string& text) {
   return a == std::string::npos || b == std::string::npos ? text : text.substr(a + 1, b - a - 1);
 }
 
-std::string CategoryText(const std::optional<WeaponCategory>& c) {
-  return c ? WeaponCategoryName(*c) : "unarmed";
-}
-
 }  // namespace
 
 const char* LeftOutText(LeftOut reason) {
@@ -138,6 +134,7 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
   fight.time = time;
   fight.by_timer = by_timer;
   const Ped player = AsPed(calls[begin].result);
+  bool have_player_pos = false;
   for (std::size_t i = begin; i < end; ++i) {
     const sim::Call& c = calls[i];
     if (c.name == "GET_PED_NEARBY_PEDS") {
@@ -150,10 +147,11 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
         fight.listed.push_back(l);
       }
     } else if (c.name == "GET_ENTITY_COORDS") {
-      Vector3 v;
-      std::sscanf(c.result_text.c_str(), "(%f, %f, %f)", &v.x, &v.y, &v.z);
+      const Vector3 v{c.position[0], c.position[1], c.position[2]};
       const Ped p = AsPed(c.args[0]);
-      if (p == player && fight.player_pos.x == 0 && fight.player_pos.y == 0) fight.player_pos = v;
+      // The first position a fight start reads is the player's.
+      if (!have_player_pos) fight.player_pos = v;
+      have_player_pos = true;
       for (ListedPed& l : fight.listed) {
         if (l.ped != p || l.reason != LeftOut::None) continue;
         l.pos = v;
@@ -348,7 +346,7 @@ void Story::PrintSummary(double seconds) {
          << ",\"pruned\":" << pruned_ << ",\"gated_stretches\":" << gated_stretches_
          << ",\"weapons\":{";
     for (int i = 0; i < 9; ++i) {
-      const char* name = i < 8 ? WeaponCategoryName(static_cast<WeaponCategory>(i)) : "unarmed";
+      const char* name = OddsRowName(i);
       out_ << (i ? "," : "") << "\"" << name << "\":{\"seen\":" << weapon_seen_[i]
            << ",\"odds_percent\":" << odds.percent[i] << "}";
     }
@@ -372,7 +370,7 @@ void Story::PrintSummary(double seconds) {
   out_ << "  gated stretches:    " << gated_stretches_ << '\n';
   out_ << "  weapons seen          odds of the ini\n";
   for (int i = 0; i < 9; ++i) {
-    const char* name = i < 8 ? WeaponCategoryName(static_cast<WeaponCategory>(i)) : "unarmed";
+    const char* name = OddsRowName(i);
     const double seen = armed_total ? 100.0 * weapon_seen_[i] / armed_total : 0.0;
     char line[96];
     std::snprintf(line, sizeof line, "    %-10s %5d %5.1f %%   %3d %%\n", name, weapon_seen_[i],

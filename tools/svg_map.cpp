@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "tools/ini_check.h"
+
 namespace ruckvale::tools {
 
 namespace {
@@ -121,8 +123,7 @@ void Panel(std::string& svg, const FightStart& fight, int index, float radius) {
                                       [&](const FighterInfo& fi) { return fi.ped == l.ped; });
     const double x = f.X(l.pos, player), y = f.Y(l.pos, player);
     if (fighter != fight.fighters.end()) {
-      const std::string category =
-          fighter->category ? WeaponCategoryName(*fighter->category) : "unarmed";
+      const std::string category = CategoryText(fighter->category);
       DrawPed(svg, "ped fighter", x, y, l.human, GroupColour(fighter->group),
               " data-ped=\"" + std::to_string(l.ped) + "\" data-group=\"" +
                   std::to_string(fighter->group) + "\" data-weapon=\"" + Escape(category) + "\"");

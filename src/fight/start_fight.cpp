@@ -15,12 +15,6 @@ namespace ruckvale {
 const char* const InsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH",
                                     "GENERIC_MOCK"};
 
-std::int32_t NearbyPedBuffer::Capacity() const {
-  std::int32_t value;
-  std::memcpy(&value, bytes, sizeof value);
-  return value;
-}
-
 Ped NearbyPedBuffer::Position(int k) const {
   Ped value;
   std::memcpy(&value, bytes + 4 * k, sizeof value);

@@ -13,7 +13,6 @@ namespace ruckvale {
 // buffer has room for that too. Zeroed before every call.
 struct NearbyPedBuffer {
   alignas(8) unsigned char bytes[8 + 32 * 8];
-  std::int32_t Capacity() const;
   Ped Position(int k) const;  // k = 1..32
 };
 

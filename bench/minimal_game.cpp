@@ -54,9 +54,12 @@ extern "C" std::uint64_t* nativeCall() {
       break;
     case NativeHash::GET_PED_NEARBY_PEDS: {
       auto* buffer = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(g_args[1]));
+      // 8-byte slots, as the game lays the list out: the size in slot 0.
+      const std::uint64_t size = 32;
+      std::memcpy(buffer, &size, 8);
       for (int k = 1; k <= 32; ++k) {
-        const std::int32_t handle = 100 + k;
-        std::memcpy(buffer + 4 * k, &handle, 4);
+        const std::uint64_t handle = 100 + static_cast<std::uint64_t>(k);
+        std::memcpy(buffer + 8 * k, &handle, 8);
       }
       g_result[0] = 32;
       break;

@@ -303,6 +303,22 @@ void Game::Answer(NativeHash hash, Call& call) {
     case NativeHash::SET_ENTITY_AS_MISSION_ENTITY:
       if (SimPed* p = w.Find(ArgPed(a, 0))) p->mission_entity = Arg32(a, 1) != 0;
       break;
+    case NativeHash::SET_ENTITY_AS_NO_LONGER_NEEDED: {
+      // The game reads the handle behind the address and clears the whole
+      // 8-byte script value there.
+      auto* handle = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(a.at(0)));
+      std::int64_t value;
+      std::memcpy(&value, handle, sizeof value);
+      call.text[0] = "&" + std::to_string(value);
+      if (SimPed* p = w.Find(static_cast<Ped>(value)); p != nullptr && p->exists) {
+        p->mission_entity = false;
+        ++p->released;
+      }
+      const std::uint64_t cleared = 0;
+      std::memcpy(handle, &cleared, sizeof cleared);
+      call.result_text = "handle cleared";
+      break;
+    }
     case NativeHash::CLEAR_PED_TASKS_IMMEDIATELY:
       if (SimPed* p = w.Find(ArgPed(a, 0))) {
         p->in_combat = false;

@@ -104,7 +104,7 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     if (p.life != Life::Alive) {
       p.dying_for += dt;
       if (p.life == Life::Dying && p.dying_for >= 1.0f) p.life = Life::Dead;
-      if (p.dying_for >= 9.0f) {
+      if (p.dying_for >= 9.0f && !p.mission_entity) {
         p.exists = false;
         event(SceneEvent::Vanished, p.handle);
         ++arrivals;  // someone else comes down the street
@@ -138,7 +138,7 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     const auto i =
         1 + static_cast<std::size_t>(Uniform() * static_cast<double>(world.peds.size() - 1));
     SimPed& p = world.peds[std::min(i, world.peds.size() - 1)];
-    if (p.exists && p.life == Life::Alive && !p.in_combat) {
+    if (p.exists && p.life == Life::Alive && !p.in_combat && !p.mission_entity) {
       p.exists = false;
       event(SceneEvent::Vanished, p.handle);
       event(SceneEvent::WalkedIn, SpawnPed(world));

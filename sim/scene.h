@@ -11,6 +11,9 @@
 //     new ped walks in for it;
 //   - every 20 s on average a ped that is not fighting walks away (vanishes)
 //     and a new one walks in at 3 to 80 units (8 in 10 humans);
+//   - as in the engine, a ped the module made a mission entity is never
+//     removed, alive or dead, until the module releases it; the street's 30
+//     include the bodies it keeps, so a leak fills the street with bodies;
 //   - a cutscene sets the reset flag for 3 s about every 75 s.
 // It is a stand-in, not the game: its only job is to give the module's
 // triggers, supervision and pruning something to do.

@@ -19,6 +19,12 @@ const SimPed* World::Find(Ped handle) const {
   return const_cast<World*>(this)->Find(handle);
 }
 
+int World::KeptPersistent() const {
+  int n = 0;
+  for (const SimPed& p : peds) n += p.exists && p.mission_entity ? 1 : 0;
+  return n;
+}
+
 Ped World::AddPed(float x, float y, Species species) {
   SimPed p;
   p.handle = next_handle++;

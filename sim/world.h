@@ -26,6 +26,8 @@ struct SimPed {
   bool in_combat = false;
   // What the module did to it.
   Hash group = 0;
+  // Persistent: the engine never removes it, alive or dead, until the
+  // module releases it with SET_ENTITY_AS_NO_LONGER_NEEDED.
   bool mission_entity = false;
   bool blocking_events = false;
   bool keep_task = false;
@@ -34,9 +36,10 @@ struct SimPed {
   std::int32_t combat_ability = -1, combat_range = -1, combat_movement = -1;
   std::vector<std::pair<Hash, std::int32_t>> weapons;  // given, with ammunition
   Hash current_weapon = 0;
-  Ped task_target = 0;        // the last TASK_COMBAT_PED target
-  std::uint32_t tasks = 0;    // TASK_COMBAT_PED received
-  std::uint32_t cleared = 0;  // CLEAR_PED_TASKS_IMMEDIATELY received
+  Ped task_target = 0;         // the last TASK_COMBAT_PED target
+  std::uint32_t tasks = 0;     // TASK_COMBAT_PED received
+  std::uint32_t cleared = 0;   // CLEAR_PED_TASKS_IMMEDIATELY received
+  std::uint32_t released = 0;  // SET_ENTITY_AS_NO_LONGER_NEEDED received
   std::string last_speech;
   // Scene bookkeeping (the built-in scene's dynamics).
   float dying_for = 0.0f;        // seconds since it began dying
@@ -45,10 +48,12 @@ struct SimPed {
 
 // How GET_PED_NEARBY_PEDS answers.
 struct NearbyAnswer {
-  bool eight_byte_slots = false;  // write the handles as the game's scripts lay them out
-  bool list_player = false;       // list the player's own ped too
-  bool repeat_each = false;       // list every ped twice
-  int count_override = 0;         // with override_count: return this count
+  // 8-byte slots as the game's scripts lay them out (the size in slot 0,
+  // handle k at byte offset 8*k); false: 4-byte positions (handle k at 4*k).
+  bool eight_byte_slots = true;
+  bool list_player = false;  // list the player's own ped too
+  bool repeat_each = false;  // list every ped twice
+  int count_override = 0;    // with override_count: return this count
   bool override_count = false;
   bool garbage_fill = false;  // fill the unused positions with garbage
   std::vector<Ped> extra;     // handles listed first, whether or not they exist
@@ -78,6 +83,8 @@ struct World {
   SimPed* Find(Ped handle);
   const SimPed* Find(Ped handle) const;
   SimPed& Player() { return peds[0]; }
+  // The existing peds the module keeps persistent.
+  int KeptPersistent() const;
   // Adds a ped at (x, y, 0) and returns its handle.
   Ped AddPed(float x, float y, Species species = Species::Human);
   Ped next_handle = 100;

@@ -44,6 +44,7 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"SET_PED_KEEP_TASK", 0x971D38760FBC02EF},
       {"GIVE_WEAPON_TO_PED", 0x5E3BDDBCB83F3D84},
       {"SET_CURRENT_PED_WEAPON", 0xADF692B254977C0C},
+      {"SET_ENTITY_AS_NO_LONGER_NEEDED", 0x4971D2F8162B9674},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
 }

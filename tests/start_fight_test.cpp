@@ -268,19 +268,48 @@ TEST_F(StartFightTest, CountsBeyondThirtyTwoReadThirtyTwoPositions) {
   }
 }
 
-TEST_F(StartFightTest, EightByteSlotsAreReadAsFourByteOnes) {
-  // A game writing 8-byte slots puts the handles at every other 4-byte
-  // position, after the high half of its count; the module still reads
-  // 4-byte positions 1..count: 0, the first handle, 0.
-  world.nearby.eight_byte_slots = true;
-  const std::vector<Ped> crowd = {world.AddPed(5, 0), world.AddPed(6, 0), world.AddPed(7, 0)};
-  Settings().fight_group_size = 1;
+// Which handles the module tests, in order, for each way the game may lay
+// out the nearby list. Peds 100, 101, 102 stand 5 to 7 units away.
+TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
+  struct Case {
+    const char* name;
+    bool eight_byte_slots;
+    std::vector<Ped> extra;  // listed before the three peds
+    std::vector<std::uint64_t> tested;
+    std::size_t fighters;
+  };
+  const Case cases[] = {
+      {"8-byte slots: every listed ped", true, {}, {100, 101, 102}, 3},
+      {"4-byte positions: every listed ped", false, {}, {100, 101, 102}, 3},
+      {"8-byte slots, the player first", true, {1}, {1, 100, 101, 102}, 3},
+      {"8-byte slots, handle -1 first", true, {-1}, {0xFFFFFFFFu, 100, 101, 102}, 3},
+      // A 4-byte list whose first handle is 0 reads as 8-byte slots: the
+      // handles at 4-byte positions 2 and 4.
+      {"4-byte positions, 0 first", false, {0, 7, 8, 9}, {7, 9, 101, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    game.world = sim::World{};
+    SetUp();
+    world.nearby.eight_byte_slots = c.eight_byte_slots;
+    world.nearby.extra = c.extra;
+    world.AddPed(5, 0);
+    world.AddPed(6, 0);
+    world.AddPed(7, 0);
+    Settings().fight_group_size = 3;
+    StartFight();
+    std::vector<std::uint64_t> tested;
+    for (const sim::Call* call : Calls("DOES_ENTITY_EXIST")) tested.push_back(call->args[0]);
+    EXPECT_EQ(tested, c.tested) << c.name;
+    EXPECT_EQ(Roster().size(), c.fighters) << c.name;
+  }
+}
+
+TEST_F(StartFightTest, TenFightersAmongFifteenInEightByteSlots) {
+  // Read as 4-byte positions this list gives only seven peds.
+  Crowd(15);
+  Settings().fight_group_size = 10;
   StartFight();
-  const auto exist = Calls("DOES_ENTITY_EXIST");
-  ASSERT_EQ(exist.size(), 2u);  // the repeated 0 is skipped before any native
-  EXPECT_EQ(exist[0]->args[0], 0u);
-  EXPECT_EQ(exist[1]->args[0], static_cast<std::uint32_t>(crowd[0]));
-  EXPECT_EQ(Roster(), (FightRoster{crowd[0]}));
+  EXPECT_EQ(Roster().size(), 10u);
 }
 
 TEST_F(StartFightTest, TheNearbyBufferHasRoomForEightByteSlots) {
@@ -304,6 +333,38 @@ TEST_F(StartFightTest, AHandleListedTwiceIsOneCandidate) {
   StartFight();
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
             (std::set<Ped>(crowd.begin(), crowd.end())));
+}
+
+// A new fight hands the old fighters it did not draw again back to the
+// engine, after the tasks and before the roster changes; the vanished need
+// nothing, and a fight start that returns early releases nobody.
+TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
+  const std::vector<Ped> crowd = Crowd(4);
+  const Ped gone = world.AddPed(8, 0);
+  Fight().roster = {crowd[0], gone, crowd[1], crowd[2], crowd[3]};
+  world.Find(gone)->exists = false;
+  Settings().fight_group_size = 5;
+  StartFight();  // four peds qualify: returns early
+  EXPECT_TRUE(Calls("SET_ENTITY_AS_NO_LONGER_NEEDED").empty());
+
+  Settings().fight_group_size = 2;
+  StartFight();
+  const std::vector<std::string> names = Names();
+  const auto last_task = std::find(names.rbegin(), names.rend(), "TASK_COMBAT_PED");
+  std::vector<std::string> expected;
+  std::vector<std::string> released;
+  for (const Ped old : {crowd[0], gone, crowd[1], crowd[2], crowd[3]}) {
+    if (std::find(Roster().begin(), Roster().end(), old) != Roster().end()) continue;
+    expected.push_back("DOES_ENTITY_EXIST");
+    if (old == gone) continue;
+    expected.push_back("SET_ENTITY_AS_NO_LONGER_NEEDED");
+    released.push_back("&" + std::to_string(old));
+  }
+  EXPECT_EQ(std::vector<std::string>(last_task.base(), names.end()), expected);
+  std::vector<std::string> texts;
+  for (const sim::Call* c : Calls("SET_ENTITY_AS_NO_LONGER_NEEDED")) texts.push_back(c->text[0]);
+  EXPECT_EQ(texts, released);
+  for (const Ped p : Roster()) EXPECT_TRUE(world.Find(p)->mission_entity);
 }
 
 TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {

@@ -28,6 +28,28 @@ class SuperviseTest : public FightTest {
   }
 };
 
+// Pruning releases each dead or dying fighter to the engine before it tests
+// the next; a vanished one is dropped without a call. The game clears 8
+// bytes through the release address: the roster must not be that storage.
+TEST_F(SuperviseTest, PruningReleasesTheDeadAndDropsTheVanished) {
+  const std::vector<Ped> f = Fighters(4);
+  for (const Ped p : f) world.Find(p)->mission_entity = true;
+  world.Find(f[0])->life = sim::Life::Dead;
+  world.Find(f[1])->life = sim::Life::Dying;
+  world.Find(f[2])->exists = false;
+  PruneRoster();
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{
+                "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
+                "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
+                "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING"}));
+  EXPECT_EQ(game.calls[2].text[0], "&" + std::to_string(f[0]));
+  EXPECT_EQ(game.calls[5].text[0], "&" + std::to_string(f[1]));
+  EXPECT_EQ(Fight().roster, (FightRoster{f[3]}));
+  EXPECT_FALSE(world.Find(f[0])->mission_entity);
+  EXPECT_TRUE(world.Find(f[3])->mission_entity);
+}
+
 TEST_F(SuperviseTest, AnEmptyRosterCallsNothing) {
   SuperviseFighters(5000);
   PruneRoster();

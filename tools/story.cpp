@@ -308,6 +308,11 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
     Emit(time, "fighter " + who + " re-tasked against " + whom,
          "\"event\":\"retask\",\"ped\":" + who + ",\"target\":" + whom);
   }
+  for (std::size_t i = tick_at + 1; i < calls.size(); ++i) {
+    released_ += calls[i].name == "SET_ENTITY_AS_NO_LONGER_NEEDED" ? 1 : 0;
+  }
+  kept_now_ = game.world.KeptPersistent();
+  kept_peak_ = std::max(kept_peak_, kept_now_);
   // Pruning happened at the end of this pass against this world.
   for (auto it = roster_.begin(); it != roster_.end();) {
     const sim::SimPed* p = game.world.Find(*it);
@@ -343,8 +348,9 @@ void Story::PrintSummary(double seconds) {
          << ",\"fights_key\":" << key_fights_ << ",\"fights_too_few\":" << empty_fights_
          << ",\"fighters\":" << fighters_total << ",\"retasks\":" << retasks_
          << ",\"deaths\":" << deaths_ << ",\"fighter_deaths\":" << fighter_deaths_
-         << ",\"pruned\":" << pruned_ << ",\"gated_stretches\":" << gated_stretches_
-         << ",\"weapons\":{";
+         << ",\"pruned\":" << pruned_ << ",\"released\":" << released_
+         << ",\"kept_persistent\":" << kept_now_ << ",\"kept_persistent_peak\":" << kept_peak_
+         << ",\"gated_stretches\":" << gated_stretches_ << ",\"weapons\":{";
     for (int i = 0; i < 9; ++i) {
       const char* name = OddsRowName(i);
       out_ << (i ? "," : "") << "\"" << name << "\":{\"seen\":" << weapon_seen_[i]
@@ -367,6 +373,8 @@ void Story::PrintSummary(double seconds) {
   out_ << "  re-tasks:           " << retasks_ << '\n';
   out_ << "  deaths:             " << deaths_ << " (" << fighter_deaths_ << " fighters)\n";
   out_ << "  left the roster:    " << pruned_ << '\n';
+  out_ << "  released to game:   " << released_ << '\n';
+  out_ << "  peds kept persistent: " << kept_now_ << " now, peak " << kept_peak_ << '\n';
   out_ << "  gated stretches:    " << gated_stretches_ << '\n';
   out_ << "  weapons seen          odds of the ini\n";
   for (int i = 0; i < 9; ++i) {

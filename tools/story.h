@@ -84,6 +84,8 @@ class Story {
   int rolls_ = 0, roll_hits_ = 0, key_fights_ = 0, timer_fights_ = 0, empty_fights_ = 0;
   int retasks_ = 0, deaths_ = 0, fighter_deaths_ = 0, pruned_ = 0, gated_stretches_ = 0;
   int weapon_seen_[9] = {};
+  // Peds the module made persistent and has not released, after each pass.
+  int kept_now_ = 0, kept_peak_ = 0, released_ = 0;
 };
 
 }  // namespace ruckvale::tools

@@ -7,19 +7,30 @@ namespace ruckvale {
 
 void PrepareCombatant(Ped ped) {
   using namespace natives;
+  // Persistent: the engine does not remove the ped until it is released.
   SetEntityAsMissionEntity(ped, true, true);
   ClearPedTasksImmediately(ped, true, true);
   RemoveAllPedWeapons(ped, true, true);
   SetBlockingOfNonTemporaryEvents(ped, true);
   SetPedFleeAttributes(ped, 0, false);
-  SetPedCombatAttributes(ped, 5, true);   // fight armed peds when unarmed
-  SetPedCombatAttributes(ped, 17, true);  // always fight
-  SetPedCombatAttributes(ped, 46, true);  // can fight to the end
+  // Attribute numbers as public lists of the game's enums name them (not
+  // checked in the game, see docs/GAME-NOTES.md): 5 CA_ALWAYS_FIGHT,
+  // 17 CA_ALWAYS_FLEE, 46 CA_CAN_FIGHT_ARMED_PEDS_WHEN_NOT_ARMED.
+  SetPedCombatAttributes(ped, 5, true);
+  SetPedCombatAttributes(ped, 17, true);
+  SetPedCombatAttributes(ped, 46, true);
   SetPedCombatAbility(ped, 2);
   SetPedCombatRange(ped, 2);
   SetPedCombatMovement(ped, 2);
+  // Lets the ped finish its combat task after it is released.
   SetPedKeepTask(ped, true);
   ArmCombatant(ped);
+}
+
+void ReleaseCombatant(Ped ped) {
+  // The game may clear the handle through the address and may write 8 bytes.
+  std::int64_t handle = ped;
+  natives::SetEntityAsNoLongerNeeded(&handle);
 }
 
 }  // namespace ruckvale

@@ -1,5 +1,5 @@
-// Turns one picked ped into a fighter: mission entity, tasks cleared, weapons
-// removed, combat configured, then armed.
+// Turns one picked ped into a fighter (mission entity, tasks cleared, weapons
+// removed, combat configured, then armed), and lets a fighter go again.
 #pragma once
 
 #include "host/types.h"
@@ -9,5 +9,10 @@ namespace ruckvale {
 // Twelve natives in a fixed order, then ArmCombatant. Nothing is tested or
 // recorded; preparing a ped again repeats everything.
 void PrepareCombatant(Ped ped);
+
+// Hands a fighter back to the engine: SET_ENTITY_AS_NO_LONGER_NEEDED, so that
+// the ped stops being persistent and the game may remove it when it sees fit.
+// The game is given an 8-byte copy of the handle, never the caller's storage.
+void ReleaseCombatant(Ped ped);
 
 }  // namespace ruckvale

@@ -17,10 +17,7 @@ const std::uint32_t* RetaskTimes::Find(Ped ped) const {
   return it == entries_.end() || it->first != ped ? nullptr : &it->second;
 }
 
-FightState& Fight() {
-  static FightState state;
-  return state;
-}
+constinit FightState g_fight_state;
 
 void ResetFightState() {
   FightState& f = Fight();

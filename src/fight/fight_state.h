@@ -53,9 +53,13 @@ struct FightState {
   std::vector<Ped> selection;
 };
 
-// The module's fight state. Bind it once at the top of a function:
+// The module's fight state, constant-initialised so that reaching it costs no
+// guard test. Bind it once at the top of a function:
 //   FightState& f = Fight();
-FightState& Fight();
+extern FightState g_fight_state;
+inline FightState& Fight() {
+  return g_fight_state;
+}
 
 // Empties the roster and the re-task times and zeroes the groups, and reserves
 // room for the largest fight so that later passes need not allocate. The

@@ -15,9 +15,13 @@ namespace ruckvale {
 const char* const InsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH",
                                     "GENERIC_MOCK"};
 
-Ped NearbyPedBuffer::Position(int k) const {
+int NearbyPedBuffer::Stride(int count) const {
+  return count >= 1 && Handle(1, 4) == 0 ? 8 : 4;
+}
+
+Ped NearbyPedBuffer::Handle(int k, int stride) const {
   Ped value;
-  std::memcpy(&value, bytes + 4 * k, sizeof value);
+  std::memcpy(&value, bytes + static_cast<std::ptrdiff_t>(stride) * k, sizeof value);
   return value;
 }
 
@@ -29,6 +33,31 @@ constexpr int kHate = 5;
 constexpr const char kGroup1Name[] = "BRAWL_GROUP_1";
 constexpr const char kGroup2Name[] = "BRAWL_GROUP_2";
 constexpr const char kSpeechParams[] = "SPEECH_PARAMS_BEAT_SPOKEN_CLEAR";
+
+// The handles read so far from one nearby list, so that a handle the game
+// lists twice is skipped in constant time: an open-addressed table of 64
+// slots (never more than half full) with a mask of the slots in use.
+class SeenHandles {
+ public:
+  // True when `h` was recorded before; otherwise records it and returns false.
+  bool Repeated(Ped h) {
+    unsigned i = (static_cast<std::uint32_t>(h) * 0x9E3779B1u) >> 26;
+    for (;;) {
+      const std::uint64_t bit = std::uint64_t{1} << i;
+      if ((used_ & bit) == 0) {
+        used_ |= bit;
+        slots_[i] = h;
+        return false;
+      }
+      if (slots_[i] == h) return true;
+      i = (i + 1) & 63u;
+    }
+  }
+
+ private:
+  std::uint64_t used_ = 0;
+  Ped slots_[64];  // only the slots marked in used_ are read
+};
 
 // Steps 1 to 5: the peds that may fight, in the order the game listed them.
 // Returns false when the game lists fewer peds than the fight needs.
@@ -44,14 +73,14 @@ bool GatherCandidates(std::vector<Ped>& candidates) {
   if (count < s.fight_group_size) return false;
 
   const Vector3 origin = natives::GetEntityCoords(player, true, true);
+  const int stride = buffer.Stride(count);
   // Never more positions than the buffer holds, whatever count the game returns.
   const int positions = std::min(count, kNearbyCapacity);
+  SeenHandles seen;
   for (int k = 1; k <= positions; ++k) {
-    const Ped f = buffer.Position(k);
+    const Ped f = buffer.Handle(k, stride);
     // A handle the game lists twice is one candidate at most.
-    bool repeated = false;
-    for (int j = 1; j < k && !repeated; ++j) repeated = buffer.Position(j) == f;
-    if (repeated) continue;
+    if (seen.Repeated(f)) continue;
     if (!natives::DoesEntityExist(f)) continue;
     if (f == player) continue;
     if (s.humans_only && !natives::IsPedHuman(f)) continue;
@@ -67,14 +96,20 @@ bool GatherCandidates(std::vector<Ped>& candidates) {
 }
 
 // Step 7: fight_group_size distinct candidates, one random attempt at a time.
+// The candidates are distinct and at most 32, so a mask of the indexes drawn
+// tells a repeated pick.
 void DrawFighters(const std::vector<Ped>& candidates, std::int32_t group_size,
                   std::vector<Ped>& selection) {
+  static_assert(kNearbyCapacity <= 64);
   selection.clear();
   const auto wanted = static_cast<std::size_t>(group_size);
+  std::uint64_t drawn = 0;
   while (selection.size() < wanted) {
-    const Ped pick = candidates[static_cast<std::size_t>(NextRandom()) % candidates.size()];
-    if (std::find(selection.begin(), selection.end(), pick) == selection.end()) {
-      selection.push_back(pick);
+    const std::size_t i = static_cast<std::size_t>(NextRandom()) % candidates.size();
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if ((drawn & bit) == 0) {
+      drawn |= bit;
+      selection.push_back(candidates[i]);
     }
   }
 }
@@ -85,6 +120,15 @@ void CreateGroupsOnce(FightGroups& groups) {
   natives::AddRelationshipGroup(kGroup2Name, &groups.group2);
   natives::SetRelationshipBetweenGroups(kHate, groups.Group1(), groups.Group2());
   natives::SetRelationshipBetweenGroups(kHate, groups.Group2(), groups.Group1());
+}
+
+// Fighters of the replaced fight that were not drawn again go back to the
+// engine, in roster order; one that no longer exists needs nothing.
+void ReleaseLeavers(const FightRoster& roster, const std::vector<Ped>& selection) {
+  for (const Ped old : roster) {
+    if (std::find(selection.begin(), selection.end(), old) != selection.end()) continue;
+    if (natives::DoesEntityExist(old)) ReleaseCombatant(old);
+  }
 }
 
 void Insult(Ped fighter) {
@@ -130,6 +174,7 @@ void StartFight() {
       if (i != j) natives::TaskCombatPed(f.selection[i], f.selection[j], 0, 16);
     }
   }
+  ReleaseLeavers(f.roster, f.selection);
   f.roster.assign(f.selection.begin(), f.selection.end());
   f.retask_times.clear();
 }

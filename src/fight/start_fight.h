@@ -7,13 +7,18 @@
 
 namespace ruckvale {
 
-// Handed to GET_PED_NEARBY_PEDS. The module writes the capacity (32) into the
-// first 32-bit value and reads 32-bit handles at offset 4*k for positions k =
-// 1..32; the game's own scripts lay such arrays out in 8-byte slots, so the
-// buffer has room for that too. Zeroed before every call.
+// Handed to GET_PED_NEARBY_PEDS, zeroed, with the capacity (32) in the first
+// 32-bit value. The game's own scripts lay such arrays out in 8-byte slots
+// (the size in slot 0, handle k at byte offset 8*k); a game may also write
+// 4-byte positions (handle k at offset 4*k). The buffer has room for either.
 struct NearbyPedBuffer {
   alignas(8) unsigned char bytes[8 + 32 * 8];
-  Ped Position(int k) const;  // k = 1..32
+  // The distance in bytes between two handles as the game wrote them: 8 when
+  // it listed at least one ped and left the 32-bit value at offset 4 zero
+  // (the high half of an 8-byte size), else 4.
+  int Stride(int count) const;
+  // The handle at position k = 1..32: the 32-bit value at offset stride*k.
+  Ped Handle(int k, int stride) const;
 };
 
 // Handed to PLAY_PED_AMBIENT_SPEECH_NATIVE: eight 8-byte slots.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fight/combatant.h"
 #include "fight/fight_state.h"
 #include "host/natives.h"
 #include "host/random.h"
@@ -14,6 +15,7 @@ constexpr std::int32_t kRetaskIntervalMs = 2000;
 
 void SuperviseFighters(std::uint32_t now) {
   FightState& f = Fight();
+  if (f.roster.empty()) return;
   // Every entry this walk may insert has room before the first one, so running
   // out of memory leaves the re-task times as they were.
   f.retask_times.reserve(f.retask_times.size() + f.roster.size());
@@ -33,10 +35,18 @@ void SuperviseFighters(std::uint32_t now) {
 
 void PruneRoster() {
   FightRoster& roster = Fight().roster;
-  const auto gone = [](Ped x) {
-    return !natives::DoesEntityExist(x) || natives::IsPedDeadOrDying(x, true);
-  };
-  roster.erase(std::remove_if(roster.begin(), roster.end(), gone), roster.end());
+  // One stable sweep: the fighters that stay close up at the front. A dead or
+  // dying fighter is released to the engine at once, before the next is tested.
+  std::size_t kept = 0;
+  for (const Ped x : roster) {
+    if (!natives::DoesEntityExist(x)) continue;
+    if (natives::IsPedDeadOrDying(x, true)) {
+      ReleaseCombatant(x);
+      continue;
+    }
+    roster[kept++] = x;
+  }
+  roster.resize(kept);
 }
 
 }  // namespace ruckvale

@@ -9,7 +9,8 @@ namespace ruckvale {
 // random other fighter, at most once per 2000 ms per fighter.
 void SuperviseFighters(std::uint32_t now);
 
-// Drops, in one stable sweep, the fighters that no longer exist or are dead or dying.
+// Drops, in one stable sweep, the fighters that no longer exist or are dead or
+// dying, and releases each dead or dying one to the engine as it drops it.
 void PruneRoster();
 
 }  // namespace ruckvale

@@ -107,9 +107,15 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   const Hash weapon = list[static_cast<std::size_t>(NextRandom()) % list.size()];
   int ammo = 0;
   int kind = 0;
-  if (list == g_catalogue[static_cast<std::size_t>(WeaponCategory::Melee)]) {
+  // The rule follows the list's contents; the catalogue's own list is equal to
+  // itself without comparing a hash.
+  const auto same = [&list](WeaponCategory c) {
+    const std::vector<Hash>& other = g_catalogue[static_cast<std::size_t>(c)];
+    return &list == &other || list == other;
+  };
+  if (same(WeaponCategory::Melee)) {
     // Melee: no ammunition, no draw.
-  } else if (list == g_catalogue[static_cast<std::size_t>(WeaponCategory::Throwable)]) {
+  } else if (same(WeaponCategory::Throwable)) {
     ammo = NextRandom() % 3 + 3;
   } else {
     ammo = NextRandom() % 40 + 30;

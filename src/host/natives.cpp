@@ -52,6 +52,9 @@ void TaskCombatPed(Ped ped, Ped target, int flags_a, int flags_b) {
 void SetEntityAsMissionEntity(Ped ped, bool mission, bool script_owned) {
   CallNative(N::SET_ENTITY_AS_MISSION_ENTITY, ped, mission, script_owned);
 }
+void SetEntityAsNoLongerNeeded(std::int64_t* entity) {
+  CallNative(N::SET_ENTITY_AS_NO_LONGER_NEEDED, static_cast<const void*>(entity));
+}
 void ClearPedTasksImmediately(Ped ped, bool a, bool b) {
   CallNative(N::CLEAR_PED_TASKS_IMMEDIATELY, ped, a, b);
 }

@@ -23,6 +23,9 @@ void SetPedRelationshipGroupHash(Ped ped, Hash group);
 void PlayPedAmbientSpeechNative(Ped ped, const void* speech_block);
 void TaskCombatPed(Ped ped, Ped target, int flags_a, int flags_b);
 void SetEntityAsMissionEntity(Ped ped, bool mission, bool script_owned);
+// Takes the address of a handle: the game may clear the handle through it and
+// may write 8 bytes there.
+void SetEntityAsNoLongerNeeded(std::int64_t* entity);
 void ClearPedTasksImmediately(Ped ped, bool a, bool b);
 void RemoveAllPedWeapons(Ped ped, bool a, bool b);
 void SetBlockingOfNonTemporaryEvents(Ped ped, bool block);

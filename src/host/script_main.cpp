@@ -86,6 +86,8 @@ void RunPass(Ped player) noexcept {
     const std::uint32_t now = GetTickCount();
     TimerTrigger(now);
     KeyTrigger();
+    // Most passes have no fight to keep going.
+    if (Fight().roster.empty()) return;
     SuperviseFighters(now);
     PruneRoster();
   } catch (...) {

@@ -1,0 +1,73 @@
+// Runs one case of the module's per-pass work many times against the minimal
+// game, for valgrind's callgrind to count the module's own instructions
+// (bench/instruction_counts.sh collects only inside the module's functions
+// and leaves the stand-in game's answers out).
+//   ruckvale_instruction_cases CASE ITERATIONS
+// CASE: idle | fight8 | supervise8
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "fight/fight_state.h"
+#include "fight/start_fight.h"
+#include "fight/supervise.h"
+#include "fight/weapons.h"
+#include "host/random.h"
+#include "host/script_main.h"
+#include "minimal_game.h"
+#include "settings/fight_settings.h"
+
+namespace {
+
+using namespace ruckvale;
+
+void FreshModule(int group_size) {
+  Settings() = FightSettings{};
+  Settings().fight_group_size = group_size;
+  Settings().fight_timer = 1000000;
+  MainLoop() = MainLoopState{};
+  MainLoop().HasRolled = true;
+  MainLoop().LastRollTick = bench::Game().tick;
+  ResetFightState();
+  BuildWeaponCatalogue();
+  SeedRandom(1);
+  bench::Game() = bench::MinimalGame{};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s idle|fight8|supervise8 ITERATIONS\n", argv[0]);
+    return 2;
+  }
+  const long n = std::strtol(argv[2], nullptr, 10);
+  if (n <= 0) {
+    std::fprintf(stderr, "ITERATIONS must be a positive count\n");
+    return 2;
+  }
+  if (std::strcmp(argv[1], "idle") == 0) {
+    FreshModule(2);
+    for (long i = 0; i < n; ++i) {
+      bench::Game().tick += 33;
+      MainLoop().LastRollTick = bench::Game().tick;
+      RunPass(1);
+    }
+  } else if (std::strcmp(argv[1], "fight8") == 0) {
+    FreshModule(8);
+    for (long i = 0; i < n; ++i) StartFight();
+  } else if (std::strcmp(argv[1], "supervise8") == 0) {
+    FreshModule(8);
+    StartFight();
+    bench::Game().in_combat = false;
+    for (long i = 0; i < n; ++i) {
+      bench::Game().tick += 1000;
+      SuperviseFighters(bench::Game().tick);
+      PruneRoster();
+    }
+  } else {
+    std::fprintf(stderr, "unknown case %s\n", argv[1]);
+    return 2;
+  }
+  return 0;
+}

@@ -176,6 +176,35 @@ const std::vector<Scenario>& All() {
          r.host.StartScript();
          r.Frames(5, 1000);
        }},
+      {{"releases",
+        "fighters die, vanish and are drawn again, fights replace fights in 8-byte and 4-byte "
+        "lists; a restart releases nobody"},
+       "fight_group_size=3\n",
+       20000,
+       [](ModuleRun& r) {
+         World& w = r.game.world;
+         Crowd(w, 5);
+         r.Frame();
+         Press(r);
+         // One fighter dies, one vanishes although the engine keeps it.
+         int hit = 0;
+         for (SimPed& p : w.peds) {
+           if (!p.mission_entity) continue;
+           if (hit == 0) p.life = Life::Dead;
+           if (hit == 1) p.exists = false;
+           ++hit;
+         }
+         r.Frames(2);
+         Crowd(w, 4);
+         Press(r);
+         w.nearby.eight_byte_slots = false;
+         Press(r);
+         w.nearby.eight_byte_slots = true;
+         r.host.StartScript();
+         r.Frames(2);
+         Press(r);
+         r.Frames(3, 2500);
+       }},
       {{"ini-mistakes", "an ini with every kind of line"},
        "\xEF\xBB\xBF"
        "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"

@@ -29,7 +29,8 @@
 #endif
 #endif
 #if defined(RUCKVALE_ASAN)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own interface (g++ ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {

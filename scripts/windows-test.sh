@@ -13,7 +13,8 @@ cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs" --target ruckvale-scenarios ruckvale-sim
 
 bin=build/windows/bin
-tests/windows/check_dll.sh "$bin/Ruckvale.asi"
+version=$(sed -n 's/^project(Ruckvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+tests/windows/check_dll.sh "$bin/Ruckvale.asi" "$version"
 
 run_windows() {
   if [[ "${OS:-}" == Windows_NT ]]; then
@@ -42,5 +43,4 @@ cmp -s "$out/sim-native.json" "$out/sim-windows.json" ||
 echo "differential: ruckvale-sim.exe tells the same story ($(wc -l < "$out/sim-native.json") events)"
 
 (cd build/windows && cpack >/dev/null)
-version=$(sed -n 's/^project(Ruckvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 tests/windows/check_packages.sh build/windows/packages "$version"

@@ -2,6 +2,13 @@
 // does (LoadLibrary runs its DllMain, which registers the script with the
 // stand-in hook), runs the script on a Windows fiber, and answers the
 // module's GetTickCount and GetAsyncKeyState by patching its import table.
+//
+// The stand-in ships as ruckvale-standin-hook.dll, so that no package holds a
+// file named like the real hook. For a run the host copies it into a folder
+// of its own under the temporary folder as ScriptHookRDR2.dll and loads that
+// copy first: the loader then resolves the asi's import of ScriptHookRDR2.dll
+// to the module already loaded under that name. The folder goes when the run
+// ends.
 #include <windows.h>
 
 #include <cstring>
@@ -71,6 +78,8 @@ bool PatchImport(HMODULE module, const char* dll, const char* function, const vo
   return false;
 }
 
+constexpr wchar_t kStandInFile[] = L"ruckvale-standin-hook.dll";
+
 std::wstring ExeFolder() {
   wchar_t path[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -88,10 +97,44 @@ struct ScriptHost::Impl {
   Game* game = nullptr;
   HMODULE hook = nullptr;
   HMODULE module = nullptr;
+  std::wstring hook_folder;  // holds the copy named ScriptHookRDR2.dll
+  std::wstring hook_copy;
   LPVOID main_fiber = nullptr;
   LPVOID script_fiber = nullptr;
   bool converted = false;
   bool running = false;
+
+  // Loads the stand-in as ScriptHookRDR2.dll from a folder of its own.
+  void LoadHookCopy(const std::wstring& exe_folder) {
+    wchar_t temp[MAX_PATH];
+    const DWORD n = GetTempPathW(MAX_PATH, temp);
+    if (n == 0 || n >= MAX_PATH) Fail("cannot find the temporary folder");
+    for (unsigned attempt = 0;; ++attempt) {
+      hook_folder = std::wstring(temp) + L"ruckvale-sim-" + std::to_wstring(GetCurrentProcessId()) +
+                    L"-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt);
+      if (CreateDirectoryW(hook_folder.c_str(), nullptr)) break;
+      if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
+        hook_folder.clear();
+        Fail("cannot create a folder for the stand-in hook");
+      }
+    }
+    hook_copy = hook_folder + L"\\ScriptHookRDR2.dll";
+    if (!CopyFileW((exe_folder + kStandInFile).c_str(), hook_copy.c_str(), TRUE)) {
+      hook_copy.clear();
+      Fail("cannot copy ruckvale-standin-hook.dll");
+    }
+    hook = LoadLibraryW(hook_copy.c_str());
+    if (hook == nullptr) Fail("cannot load the stand-in hook");
+  }
+
+  void RemoveHookCopy() {
+    if (hook != nullptr) FreeLibrary(hook);
+    hook = nullptr;
+    if (!hook_copy.empty()) DeleteFileW(hook_copy.c_str());
+    if (!hook_folder.empty()) RemoveDirectoryW(hook_folder.c_str());
+    hook_copy.clear();
+    hook_folder.clear();
+  }
 
   static void CALLBACK Entry(LPVOID param) {
     Impl* self = static_cast<Impl*>(param);
@@ -110,6 +153,7 @@ ScriptHost::ScriptHost(Game& game) : game_(game), impl_(std::make_unique<Impl>()
 ScriptHost::~ScriptHost() {
   Impl& s = *impl_;
   if (s.module != nullptr) FreeLibrary(s.module);
+  s.RemoveHookCopy();
   if (s.script_fiber != nullptr) DeleteFiber(s.script_fiber);
   if (s.converted) ConvertFiberToThread();
   game_.yield_to_game = nullptr;
@@ -120,14 +164,21 @@ void ScriptHost::Load() {
   Impl& s = *impl_;
   SetActiveGame(&game_);
   const std::wstring folder = ExeFolder();
-  s.hook = LoadLibraryW((folder + L"ScriptHookRDR2.dll").c_str());
-  if (s.hook == nullptr) Fail("cannot load the stand-in ScriptHookRDR2.dll");
-  auto bind = reinterpret_cast<BindHookTableFn>(
-      reinterpret_cast<void*>(GetProcAddress(s.hook, kBindHookTableExport)));
-  if (bind == nullptr) Fail("ScriptHookRDR2.dll is not the simulator's stand-in");
-  bind(&kTable);
+  s.LoadHookCopy(folder);
+  // Both instances of the stand-in answer from the same game: the copy the
+  // asi imports, and the one the simulator itself imports.
+  for (HMODULE hook : {s.hook, GetModuleHandleW(kStandInFile)}) {
+    if (hook == nullptr) continue;
+    auto bind = reinterpret_cast<BindHookTableFn>(
+        reinterpret_cast<void*>(GetProcAddress(hook, kBindHookTableExport)));
+    if (bind == nullptr) Fail("the stand-in hook lacks its binding export");
+    bind(&kTable);
+  }
   s.module = LoadLibraryW((folder + L"Ruckvale.asi").c_str());
   if (s.module == nullptr) Fail("cannot load Ruckvale.asi");
+  if (GetModuleHandleW(L"ScriptHookRDR2.dll") != s.hook) {
+    Fail("Ruckvale.asi found another ScriptHookRDR2.dll than the stand-in");
+  }
   if (!PatchImport(s.module, "KERNEL32.dll", "GetTickCount",
                    reinterpret_cast<const void*>(&SimGetTickCount)) ||
       !PatchImport(s.module, "USER32.dll", "GetAsyncKeyState",

@@ -1,6 +1,8 @@
-// The stand-in ScriptHookRDR2.dll of the simulator: the hook's six exports,
-// under their decorated names (standin_hook.def), forwarding to the table the
-// simulator binds. Never install it into a game: it runs no game.
+// The simulator's stand-in for ScriptHookRDR2.dll, built and shipped as
+// ruckvale-standin-hook.dll: the hook's six exports, under their decorated
+// names (standin_hook.def), forwarding to the table the simulator binds. The
+// simulator hands Ruckvale.asi a copy under the hook's name for the length of
+// a run. Never put it into a game folder: it runs no game.
 #include <windows.h>
 
 #include "sim/windows/hook_table.h"

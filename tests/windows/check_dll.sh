@@ -3,10 +3,11 @@
 # 64-bit DLL whose only imports are the six hook functions (by their
 # decorated names) and system DLLs, that exports nothing, takes GetTickCount
 # from KERNEL32 and GetAsyncKeyState from USER32, and carries the hardening
-# flags. Usage: check_dll.sh Ruckvale.asi
+# flags and a version resource (what Windows shows in the file's properties).
+# Usage: check_dll.sh Ruckvale.asi VERSION
 set -euo pipefail
 export LC_ALL=C
-dll=$1
+dll=$1 version=$2
 dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 fail() { echo "check_dll: $*" >&2; exit 1; }
 
@@ -37,4 +38,10 @@ flags=$(sed -n '/^DllCharacteristics/,/^[A-Z]/p' <<<"$dump")
 for flag in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
   grep -q "$flag" <<<"$flags" || fail "missing $flag"
 done
-echo "check_dll: $dll imports $dlls; the six hook functions; hardened"
+x86_64-w64-mingw32-objdump -h "$dll" | grep -q ' \.rsrc ' || fail "no resource section"
+# The version resource's strings are UTF-16.
+resource=$(x86_64-w64-mingw32-strings -el "$dll")
+for want in VS_VERSION_INFO ProductName Ruckvale ProductVersion "$version" FileDescription LegalCopyright; do
+  grep -qxF -- "$want" <<<"$resource" || fail "the version resource lacks '$want'"
+done
+echo "check_dll: $dll imports $dlls; the six hook functions; hardened; version $version"

@@ -20,7 +20,9 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
-void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new[](std::size_t n) {
+  return operator new(n);
+}
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
   ++ruckvale::bench::AllocationCount();
   return std::malloc(n == 0 ? 1 : n);
@@ -28,7 +30,15 @@ void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
 void* operator new[](std::size_t n, const std::nothrow_t& tag) noexcept {
   return operator new(n, tag);
 }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}

@@ -11,30 +11,10 @@
 #include "fight/fight_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
-#include "fight/weapons.h"
-#include "host/random.h"
 #include "host/script_main.h"
 #include "minimal_game.h"
-#include "settings/fight_settings.h"
-
-namespace {
 
 using namespace ruckvale;
-
-void FreshModule(int group_size) {
-  Settings() = FightSettings{};
-  Settings().fight_group_size = group_size;
-  Settings().fight_timer = 1000000;
-  MainLoop() = MainLoopState{};
-  MainLoop().HasRolled = true;
-  MainLoop().LastRollTick = bench::Game().tick;
-  ResetFightState();
-  BuildWeaponCatalogue();
-  SeedRandom(1);
-  bench::Game() = bench::MinimalGame{};
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -47,17 +27,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (std::strcmp(argv[1], "idle") == 0) {
-    FreshModule(2);
+    bench::FreshModule(2);
     for (long i = 0; i < n; ++i) {
       bench::Game().tick += 33;
       MainLoop().LastRollTick = bench::Game().tick;
       RunPass(1);
     }
   } else if (std::strcmp(argv[1], "fight8") == 0) {
-    FreshModule(8);
+    bench::FreshModule(8);
     for (long i = 0; i < n; ++i) StartFight();
   } else if (std::strcmp(argv[1], "supervise8") == 0) {
-    FreshModule(8);
+    bench::FreshModule(8);
     StartFight();
     bench::Game().in_combat = false;
     for (long i = 0; i < n; ++i) {

@@ -6,15 +6,33 @@
 
 #include <cstring>
 
+#include "fight/fight_state.h"
+#include "fight/weapons.h"
 #include "host/hook.h"
 #include "host/native_list.h"
+#include "host/random.h"
+#include "host/script_main.h"
 #include "host/system.h"
+#include "settings/fight_settings.h"
 
 namespace ruckvale::bench {
 
 MinimalGame& Game() {
   static MinimalGame game;
   return game;
+}
+
+void FreshModule(int group_size) {
+  Settings() = FightSettings{};
+  Settings().fight_group_size = group_size;
+  Settings().fight_timer = 1000000;
+  MainLoop() = MainLoopState{};
+  MainLoop().HasRolled = true;
+  MainLoop().LastRollTick = Game().tick;
+  ResetFightState();
+  BuildWeaponCatalogue();
+  SeedRandom(1);
+  Game() = MinimalGame{};
 }
 
 }  // namespace ruckvale::bench

@@ -13,6 +13,11 @@ struct MinimalGame {
 };
 MinimalGame& Game();
 
+// What the script does at start, without the settings file: defaults with
+// this fight_group_size, a timer that never fires, the catalogue, seed 1, and
+// a fresh minimal game.
+void FreshModule(int group_size);
+
 // Every heap allocation of the process (allocation_counter.cpp replaces operator new).
 std::uint64_t& AllocationCount();
 

@@ -16,20 +16,6 @@ namespace {
 
 using namespace ruckvale;
 
-// What the script does at start, without the settings file.
-void FreshModule(int group_size) {
-  Settings() = FightSettings{};
-  Settings().fight_group_size = group_size;
-  Settings().fight_timer = 1000000;
-  MainLoop() = MainLoopState{};
-  MainLoop().HasRolled = true;
-  MainLoop().LastRollTick = bench::Game().tick;
-  ResetFightState();
-  BuildWeaponCatalogue();
-  SeedRandom(1);
-  bench::Game() = bench::MinimalGame{};
-}
-
 // Reports natives, allocations and (by the framework) time per iteration.
 template <typename Body>
 void Measure(benchmark::State& state, Body body) {
@@ -42,14 +28,14 @@ void Measure(benchmark::State& state, Body body) {
 }
 
 void GatedPass(benchmark::State& state) {
-  FreshModule(2);
+  bench::FreshModule(2);
   bench::Game().gated = true;
   Measure(state, [] { RunPass(1); });
 }
 BENCHMARK(GatedPass);
 
 void IdlePass(benchmark::State& state) {
-  FreshModule(2);
+  bench::FreshModule(2);
   Measure(state, [] {
     bench::Game().tick += 33;
     MainLoop().LastRollTick = bench::Game().tick;
@@ -61,7 +47,7 @@ BENCHMARK(IdlePass);
 // Supervising n fighters, half of them idle and due for a re-task.
 void Supervision(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  FreshModule(n);
+  bench::FreshModule(n);
   StartFight();
   bench::Game().in_combat = false;
   Measure(state, [] {
@@ -74,7 +60,7 @@ BENCHMARK(Supervision)->Arg(2)->Arg(8)->Arg(32);
 
 // A fight start of n fighters among 32 nearby peds, after one of that size has run.
 void FightStart(benchmark::State& state) {
-  FreshModule(static_cast<int>(state.range(0)));
+  bench::FreshModule(static_cast<int>(state.range(0)));
   StartFight();
   Measure(state, [] { StartFight(); });
 }

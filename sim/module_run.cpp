@@ -10,6 +10,27 @@ namespace ruckvale::sim {
 namespace fs = std::filesystem;
 
 IniFolder::IniFolder(const std::optional<std::string>& ini) {
+  Enter();
+  Write(ini);
+}
+
+IniFolder::IniFolder(const LinkTo& ini) {
+  Enter();
+  std::error_code ec;
+  fs::create_symlink(ini.path, file(), ec);
+  if (!ec) return;
+  try {
+    fs::copy_file(ini.path, file());
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(file(), ignored);
+    fs::current_path(previous_, ignored);
+    fs::remove_all(folder_, ignored);
+    throw;
+  }
+}
+
+void IniFolder::Enter() {
   static unsigned serial = 0;
   std::random_device entropy;
   previous_ = fs::current_path().string();
@@ -18,7 +39,10 @@ IniFolder::IniFolder(const std::optional<std::string>& ini) {
   fs::create_directories(folder);
   folder_ = folder.string();
   fs::current_path(folder);
-  Write(ini);
+}
+
+std::string IniFolder::file() const {
+  return (fs::path(folder_) / "Ruckvale.ini").string();
 }
 
 IniFolder::~IniFolder() {

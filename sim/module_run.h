@@ -17,13 +17,25 @@ namespace ruckvale::sim {
 class IniFolder {
  public:
   explicit IniFolder(const std::optional<std::string>& ini);
+  // The user's own file, by absolute path: "Ruckvale.ini" is a link to it, or,
+  // where links cannot be made, a whole copy. Throws
+  // std::filesystem::filesystem_error when neither can be made: the module is
+  // never handed part of a file.
+  struct LinkTo {
+    std::string path;
+  };
+  explicit IniFolder(const LinkTo& file);
   ~IniFolder();
   IniFolder(const IniFolder&) = delete;
   IniFolder& operator=(const IniFolder&) = delete;
   // Replaces the file (or removes it, for nullopt).
   void Write(const std::optional<std::string>& ini);
+  // The temporary folder, and the ini in it.
+  const std::string& folder() const { return folder_; }
+  std::string file() const;
 
  private:
+  void Enter();
   std::string previous_;
   std::string folder_;
 };

@@ -159,10 +159,11 @@ TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
   const FightSettings& s = Settings();
   testing_support::ExpectDefaults(s);
   std::ostringstream out, err;
-  EXPECT_EQ(tools::CheckIni(kSampleIni, out, err), 0);
-  EXPECT_EQ(Occurrences(out.str(), "ignored"), 0) << out.str();
-  EXPECT_EQ(Occurrences(out.str(), "unreadable"), 0);
+  EXPECT_EQ(tools::CheckIni(kSampleIni, out, err), tools::kCheckClean) << out.str();
   EXPECT_EQ(Occurrences(out.str(), "sets "), 14);
+  EXPECT_NE(out.str().find("0 lines ignored (comments and blank lines not counted), 0 warnings\n"),
+            std::string::npos)
+      << out.str();
 }
 
 TEST(IniChecker, ExplainsEveryKindOfMistake) {
@@ -173,7 +174,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
          "fight_timer=abc\nhello\nhumans_only=yes\nkey_trigger=f12\nkey_trigger=F12 \n"
          "fight_radius=12,5\nbow_chance=99999999999\n";
   std::ostringstream out, err;
-  ASSERT_EQ(tools::CheckIni("bad.ini", out, err), 0);
+  ASSERT_EQ(tools::CheckIni("bad.ini", out, err), tools::kCheckFindings);
   const std::string text = out.str();
   for (const char* expected : {
            "byte-order mark",
@@ -183,7 +184,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
            "sets fight_timer to 30; value after the number ignored: ' seconds'",
            "unreadable value 'abc' for fight_timer, line skipped",
            "ignored: no '='",
-           "sets humans_only to false (only \"1\" and \"true\" mean true)",
+           "sets humans_only to false\n    warning: humans_only 'yes' means false",
            "'f12' is no key for key_trigger",
            "sets key_trigger to 70 (F)",
            "sets fight_radius to 12; value after the number ignored: ',5'",
@@ -202,6 +203,63 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
   EXPECT_EQ(Settings().key_trigger, 70);
   EXPECT_EQ(tools::CheckIni("missing.ini", out, err), 2);
   EXPECT_NE(err.str().find("cannot open 'missing.ini'"), std::string::npos);
+}
+
+// Each legal value that is almost certainly a mistake is named, with its line.
+TEST(IniChecker, WarnsAboutLikelyMistakesWithTheirLines) {
+  sim::IniFolder folder(std::nullopt);
+  const struct {
+    std::string ini;
+    std::string warning;
+  } cases[] = {
+      {"fight_timer=0\n",
+       "line 1: fight_timer=0\n    sets fight_timer to 0\n    warning: fight_timer "
+       "0 rolls the timer on every frame"},
+      {"\nfight_timer=0.5\n", "line 2: fight_timer=0.5"},
+      {"fight_timer=0.5\n", "warning: fight_timer takes a whole number: '0.5' reads 0"},
+      {"fight_chance=101\n", "fight_chance 101 is above 100"},
+      {"fight_chance=0\n", "fight_chance 0: the timer never starts a fight"},
+      {"fight_group_size=1\n", "one fighter has nobody to fight"},
+      {"fight_group_size=33\n", "fight_group_size 33 is never reached"},
+      {"fight_radius=-1\n", "fight_radius is not positive"},
+      {"fight_radius=inf\n", "fight_radius is infinite"},
+      {"fight_radius=nan\n", "fight_radius NaN removes the limit"},
+      {"key_trigger=Escape\n", "'Escape' is read by its first letter: the E key"},
+      {"key_trigger=F0\n", "gives code 111, the numpad / key"},
+      {"key_trigger=F33\n", "gives code 144, the Num Lock key"},
+      {"key_trigger=F49\n", "gives code 160, the left Shift key"},
+      {"bow_chance=-1\n", "bow_chance -1 is negative"},
+      {"melee_chance=80\nrevolver_chance=30\n",
+       "never drawn: Pistol, Shotgun, Rifle, Repeater, "
+       "Throwable, Bow"},
+      {"fight_timer=5\nfight_timer=9\n", "fight_timer is set on lines 1 and 2; line 2 wins"},
+      {"fight_timer =5\n",
+       "blanks around '=' are not allowed\n    warning: this line sets nothing"},
+      {"Fight_Timer=5\n", "keys are case-sensitive"},
+      {"\xEF\xBB\xBF"
+       "fight_timer=5\n",
+       "byte-order mark"},
+      {"fight_timre=5\n", "unknown key 'fight_timre'\n    warning: this line sets nothing"},
+      {"fight_timer=5\n\x1A"
+       "fight_chance=9\nbow_chance=1\n",
+       "a byte 0x1A (Ctrl+Z) on line 2 ends the file: nothing after it is read (2 more lines "
+       "lost: 'fight_chance=9', 'bow_chance=1')"},
+      {"fight_timer=5\rfight_chance=9\r", "old Mac line ends (CR only)"},
+      {std::string("f\0i\0=\0", 6), "the file is UTF-16"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream("lint.ini", std::ios::binary | std::ios::trunc) << c.ini;
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::CheckIni("lint.ini", out, err), tools::kCheckFindings) << c.ini;
+    EXPECT_NE(out.str().find(c.warning), std::string::npos) << c.warning << "\n" << out.str();
+  }
+  // Folders, FIFOs and devices get one line and status 2, without a read.
+  for (const char* path : {".", "/dev/zero"}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::CheckIni(path, out, err), tools::kCheckUnreadable) << path;
+    EXPECT_EQ(Occurrences(err.str(), "\n"), 1) << err.str();
+    EXPECT_NE(err.str().find("not an ini file"), std::string::npos) << err.str();
+  }
 }
 
 TEST(IniChecker, OddsFollowTheRunningSumWithoutOverflow) {

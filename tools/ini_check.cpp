@@ -1,22 +1,39 @@
 #include "tools/ini_check.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iomanip>
 #include <memory>
+#include <vector>
 
 #include "fight/weapons.h"
+#include "host/script_main.h"
 #include "settings/ini_file.h"
 #include "settings/ini_line.h"
 
 namespace ruckvale::tools {
 
+// [SECTION] Showing bytes, values and keys
+// [SECTION] What one line does
+// [SECTION] Warnings about one line
+// [SECTION] The whole file: 0x1A, UTF-16, keys given twice, the weapon sum
+// [SECTION] What to expect in play
+// [SECTION] Public functions
+
 namespace {
 
+namespace fs = std::filesystem;
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 FilePtr Open(const std::string& path) {
   return {std::fopen(path.c_str(), "rb"), &std::fclose};
 }
+
+// [SECTION] Showing bytes, values and keys
 
 // Shows bytes as they stand, with control bytes and bytes above 0x7E escaped.
 std::string Shown(std::string_view bytes, std::size_t limit = 60) {
@@ -44,15 +61,8 @@ std::string ValueText(SettingKey key, const SettingValue& v) {
     }
     case SettingType::Boolean:
       return v.boolean ? "true" : "false";
-    case SettingType::KeyCode: {
-      std::string text = std::to_string(v.integer);
-      if (v.integer >= 112 && v.integer <= 135) {
-        text += " (F" + std::to_string(v.integer - 111) + ")";
-      } else if (v.integer >= 'A' && v.integer <= 'Z') {
-        text += std::string(" (") + static_cast<char>(v.integer) + ")";
-      }
-      return text;
-    }
+    case SettingType::KeyCode:
+      return std::to_string(v.integer) + " (" + KeyCodeName(v.integer) + ")";
     case SettingType::Integer:
       break;
   }
@@ -62,6 +72,12 @@ std::string ValueText(SettingKey key, const SettingValue& v) {
 std::string_view KeyName(SettingKey key) {
   return kSettingKeys[static_cast<int>(key)].name;
 }
+
+bool IsWeaponChance(SettingKey key) {
+  return key >= SettingKey::melee_chance && key <= SettingKey::bow_chance;
+}
+
+// [SECTION] What one line does
 
 void Explain(const IniLine& line, std::ostream& out) {
   switch (line.kind) {
@@ -98,21 +114,287 @@ void Explain(const IniLine& line, std::ostream& out) {
       if (!line.ignored_tail.empty()) {
         out << "; value after the number ignored: '" << Shown(line.ignored_tail) << "'";
       }
-      if (line.key == SettingKey::humans_only && !line.value.boolean && line.value_text != "0" &&
-          line.value_text != "false") {
-        out << " (only \"1\" and \"true\" mean true)";
-      }
-      if (line.key == SettingKey::key_trigger && line.value_text.size() > 3 &&
-          line.value_text[0] == 'F') {
-        out << " (only the first letter counts: F-keys are F1 to F24 with nothing after them)";
-      }
       return;
   }
 }
 
+// [SECTION] Warnings about one line
+
+// A mistake-shaped but legal value of a line that sets one.
+std::optional<std::string> ValueWarning(const IniLine& line) {
+  const std::int32_t n = line.value.integer;
+  const std::string number = std::to_string(n);
+  const std::string_view tail = line.ignored_tail;
+  const bool decimal =
+      tail.size() >= 2 && (tail[0] == '.' || tail[0] == ',') && tail[1] >= '0' && tail[1] <= '9';
+  if (decimal && kSettingKeys[static_cast<int>(line.key)].type == SettingType::Integer) {
+    return std::string(KeyName(line.key)) + " takes a whole number: '" + Shown(line.value_text) +
+           "' reads " + number;
+  }
+  switch (line.key) {
+    case SettingKey::fight_timer:
+      if (n <= 0) return "fight_timer " + number + " rolls the timer on every frame";
+      break;
+    case SettingKey::fight_chance:
+      if (n > 100) return "fight_chance " + number + " is above 100: every roll starts a fight";
+      if (n <= 0) return "fight_chance " + number + ": the timer never starts a fight";
+      break;
+    case SettingKey::fight_group_size:
+      if (n < 0) return "fight_group_size " + number + ": no fight ever starts";
+      if (n < 2) return "fight_group_size " + number + ": one fighter has nobody to fight";
+      if (n > 32) {
+        return "fight_group_size " + number +
+               " is never reached: the game lists at most 32 peds, so no fight starts";
+      }
+      break;
+    case SettingKey::fight_radius: {
+      const float r = line.value.real;
+      if (std::isnan(r)) return "fight_radius NaN removes the limit: every listed ped qualifies";
+      if (std::isinf(r) && r > 0) return "fight_radius is infinite: every listed ped qualifies";
+      if (!(r > 0)) return "fight_radius is not positive: only a ped at distance 0 qualifies";
+      break;
+    }
+    case SettingKey::humans_only:
+      if (line.value_text != "0" && line.value_text != "1" && line.value_text != "true" &&
+          line.value_text != "false") {
+        return "humans_only '" + Shown(line.value_text) +
+               "' means false: only \"1\" and \"true\" mean true";
+      }
+      break;
+    case SettingKey::key_trigger: {
+      const std::string_view v = line.value_text;
+      const bool f_form = !v.empty() && v[0] == 'F' && v.size() <= 3;
+      if (!f_form && v.size() > 1) {
+        return "key_trigger '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
+               " key";
+      }
+      if (f_form && (n < 112 || n > 135)) {
+        return "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " + number +
+               ", the " + KeyCodeName(n) + " key";
+      }
+      break;
+    }
+    default:
+      if (IsWeaponChance(line.key) && n < 0) {
+        return std::string(KeyName(line.key)) + " " + number +
+               " is negative: it lowers the running sum, so later categories take its share";
+      }
+      break;
+  }
+  return std::nullopt;
+}
+
+// A line the module ignores, when that is probably not what was meant.
+// Comments (";" or "#" first) and section headers ("[...]") are meant.
+bool IgnoredByMistake(const IniLine& line, std::string_view text) {
+  if (line.kind == IniLineKind::Sets || line.kind == IniLineKind::Empty) return false;
+  if (text[0] == ';' || text[0] == '#') return false;
+  return !(line.kind == IniLineKind::NoEquals && text[0] == '[');
+}
+
+// [SECTION] The whole file: 0x1A, UTF-16, keys given twice, the weapon sum
+
+struct RawScan {
+  bool utf16 = false;
+  // The first byte 0x1A: the line it is on (1-based), and what follows it.
+  std::int64_t eof_byte_line = 0;
+  std::int64_t lines_after = 0;          // lines that start after it
+  std::vector<std::string> lost_sample;  // the first few of the lines it hides
+  bool bytes_after = false;
+};
+
+// Reads the file's bytes once, as bytes, for what the line reader hides.
+RawScan ScanRaw(std::FILE* file) {
+  RawScan scan;
+  char chunk[4096];
+  std::int64_t line = 1;
+  bool first = true, after = false;
+  std::string sample;
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+    if (first) {
+      first = false;
+      const auto b0 = static_cast<unsigned char>(chunk[0]);
+      const auto b1 = n > 1 ? static_cast<unsigned char>(chunk[1]) : 0u;
+      // A UTF-16 byte-order mark, or ASCII text with every other byte 0.
+      scan.utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF) ||
+                   (n >= 4 && b0 != 0 && b1 == 0 && chunk[2] != 0 && chunk[3] == 0) ||
+                   (n >= 4 && b0 == 0 && b1 != 0 && chunk[2] == 0 && chunk[3] != 0);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      const char c = chunk[i];
+      if (!after) {
+        if (c == '\n') ++line;
+        if (c == 0x1A) {
+          after = true;
+          scan.eof_byte_line = line;
+        }
+        continue;
+      }
+      scan.bytes_after = true;
+      if (c == '\n') {
+        ++scan.lines_after;
+        if (scan.lost_sample.size() < 3 && !sample.empty()) scan.lost_sample.push_back(sample);
+        sample.clear();
+      } else if (sample.size() < 61 && c != '\r') {
+        sample += c;
+      }
+    }
+  }
+  if (after && !sample.empty() && scan.lost_sample.size() < 3) scan.lost_sample.push_back(sample);
+  return scan;
+}
+
+// Per key: how many lines set it, and the last of them.
+struct KeyUse {
+  std::int64_t count = 0;
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+};
+
+std::string LineList(std::int64_t count, std::int64_t first, std::int64_t last) {
+  if (count == 2) return "lines " + std::to_string(first) + " and " + std::to_string(last);
+  return std::to_string(count) + " lines, from line " + std::to_string(first) + " to line " +
+         std::to_string(last);
+}
+
+// Categories with a positive chance that the running sum leaves no draw.
+std::string NeverDrawn(const FightSettings& s) {
+  const WeaponOdds odds = OddsOf(s);
+  std::string names;
+  for (int i = 0; i < kWeaponCategoryCount; ++i) {
+    const SettingKey key = static_cast<SettingKey>(static_cast<int>(SettingKey::melee_chance) + i);
+    if (GetSetting(s, key).integer > 0 && odds.percent[i] == 0) {
+      names += std::string(names.empty() ? "" : ", ") + OddsRowName(i);
+    }
+  }
+  return names;
+}
+
+// [SECTION] What to expect in play
+
+void PrintExpectations(const FightSettings& s, std::ostream& out) {
+  const std::int32_t period = TimerPeriodMs(s.fight_timer);
+  const double chance = std::clamp(s.fight_chance, 0, 100) / 100.0;
+  char buf[200];
+  out << "\nWhat to expect in play:\n";
+  if (period <= 0) {
+    std::snprintf(buf, sizeof buf,
+                  "  timer rolls: on every frame (about 108000 an hour at 30 frames a second)\n");
+  } else {
+    std::snprintf(buf, sizeof buf, "  timer rolls: one every %g s, %.4g an hour\n", period / 1000.0,
+                  3600000.0 / period);
+  }
+  out << buf;
+  const double rolls_per_hour = period <= 0 ? 108000.0 : 3600000.0 / period;
+  std::snprintf(buf, sizeof buf,
+                "  timer fights: %.4g an hour (%d %% of the rolls), each when at least %d peds "
+                "qualify\n",
+                rolls_per_hour * chance, static_cast<int>(std::lround(chance * 100)),
+                s.fight_group_size);
+  out << buf;
+  out << "  key fights: one on each release of " << KeyCodeName(s.key_trigger) << "\n";
+}
+
 }  // namespace
 
+// [SECTION] Public functions
+
+std::string KeyCodeName(std::int32_t code) {
+  if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
+  if (code >= '0' && code <= '9') return std::string(1, static_cast<char>(code));
+  if (code >= 112 && code <= 135) return "F" + std::to_string(code - 111);
+  if (code >= 96 && code <= 105) return "numpad " + std::to_string(code - 96);
+  switch (code) {
+    case 106:
+      return "numpad *";
+    case 107:
+      return "numpad +";
+    case 108:
+      return "numpad separator";
+    case 109:
+      return "numpad -";
+    case 110:
+      return "numpad .";
+    case 111:
+      return "numpad /";
+    case 144:
+      return "Num Lock";
+    case 145:
+      return "Scroll Lock";
+    case 160:
+      return "left Shift";
+    case 161:
+      return "right Shift";
+    case 162:
+      return "left Ctrl";
+    case 163:
+      return "right Ctrl";
+    case 164:
+      return "left Alt";
+    case 165:
+      return "right Alt";
+    case 173:
+      return "volume mute";
+    case 174:
+      return "volume down";
+    case 175:
+      return "volume up";
+    case 176:
+      return "next track";
+    case 177:
+      return "previous track";
+    case 178:
+      return "media stop";
+    case 179:
+      return "play/pause";
+    case 186:
+      return "';' (US layout)";
+    case 187:
+      return "'=' (US layout)";
+    case 188:
+      return "','";
+    case 189:
+      return "'-'";
+    case 190:
+      return "'.'";
+    case 191:
+      return "'/' (US layout)";
+    case 192:
+      return "'`' (US layout)";
+    default:
+      break;
+  }
+  if (code >= 166 && code <= 172) return "browser key " + std::to_string(code);
+  if (code >= 180 && code <= 183) return "launch key " + std::to_string(code);
+  return "unassigned virtual key " + std::to_string(code) + " (no key on a keyboard)";
+}
+
+std::optional<std::string> IniFileProblem(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) {
+    return "cannot open '" + path + "': " + (ec ? ec.message() : "no such file");
+  }
+  const char* what = nullptr;
+  if (fs::is_directory(st)) {
+    what = "is a folder";
+  } else if (fs::is_fifo(st)) {
+    what = "is a FIFO";
+  } else if (fs::is_character_file(st) || fs::is_block_file(st)) {
+    what = "is a device";
+  } else if (fs::is_socket(st)) {
+    what = "is a socket";
+  } else if (!fs::is_regular_file(st)) {
+    what = "is not a regular file";
+  }
+  if (what != nullptr) return "'" + path + "' " + what + ", not an ini file";
+  errno = 0;
+  if (!Open(path)) return "cannot open '" + path + "': " + std::strerror(errno);
+  return std::nullopt;
+}
+
 bool ReadIniFile(const std::string& path, FightSettings& settings) {
+  if (IniFileProblem(path)) return false;
   const FilePtr file = Open(path);
   if (!file) return false;
   IniLineReader reader(file.get());
@@ -146,33 +428,100 @@ void PrintOdds(const WeaponOdds& odds, std::ostream& out) {
 }
 
 int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {
+  if (const std::optional<std::string> problem = IniFileProblem(path)) {
+    err << "ruckvale-sim check-ini: " << *problem << '\n';
+    return kCheckUnreadable;
+  }
   const FilePtr file = Open(path);
   if (!file) {
     err << "ruckvale-sim check-ini: cannot open '" << path << "'\n";
-    return 2;
+    return kCheckUnreadable;
   }
+  const RawScan raw = ScanRaw(file.get());
+  std::rewind(file.get());
+
   FightSettings settings;
   IniLineReader reader(file.get());
   std::string_view text;
-  int number = 0;
+  std::int64_t number = 0, set = 0, ignored = 0, warnings = 0;
+  KeyUse uses[kSettingKeyCount];
+  const auto warn = [&](const std::string& what) {
+    out << "    warning: " << what << '\n';
+    ++warnings;
+  };
   out << "Lines of " << path << ":\n";
+  if (raw.utf16) {
+    out << "  warning: the file is UTF-16 (\"Unicode\" in Notepad): every key reads as unknown "
+           "and nothing is set; save it as plain text (ANSI or UTF-8)\n";
+    ++warnings;
+  }
   try {
     while (reader.Next(text)) {
       const IniLine line = InterpretIniLine(text);
       ApplyIniLine(line, settings);
       ++number;
+      if (line.kind == IniLineKind::Sets) {
+        ++set;
+        KeyUse& use = uses[static_cast<int>(line.key)];
+        if (use.count++ == 0) use.first = number;
+        use.last = number;
+      }
       // Blank lines and comments (";" or "#" first, which no key begins
       // with, so the module ignores them too) need no explanation.
       const bool comment = !text.empty() && (text[0] == ';' || text[0] == '#');
+      if (line.kind != IniLineKind::Sets && line.kind != IniLineKind::Empty && !comment) ++ignored;
       if (line.kind == IniLineKind::Empty || (comment && line.kind != IniLineKind::Sets)) continue;
       out << "  line " << number << ": " << Shown(text) << "\n    ";
       Explain(line, out);
       out << '\n';
+      if (line.kind == IniLineKind::Sets) {
+        if (const std::optional<std::string> w = ValueWarning(line)) warn(*w);
+      } else if (IgnoredByMistake(line, text) && !raw.utf16) {
+        warn("this line sets nothing");
+      }
+      const std::size_t cr = text.find('\r');
+      if (cr != std::string_view::npos && cr + 1 < text.size()) {
+        warn(
+            "carriage returns inside the line: old Mac line ends (CR only) make the file one "
+            "line, so only its first setting counts; save with Windows or Unix line ends");
+      }
     }
   } catch (const std::bad_alloc&) {
     out << "  line " << number + 1 << ": too long for memory; the module stops reading here\n";
+    ++warnings;
   }
-  if (reader.failed()) out << "  read error after line " << number << "; the rest is not read\n";
+  if (reader.failed()) {
+    out << "  read error after line " << number << "; the rest is not read\n";
+    ++warnings;
+  }
+
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    const KeyUse& use = uses[i];
+    if (use.count < 2) continue;
+    out << "  warning: " << KeyName(static_cast<SettingKey>(i)) << " is set on "
+        << LineList(use.count, use.first, use.last) << "; line " << use.last << " wins\n";
+    ++warnings;
+  }
+  if (raw.eof_byte_line != 0 && raw.bytes_after) {
+    out << "  warning: a byte 0x1A (Ctrl+Z) on line " << raw.eof_byte_line
+        << " ends the file: nothing after it is read";
+    if (raw.lines_after > 0 || !raw.lost_sample.empty()) {
+      out << " (" << std::max<std::int64_t>(raw.lines_after, 1) << " more line"
+          << (raw.lines_after > 1 ? "s" : "") << " lost";
+      for (std::size_t i = 0; i < raw.lost_sample.size(); ++i) {
+        out << (i == 0 ? ": " : ", ") << '\'' << Shown(raw.lost_sample[i]) << '\'';
+      }
+      if (raw.lines_after > static_cast<std::int64_t>(raw.lost_sample.size())) out << ", ...";
+      out << ')';
+    }
+    out << '\n';
+    ++warnings;
+  }
+  if (const std::string never = NeverDrawn(settings); !never.empty()) {
+    out << "  warning: never drawn: " << never
+        << " (the running sum of the weapon chances leaves them no draw from 0 to 99)\n";
+    ++warnings;
+  }
 
   out << "\nEffective values:\n";
   for (int i = 0; i < kSettingKeyCount; ++i) {
@@ -180,9 +529,13 @@ int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {
     out << "  " << std::left << std::setw(18) << KeyName(key) << std::right << ' '
         << ValueText(key, GetSetting(settings, key)) << '\n';
   }
+  PrintExpectations(settings, out);
   out << "\nWeapon odds of one fighter:\n";
   PrintOdds(OddsOf(settings), out);
-  return 0;
+  out << "\nSummary: " << set << (set == 1 ? " line sets" : " lines set") << " a value, " << ignored
+      << (ignored == 1 ? " line" : " lines") << " ignored (comments and blank "
+      << "lines not counted), " << warnings << (warnings == 1 ? " warning" : " warnings") << '\n';
+  return warnings == 0 ? kCheckClean : kCheckFindings;
 }
 
 }  // namespace ruckvale::tools

@@ -1,20 +1,32 @@
-// The ini checker: prints what every line of an ini file does to the module,
-// the fourteen values the module ends up with, and the weapon odds they give.
+// The ini checker, a linter for Ruckvale.ini: prints what every line does to
+// the module, warns about lines and values that are legal but almost
+// certainly mistakes, then the fourteen values the module ends up with, what
+// to expect in play and the weapon odds they give, and one summary line.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
-
-#include <optional>
 
 #include "fight/weapons.h"
 #include "settings/fight_settings.h"
 
 namespace ruckvale::tools {
 
-// Returns 0 when the file was read, 2 (after a message on `err`) when it
-// cannot be opened.
+// Exit statuses of check-ini, for scripts.
+inline constexpr int kCheckClean = 0;       // read, no finding
+inline constexpr int kCheckFindings = 1;    // read, one or more findings
+inline constexpr int kCheckUnreadable = 2;  // bad usage, or a file that cannot be read
+
+// Checks the file at `path`. Returns kCheckClean or kCheckFindings when the
+// file was read; kCheckUnreadable, after one line on `err`, when it is not a
+// regular file or cannot be opened. Writes nothing else to `err`.
 int CheckIni(const std::string& path, std::ostream& out, std::ostream& err);
+
+// Why `path` cannot be read as an ini file ("is a folder", "is a FIFO", ...),
+// or nullopt for a regular file (or a link to one) that opens.
+std::optional<std::string> IniFileProblem(const std::string& path);
 
 // Percent of fighters per category (index 0 to 7) and unarmed (index 8).
 struct WeaponOdds {
@@ -30,7 +42,12 @@ const char* CategoryText(const std::optional<WeaponCategory>& category);
 // Prints the odds table.
 void PrintOdds(const WeaponOdds& odds, std::ostream& out);
 
-// Reads an ini file as the module would; false when it cannot be opened.
+// Reads an ini file as the module would; false when it cannot be read (see
+// IniFileProblem).
 bool ReadIniFile(const std::string& path, FightSettings& settings);
+
+// The Windows virtual-key name of a code, for the keys key_trigger can give
+// ("F12", "S", "numpad /", "Num Lock", "left Shift", ...).
+std::string KeyCodeName(std::int32_t code);
 
 }  // namespace ruckvale::tools

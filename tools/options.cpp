@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <iterator>
 
 namespace ruckvale::tools {
@@ -22,7 +23,21 @@ const char kUsage[] =
     "  --trace          print every hook, Windows and native call\n"
     "  --json           one JSON object per event\n"
     "  --quiet          print the summary only\n"
-    "  --help           this text\n";
+    "  --version        the version of the simulator and the module\n"
+    "  --help           this text\n"
+    "\n"
+    "Exit status: 0 done; 2 bad usage, an input that cannot be read or an output that\n"
+    "cannot be written (with a message on stderr).\n";
+
+const char kCheckIniUsage[] =
+    "Usage: ruckvale-sim check-ini FILE\n"
+    "\n"
+    "Explains what each line of FILE does to the module, as the module reads it,\n"
+    "warns about values and lines that are legal but probably mistakes, then\n"
+    "prints the values the module ends up with, what to expect in play, the\n"
+    "weapon odds of one fighter and a summary line.\n"
+    "\n"
+    "Exit status: 0 no finding; 1 findings; 2 bad usage, or FILE cannot be read.\n";
 
 namespace {
 
@@ -45,6 +60,11 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
   SimOptions o;
   std::size_t i = 0;
   if (!args.empty() && args[0] == "check-ini") {
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+      o.help = true;
+      o.check_ini = "";
+      return o;
+    }
     if (args.size() != 2) {
       error = "check-ini takes exactly one FILE";
       return std::nullopt;
@@ -70,6 +90,8 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     };
     if (a == "--help" || a == "-h") {
       o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
     } else if (a == "--trace") {
       o.trace = true;
     } else if (a == "--json") {
@@ -102,6 +124,15 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
       o.svg = v;
     } else {
       error = "unknown option '" + a + "'";
+      return std::nullopt;
+    }
+  }
+  for (const double t : o.presses) {
+    if (t > o.seconds) {
+      char buf[96];
+      std::snprintf(buf, sizeof buf, "--press %g is after the end of the run (--seconds %g)", t,
+                    o.seconds);
+      error = buf;
       return std::nullopt;
     }
   }

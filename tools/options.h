@@ -17,6 +17,7 @@ struct SimOptions {
   bool json = false;
   bool quiet = false;
   bool help = false;
+  bool version = false;
   std::optional<std::string> ini;  // run with this file as Ruckvale.ini
   std::optional<std::string> svg;
   std::optional<std::string> check_ini;  // the check-ini subcommand
@@ -26,5 +27,6 @@ struct SimOptions {
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error);
 
 extern const char kUsage[];
+extern const char kCheckIniUsage[];
 
 }  // namespace ruckvale::tools

@@ -11,6 +11,8 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <csignal>
 #endif
 
 int main(int argc, char** argv) {
@@ -18,19 +20,38 @@ int main(int argc, char** argv) {
 #if defined(_WIN32)
   _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as elsewhere: no CR before LF
 #endif
+#if !defined(_WIN32)
+  // A closed pipe fails the write, which ends the run with a message and
+  // removes its temporary files, instead of killing the process.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
   const std::optional<SimOptions> options = ParseOptions(args, error);
   if (!options) {
-    std::cerr << "ruckvale-sim: " << error << "\n\n" << kUsage;
+    std::cerr << "ruckvale-sim: " << error << " (ruckvale-sim --help shows the options)\n";
     return 2;
   }
+  // Help and version go out as asked; a failed write of them is an error too.
+  const auto done = [](int code) {
+    std::cout.flush();
+    if (std::cout) return code;
+    std::cerr << "ruckvale-sim: cannot write the output\n";
+    return 2;
+  };
   if (options->help) {
-    std::cout << kUsage;
-    return 0;
+    std::cout << (options->check_ini ? kCheckIniUsage : kUsage);
+    return done(0);
   }
-  if (options->check_ini) return CheckIni(*options->check_ini, std::cout, std::cerr);
+  if (options->version) {
+    std::cout << "ruckvale-sim " RUCKVALE_VERSION " (Ruckvale " RUCKVALE_VERSION ")\n";
+    return done(0);
+  }
+  if (options->check_ini) {
+    const int code = CheckIni(*options->check_ini, std::cout, std::cerr);
+    return code == kCheckUnreadable ? code : done(code);
+  }
   try {
     return RunSimulation(*options, std::cout, std::cerr);
   } catch (const std::exception& e) {

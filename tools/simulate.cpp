@@ -3,14 +3,17 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
+#include <optional>
+#include <string>
 
+#include "settings/ini_line.h"
 #include "sim/module_run.h"
 #include "sim/scene.h"
 #include "tools/ini_check.h"
 #include "tools/story.h"
 #include "tools/svg_map.h"
+#include "tools/temp_files.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -64,27 +67,120 @@ class Progress {
   std::chrono::steady_clock::time_point last_ = start_;
 };
 
+namespace fs = std::filesystem;
+
+// A path the user gave, made absolute against the folder the tool started in.
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  return ec ? path : absolute.string();
+}
+
+// True when both name one existing file.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec) && !ec;
+}
+
+std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
+  std::string json = "{\"event\":\"run\",\"seed\":" + std::to_string(o.seed) +
+                     ",\"seconds\":" + std::to_string(o.seconds) +
+                     ",\"fps\":" + std::to_string(o.fps) + ",\"ini\":";
+  if (o.ini) {
+    std::string quoted = "\"";
+    for (const char c : *o.ini) {
+      if (c == '"' || c == '\\') quoted += '\\';
+      if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
+    }
+    json += quoted + "\"";
+  } else {
+    json += "null";
+  }
+  json += ",\"settings\":{";
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    const auto key = static_cast<SettingKey>(i);
+    const SettingValue v = GetSetting(s, key);
+    json += std::string(i ? "," : "") + "\"" + std::string(kSettingKeys[i].name) + "\":";
+    switch (kSettingKeys[i].type) {
+      case SettingType::Float: {
+        char buf[48];
+        const double r = static_cast<double>(v.real);
+        if (std::isfinite(r)) {
+          std::snprintf(buf, sizeof buf, "%.9g", r);
+        } else {
+          std::snprintf(buf, sizeof buf, "\"%s\"", std::isnan(r) ? "nan" : r > 0 ? "inf" : "-inf");
+        }
+        json += buf;
+        break;
+      }
+      case SettingType::Boolean:
+        json += v.boolean ? "true" : "false";
+        break;
+      default:
+        json += std::to_string(v.integer);
+    }
+  }
+  return json + "}}\n";
+}
+
 }  // namespace
 
 int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
-  // The module reads Ruckvale.ini from the working directory; --ini puts a
-  // copy of the file into a folder of its own and runs there.
-  std::optional<std::string> ini_text;
-  if (o.ini) {
-    std::ifstream in(*o.ini, std::ios::binary);
-    if (!in) {
-      err << "ruckvale-sim: cannot open the ini file '" << *o.ini << "'\n";
-      return 2;
-    }
-    ini_text.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const auto fail = [&err](const std::string& what) {
+    err << "ruckvale-sim: " << what << '\n';
+    return 2;
+  };
+  // Every path the user gave is resolved before the run changes folder.
+  const std::optional<std::string> ini = o.ini ? std::optional(Absolute(*o.ini)) : std::nullopt;
+  const std::optional<std::string> svg = o.svg ? std::optional(Absolute(*o.svg)) : std::nullopt;
+  const std::string ini_read = ini ? *ini : Absolute("Ruckvale.ini");
+  if (ini) {
+    if (const std::optional<std::string> problem = IniFileProblem(*ini)) return fail(*problem);
   }
-  std::optional<sim::IniFolder> folder;
-  if (o.ini) folder.emplace(ini_text);
+  if (svg && SameFile(*svg, ini_read)) {
+    return fail("the map '" + *o.svg + "' would overwrite the ini the run reads");
+  }
 
   FightSettings settings;
-  const bool have_ini = ReadIniFile("Ruckvale.ini", settings);
+  const bool have_ini = ReadIniFile(ini_read, settings);
+  // The map's file is made before the run, so a path that cannot be written
+  // is reported now and not at the end.
+  RemoveTempFilesOnSignals();
+  SvgMapWriter map;
+  std::string error;
+  if (svg && !map.Open(*svg, settings.fight_radius, error)) return fail(error);
+
+  // The module reads Ruckvale.ini from the working directory; --ini runs it
+  // in a folder of its own that holds a link to the user's file.
+  std::optional<sim::IniFolder> folder;
+  if (ini) {
+    try {
+      folder.emplace(sim::IniFolder::LinkTo{*ini});
+    } catch (const std::exception& e) {
+      return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
+    }
+    RegisterTemp(folder->file(), false);
+    RegisterTemp(folder->folder(), true);
+  }
+  struct Unregister {
+    const std::optional<sim::IniFolder>& folder;
+    ~Unregister() {
+      if (!folder) return;
+      ForgetTemp(folder->file());
+      ForgetTemp(folder->folder());
+    }
+  } unregister{folder};
+
   Story story(out, o.json, o.quiet, settings);
-  if (!o.quiet && !o.json) {
+  bool map_failed = false;
+  if (svg) {
+    story.on_fight_start = [&map, &map_failed](const FightStart& f) {
+      map_failed = map_failed || !map.Add(f);
+    };
+  }
+  if (o.json) {
+    out << JsonSettings(o, settings);
+  } else if (!o.quiet) {
     out << "Ruckvale in the built-in scene: " << o.seconds << " s at " << o.fps
         << " frames per second, seed " << o.seed << ", "
         << (o.ini      ? "ini " + *o.ini
@@ -119,15 +215,15 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
     game.world.tick =
         kStartTick +
         static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
+    if (!out || map_failed) break;  // a write failed: no use going on
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
   run.host.Unload();
-  story.PrintSummary(o.seconds);
-
-  if (o.svg && !WriteSvgMap(*o.svg, story.fights(), settings.fight_radius)) {
-    err << "ruckvale-sim: cannot write the map '" << *o.svg << "'\n";
-    return 2;
-  }
+  if (out) story.PrintSummary(o.seconds);
+  out.flush();
+  if (!out) return fail("cannot write the output (closed, or the disk is full)");
+  if (map_failed) return fail("cannot write the map '" + *o.svg + "' (disk full?)");
+  if (svg && !map.Finish(error)) return fail(error);
   return 0;
 }
 

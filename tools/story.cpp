@@ -197,7 +197,9 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
   for (ListedPed& l : fight.listed) {
     if (l.ped == player && l.reason == LeftOut::None) l.reason = LeftOut::Player;
     if (const sim::SimPed* p = game.world.Find(l.ped)) {
-      if (l.reason == LeftOut::NotExisting || l.reason == LeftOut::Repeated) l.pos = p->pos;
+      // The module read positions only of the peds it measured; the others
+      // stand where the world has them.
+      if (l.reason != LeftOut::None && l.reason != LeftOut::TooFar) l.pos = p->pos;
       l.human = p->species == sim::Species::Human;
       l.exists = p->exists;
     }
@@ -221,8 +223,8 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
   } else {
     (by_timer ? timer_fights_ : key_fights_) += 1;
     roster_.clear();
-    std::string text =
-        "fight starts (" + trigger + "), " + std::to_string(fight.fighters.size()) + " fighters:";
+    std::string text = "fight starts (" + trigger + "), " + std::to_string(fight.fighters.size()) +
+                       (fight.fighters.size() == 1 ? " fighter:" : " fighters:");
     std::string json = "\"event\":\"fight_start\",\"trigger\":\"" + trigger + "\",\"fighters\":[";
     for (std::size_t i = 0; i < fight.fighters.size(); ++i) {
       const FighterInfo& f = fight.fighters[i];
@@ -231,7 +233,10 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
       text += "\n             ped " + std::to_string(f.ped) + ", group " + std::to_string(f.group) +
               ", " + CategoryText(f.category) + " " + f.weapon_name;
       if (f.category && *f.category != WeaponCategory::Melee) {
-        text += " with " + std::to_string(f.ammo);
+        text += " with " + std::to_string(f.ammo) +
+                (*f.category == WeaponCategory::Bow         ? " arrows"
+                 : *f.category == WeaponCategory::Throwable ? " to throw"
+                                                            : " rounds");
       }
       text += ", shouts " + f.line;
       json += std::string(i ? "," : "") + "{\"ped\":" + std::to_string(f.ped) +
@@ -241,7 +246,14 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
     }
     Emit(time, text, json + "]");
   }
-  fights_.push_back(std::move(fight));
+  if (!fight.fighters.empty()) {
+    const std::size_t n = fight.fighters.size();
+    fighters_min_ = with_fighters_ == 0 ? n : std::min(fighters_min_, n);
+    fighters_max_ = std::max(fighters_max_, n);
+    fighters_total_ += n;
+    ++with_fighters_;
+  }
+  if (on_fight_start) on_fight_start(fight);
 }
 
 void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t begin,
@@ -257,7 +269,9 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
       gated_since_ = time;
       gated_passes_ = 0;
       ++gated_stretches_;
-      Emit(time, "gate closed (reset flag 187 set): the module sits out",
+      Emit(time,
+           "the game set the player's reset flag 187 (as it may in a cutscene): the module "
+           "sits out until it clears",
            "\"event\":\"gate_closed\"");
     }
     ++gated_passes_;
@@ -265,9 +279,11 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
   }
   if (gated_) {
     gated_ = false;
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "gate open again after %.1f s (%d passes skipped)",
-                  time - gated_since_, gated_passes_);
+    char buf[128];
+    std::snprintf(buf, sizeof buf,
+                  "reset flag 187 clear again after %.1f s: the module carries on (%d pass%s "
+                  "skipped)",
+                  time - gated_since_, gated_passes_, gated_passes_ == 1 ? "" : "es");
     Emit(time, buf, "\"event\":\"gate_open\",\"passes_skipped\":" + std::to_string(gated_passes_));
   }
 
@@ -333,15 +349,8 @@ void Story::PrintSummary(double seconds) {
   const WeaponOdds odds = OddsOf(settings_);
   int armed_total = 0;
   for (const int n : weapon_seen_) armed_total += n;
-  std::size_t fighters_total = 0, fmin = 0, fmax = 0;
-  int with_fighters = 0;
-  for (const FightStart& f : fights_) {
-    if (f.fighters.empty()) continue;
-    fmin = with_fighters == 0 ? f.fighters.size() : std::min(fmin, f.fighters.size());
-    fmax = std::max(fmax, f.fighters.size());
-    fighters_total += f.fighters.size();
-    ++with_fighters;
-  }
+  const std::size_t fighters_total = fighters_total_, fmin = fighters_min_, fmax = fighters_max_;
+  const int with_fighters = with_fighters_;
   if (json_) {
     out_ << "{\"event\":\"summary\",\"seconds\":" << JsonTime(seconds) << ",\"rolls\":" << rolls_
          << ",\"roll_hits\":" << roll_hits_ << ",\"fights_timer\":" << timer_fights_

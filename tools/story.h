@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -53,13 +54,15 @@ class Story {
  public:
   Story(std::ostream& out, bool json, bool quiet, const FightSettings& settings);
 
+  // Receives each fight start as it is read (for the map); the story keeps
+  // none of them, only the counts of its summary.
+  std::function<void(const FightStart&)> on_fight_start;
+
   void OnSceneEvent(double time, const sim::SceneEvent& event, const sim::World& world);
   // The calls of one pass, in order, and the world right after it.
   void OnPass(double time, const std::vector<sim::Call>& calls, std::size_t begin,
               const sim::Game& game);
   void PrintSummary(double seconds);
-
-  const std::vector<FightStart>& fights() const { return fights_; }
 
  private:
   void Emit(double time, const std::string& text, const std::string& json);
@@ -79,7 +82,9 @@ class Story {
   int gated_passes_ = 0;
   // The fighters of the running fight, as the story knows them.
   std::vector<Ped> roster_;
-  std::vector<FightStart> fights_;
+  // Fighters per fight start that found enough peds.
+  std::size_t fighters_total_ = 0, fighters_min_ = 0, fighters_max_ = 0;
+  int with_fighters_ = 0;
   // Counts for the summary.
   int rolls_ = 0, roll_hits_ = 0, key_fights_ = 0, timer_fights_ = 0, empty_fights_ = 0;
   int retasks_ = 0, deaths_ = 0, fighter_deaths_ = 0, pruned_ = 0, gated_stretches_ = 0;

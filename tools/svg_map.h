@@ -1,20 +1,40 @@
 // A top-down map of the scene at each fight start, one panel per fight, as a
-// plain SVG file: the player, the fight_radius circle, every ped (humans as
-// circles, animals as squares), the fighters coloured by group with their
-// weapon category, the task lines, and why the other peds were left out.
+// plain SVG file. Each panel explains itself: the player, the fight_radius
+// circle with its value, a scale bar, every ped where it stood (humans as
+// circles, animals as squares), the fighters coloured by group and labelled
+// with the ped numbers of the story, a list of the fighters with their group
+// and weapon, the task lines, why the other peds were left out, and a legend.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "tools/story.h"
+#include "tools/temp_files.h"
 
 namespace ruckvale::tools {
 
-// Returns false when the file cannot be written.
-bool WriteSvgMap(const std::string& path, const std::vector<FightStart>& fights, float radius);
+// Streams the map: each panel is written as its fight starts, so memory does
+// not grow with the run; the file appears under its name only when Finish
+// succeeds.
+class SvgMapWriter {
+ public:
+  // Creates the temporary files beside `path`; false, with `error`, when
+  // they cannot be made.
+  bool Open(const std::string& path, float radius, std::string& error);
+  // Writes the panel of one fight start; false once a write has failed.
+  bool Add(const FightStart& fight);
+  // Completes the file and renames it over `path`; false, with `error`,
+  // when a write failed.
+  bool Finish(std::string& error);
 
-// The SVG text itself.
-std::string SvgMap(const std::vector<FightStart>& fights, float radius);
+ private:
+  AtomicFile body_;  // the panels, in order; never renamed
+  AtomicFile map_;
+  float radius_ = 0;
+  int panels_ = 0;
+};
+
+// The text of one panel at grid position `index` (tests read it).
+std::string SvgPanel(const FightStart& fight, int index, float radius);
 
 }  // namespace ruckvale::tools

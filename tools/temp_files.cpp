@@ -1,0 +1,129 @@
+#include "tools/temp_files.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <direct.h>
+#define RUCKVALE_RMDIR _rmdir
+#else
+#include <unistd.h>
+#define RUCKVALE_RMDIR rmdir
+#endif
+
+namespace ruckvale::tools {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fixed table, so that the signal handler reads only plain memory.
+struct TempSlot {
+  volatile std::sig_atomic_t used = 0;
+  bool folder = false;
+  char path[4096] = {};
+};
+TempSlot g_slots[8];
+
+extern "C" void RemoveAndReraise(int sig) {
+  // Files before folders: a folder goes only once it is empty.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (TempSlot& slot : g_slots) {
+      if (slot.used == 0 || slot.folder != (pass == 1)) continue;
+      if (slot.folder) {
+        RUCKVALE_RMDIR(slot.path);
+      } else {
+        std::remove(slot.path);
+      }
+    }
+  }
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+}  // namespace
+
+void RemoveTempFilesOnSignals() {
+  std::signal(SIGINT, RemoveAndReraise);
+  std::signal(SIGTERM, RemoveAndReraise);
+#if defined(SIGHUP)
+  std::signal(SIGHUP, RemoveAndReraise);
+#endif
+}
+
+void RegisterTemp(const std::string& path, bool folder) {
+  for (TempSlot& slot : g_slots) {
+    if (slot.used != 0 || path.size() >= sizeof slot.path) continue;
+    std::memcpy(slot.path, path.c_str(), path.size() + 1);
+    slot.folder = folder;
+    slot.used = 1;
+    return;
+  }
+}
+
+void ForgetTemp(const std::string& path) {
+  for (TempSlot& slot : g_slots) {
+    if (slot.used != 0 && path == slot.path) slot.used = 0;
+  }
+}
+
+AtomicFile::~AtomicFile() {
+  Discard();
+}
+
+bool AtomicFile::Open(const std::string& target, std::string& error) {
+  Discard();
+  target_ = target;
+  std::random_device entropy;
+  temp_ = target + ".tmp-" + std::to_string(entropy() % 1000000000u);
+  file_ = std::fopen(temp_.c_str(), "w+b");
+  if (file_ == nullptr) {
+    error = "cannot create '" + temp_ + "' beside '" + target + "': " + std::strerror(errno);
+    temp_.clear();
+    return false;
+  }
+  RegisterTemp(temp_, false);
+  return true;
+}
+
+bool AtomicFile::Commit(std::string& error) {
+  if (file_ == nullptr) {
+    error = "nothing to write to '" + target_ + "'";
+    return false;
+  }
+  const bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (!written || !closed) {
+    error = "cannot write '" + target_ + "' (disk full?)";
+    Discard();
+    return false;
+  }
+  std::error_code ec;
+  fs::rename(temp_, target_, ec);
+  if (ec) {
+    error = "cannot rename '" + temp_ + "' to '" + target_ + "': " + ec.message();
+    Discard();
+    return false;
+  }
+  ForgetTemp(temp_);
+  temp_.clear();
+  return true;
+}
+
+void AtomicFile::Discard() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  if (!temp_.empty()) {
+    std::remove(temp_.c_str());
+    ForgetTemp(temp_);
+  }
+  temp_.clear();
+}
+
+}  // namespace ruckvale::tools

@@ -302,8 +302,15 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
 std::string KeyCodeName(std::int32_t code) {
   if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
   if (code >= '0' && code <= '9') return std::string(1, static_cast<char>(code));
-  if (code >= 112 && code <= 135) return "F" + std::to_string(code - 111);
-  if (code >= 96 && code <= 105) return "numpad " + std::to_string(code - 96);
+  char buf[64];
+  if (code >= 112 && code <= 135) {
+    std::snprintf(buf, sizeof buf, "F%d", code - 111);
+    return buf;
+  }
+  if (code >= 96 && code <= 105) {
+    std::snprintf(buf, sizeof buf, "numpad %d", code - 96);
+    return buf;
+  }
   switch (code) {
     case 106:
       return "numpad *";
@@ -364,9 +371,14 @@ std::string KeyCodeName(std::int32_t code) {
     default:
       break;
   }
-  if (code >= 166 && code <= 172) return "browser key " + std::to_string(code);
-  if (code >= 180 && code <= 183) return "launch key " + std::to_string(code);
-  return "unassigned virtual key " + std::to_string(code) + " (no key on a keyboard)";
+  if (code >= 166 && code <= 172) {
+    std::snprintf(buf, sizeof buf, "browser key %d", code);
+  } else if (code >= 180 && code <= 183) {
+    std::snprintf(buf, sizeof buf, "launch key %d", code);
+  } else {
+    std::snprintf(buf, sizeof buf, "unassigned virtual key %d (no key on a keyboard)", code);
+  }
+  return buf;
 }
 
 std::optional<std::string> IniFileProblem(const std::string& path) {

@@ -231,7 +231,9 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
       roster_.push_back(f.ped);
       weapon_seen_[f.category ? static_cast<int>(*f.category) : 8] += 1;
       text += "\n             ped " + std::to_string(f.ped) + ", group " + std::to_string(f.group) +
-              ", " + CategoryText(f.category) + " " + f.weapon_name;
+              ", " +
+              (f.category ? std::string(CategoryText(f.category)) + " " + f.weapon_name
+                          : std::string("unarmed"));
       if (f.category && *f.category != WeaponCategory::Melee) {
         text += " with " + std::to_string(f.ammo) +
                 (*f.category == WeaponCategory::Bow         ? " arrows"

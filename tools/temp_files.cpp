@@ -79,8 +79,20 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::Open(const std::string& target, std::string& error) {
   Discard();
   target_ = target;
+  std::error_code ec;
+  const fs::file_status st = fs::status(target, ec);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    // Never replace a device, a FIFO or a folder with a file.
+    error = "'" + target + "' is not a regular file";
+    return false;
+  }
+  // A link keeps pointing where it did: its target is the file written.
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    const fs::path resolved = fs::canonical(target, ec);
+    if (!ec) target_ = resolved.string();
+  }
   std::random_device entropy;
-  temp_ = target + ".tmp-" + std::to_string(entropy() % 1000000000u);
+  temp_ = target_ + ".tmp-" + std::to_string(entropy() % 1000000000u);
   file_ = std::fopen(temp_.c_str(), "w+b");
   if (file_ == nullptr) {
     error = "cannot create '" + temp_ + "' beside '" + target + "': " + std::strerror(errno);

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""ruckvale-sim as a hostile user meets it: no output is lost or reported as
+written when it was not, no temporary file outlives a run, inputs that are
+not files are refused at once, and memory does not grow with the run."""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+
+def run(sim, args, cwd, env=None, stdout=subprocess.PIPE, timeout=120):
+    return subprocess.run([sim] + args, cwd=cwd, env=env, stdout=stdout,
+                          stderr=subprocess.PIPE, text=True, timeout=timeout)
+
+
+def peak_kb(sim, args, cwd):
+    """The peak resident memory of one run, in KiB."""
+    with open(os.devnull, "w") as null:
+        proc = subprocess.Popen([sim] + args, cwd=cwd, stdout=null, stderr=null)
+        _, status, usage = os.wait4(proc.pid, 0)
+    assert os.waitstatus_to_exitcode(status) == 0, args
+    return usage.ru_maxrss
+
+
+def main(sim):
+    with tempfile.TemporaryDirectory() as tmp:
+        tmp = Path(tmp)
+        private_tmp = tmp / "tmpdir"
+        private_tmp.mkdir()
+        env = dict(os.environ, TMPDIR=str(private_tmp))
+        (tmp / "my.ini").write_text("fight_timer=0\nfight_chance=100\n")
+
+        # Relative paths name files in the folder the tool started in.
+        r = run(sim, ["--seconds", "5", "--ini", "my.ini", "--svg", "map.svg"], tmp, env)
+        assert r.returncode == 0, r.stderr
+        assert (tmp / "map.svg").read_text().rstrip().endswith("</svg>")
+        assert not list(tmp.glob("map.svg.*")), list(tmp.glob("*"))
+
+        # Failed writes end the run with a message and a non-zero status.
+        with open("/dev/full", "w") as full:
+            r = run(sim, ["--seconds", "600"], tmp, env, stdout=full)
+            assert r.returncode != 0 and "cannot write" in r.stderr, r
+            r = run(sim, ["check-ini", "my.ini"], tmp, env, stdout=full)
+            assert r.returncode == 2 and "cannot write" in r.stderr, r
+        r = subprocess.run([sim, "--seconds", "60"], cwd=tmp, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.PIPE, text=True,
+                           preexec_fn=lambda: os.close(1))
+        assert r.returncode != 0 and "cannot write" in r.stderr, r
+        r = run(sim, ["--seconds", "5", "--svg", "/dev/full"], tmp, env)
+        assert r.returncode == 2 and "not a regular file" in r.stderr, r
+        assert Path("/dev/full").is_char_device(), "the map replaced /dev/full"
+        r = run(sim, ["--seconds", "5", "--svg", "no/such/folder/map.svg"], tmp, env)
+        assert r.returncode == 2 and r.stdout == "", r
+        r = run(sim, ["--seconds", "5", "--ini", "my.ini", "--svg", "my.ini"], tmp, env)
+        assert r.returncode == 2 and "overwrite" in r.stderr, r
+        assert (tmp / "my.ini").read_text().startswith("fight_timer=0"), "the ini was overwritten"
+
+        # Folders, FIFOs and devices are refused at once, with one line.
+        os.mkfifo(tmp / "fifo.ini")
+        for bad in [".", "fifo.ini", "/dev/zero"]:
+            for args in (["--ini", bad], ["check-ini", bad]):
+                r = run(sim, args, tmp, env, timeout=10)
+                assert r.returncode == 2, (args, r)
+                assert r.stderr.count("\n") == 1 and "not an ini file" in r.stderr, (args, r)
+
+        # A run killed by a signal leaves no temporary folder or file behind.
+        for sig in (signal.SIGINT, signal.SIGTERM):
+            proc = subprocess.Popen([sim, "--seconds", "100000", "--ini", "my.ini",
+                                     "--svg", "killed.svg"], cwd=tmp, env=env,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(0.5)
+            proc.send_signal(sig)
+            proc.wait(timeout=10)
+            left = list(private_tmp.iterdir()) + list(tmp.glob("killed.svg*"))
+            assert not left, (sig, left)
+        # A closed pipe too.
+        proc = subprocess.Popen([sim, "--seconds", "100000", "--ini", "my.ini"], cwd=tmp,
+                                env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        proc.stdout.readline()
+        proc.stdout.close()
+        assert proc.wait(timeout=30) != 0
+        assert not list(private_tmp.iterdir()), list(private_tmp.iterdir())
+
+        # Memory does not grow with the run, map included: a fight on every
+        # frame for 40 and for 160 simulated seconds.
+        short = peak_kb(sim, ["--seconds", "40", "--ini", "my.ini", "--svg", "a.svg"], tmp)
+        long = peak_kb(sim, ["--seconds", "160", "--ini", "my.ini", "--svg", "b.svg"], tmp)
+        assert long <= short * 1.2, (short, long)
+    print("output is never lost, temporary files never stay, memory stays flat")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

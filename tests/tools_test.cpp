@@ -51,7 +51,7 @@ TEST(SimOptions, BadOptionsAndValuesAreRefused) {
       {"--fps", "0"},   {"--fps", "30x"},      {"--seconds", "-1"}, {"--seconds", "nan"},
       {"--seconds"},    {"--press", "1,,2"},   {"--press", "-3"},   {"--seed", "-1"},
       {"--frobnicate"}, {"--json", "--trace"}, {"check-ini"},       {"check-ini", "a", "b"},
-      {"--ini"},
+      {"--ini"},        {"--seconds", "60", "--press", "61"},
   };
   for (const auto& args : bad) {
     std::string error;

@@ -374,7 +374,10 @@ void Story::PrintSummary(double seconds) {
   out_ << "  timer rolls:        " << rolls_ << " (" << roll_hits_ << " hit)\n";
   out_ << "  fights started:     " << timer_fights_ + key_fights_ << " (" << timer_fights_
        << " by the timer, " << key_fights_ << " by the key)";
-  if (empty_fights_) out_ << "; " << empty_fights_ << " triggers found too few peds";
+  if (empty_fights_) {
+    out_ << "; " << empty_fights_ << (empty_fights_ == 1 ? " trigger" : " triggers")
+         << " found too few peds";
+  }
   out_ << '\n';
   if (with_fighters) {
     out_ << "  fighters per fight: " << std::fixed << std::setprecision(1)
@@ -382,7 +385,8 @@ void Story::PrintSummary(double seconds) {
          << fmin << " to " << fmax << ")\n";
   }
   out_ << "  re-tasks:           " << retasks_ << '\n';
-  out_ << "  deaths:             " << deaths_ << " (" << fighter_deaths_ << " fighters)\n";
+  out_ << "  deaths:             " << deaths_ << " (" << fighter_deaths_
+       << (fighter_deaths_ == 1 ? " fighter)\n" : " fighters)\n");
   out_ << "  left the roster:    " << pruned_ << '\n';
   out_ << "  released to game:   " << released_ << '\n';
   out_ << "  peds kept persistent: " << kept_now_ << " now, peak " << kept_peak_ << '\n';

@@ -36,6 +36,7 @@ void SetPedCombatRange(Ped ped, int range);
 void SetPedCombatMovement(Ped ped, int movement);
 void SetPedKeepTask(Ped ped, bool keep);
 // Thirteen arguments; the ones the module always passes as 0 travel as clear 64-bit slots.
+// `kind` goes where public references name the attach point (docs/GAME-NOTES.md).
 void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8,
                      int a9, Hash add_reason, int a11, int a12, int a13);
 void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int kind, bool a5, bool a6);

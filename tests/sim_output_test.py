@@ -65,6 +65,12 @@ def main(sim):
         assert r.returncode == 2 and "overwrite" in r.stderr, r
         assert (tmp / "my.ini").read_text().startswith("fight_timer=0"), "the ini was overwritten"
 
+        # The module never runs on part of the ini: when the run's folder for
+        # it cannot be made, the run does not start.
+        r = run(sim, ["--seconds", "5", "--ini", "my.ini"], tmp,
+                dict(env, TMPDIR=str(tmp / "no-such-folder")))
+        assert r.returncode == 2 and "cannot hand 'my.ini' to the module" in r.stderr, r
+
         # Folders, FIFOs and devices are refused at once, with one line.
         os.mkfifo(tmp / "fifo.ini")
         for bad in [".", "fifo.ini", "/dev/zero"]:

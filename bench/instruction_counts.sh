@@ -7,6 +7,7 @@
 #   bench/instruction_counts.sh        prints a Markdown table
 set -euo pipefail
 cd "$(dirname "$0")/.."
+command -v valgrind >/dev/null || { echo "instruction_counts.sh needs valgrind (apt-get install valgrind)" >&2; exit 2; }
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target ruckvale_instruction_cases >/dev/null
 bin=build/bench/bench/ruckvale_instruction_cases

@@ -48,10 +48,13 @@ int Occurrences(const std::string& text, const std::string& what) {
 
 TEST(SimOptions, BadOptionsAndValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--fps", "0"},   {"--fps", "30x"},      {"--seconds", "-1"}, {"--seconds", "nan"},
-      {"--seconds"},    {"--press", "1,,2"},   {"--press", "-3"},   {"--seed", "-1"},
-      {"--frobnicate"}, {"--json", "--trace"}, {"check-ini"},       {"check-ini", "a", "b"},
-      {"--ini"},        {"--seconds", "60", "--press", "61"},
+      {"--fps", "0"},      {"--fps", "30x"},
+      {"--seconds", "-1"}, {"--seconds", "nan"},
+      {"--seconds"},       {"--press", "1,,2"},
+      {"--press", "-3"},   {"--seed", "-1"},
+      {"--frobnicate"},    {"--json", "--trace"},
+      {"check-ini"},       {"check-ini", "a", "b"},
+      {"--ini"},           {"--seconds", "60", "--press", "61"},
   };
   for (const auto& args : bad) {
     std::string error;

@@ -86,8 +86,7 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.10g", o.seconds);
   std::string json = "{\"event\":\"run\",\"seed\":" + std::to_string(o.seed) +
-                     ",\"seconds\":" + seconds + ",\"fps\":" + std::to_string(o.fps) +
-                     ",\"ini\":";
+                     ",\"seconds\":" + seconds + ",\"fps\":" + std::to_string(o.fps) + ",\"ini\":";
   if (o.ini) {
     std::string quoted = "\"";
     for (const char c : *o.ini) {

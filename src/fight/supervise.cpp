@@ -1,7 +1,5 @@
 #include "fight/supervise.h"
 
-#include <algorithm>
-
 #include "fight/combatant.h"
 #include "fight/fight_state.h"
 #include "host/natives.h"

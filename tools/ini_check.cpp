@@ -184,11 +184,17 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
   return std::nullopt;
 }
 
+// A comment: ";" or "#" first, which no key begins with, so the module
+// ignores it as it ignores any unknown key.
+bool IsComment(std::string_view text) {
+  return !text.empty() && (text[0] == ';' || text[0] == '#');
+}
+
 // A line the module ignores, when that is probably not what was meant.
-// Comments (";" or "#" first) and section headers ("[...]") are meant.
+// Comments and section headers ("[...]") are meant.
 bool IgnoredByMistake(const IniLine& line, std::string_view text) {
   if (line.kind == IniLineKind::Sets || line.kind == IniLineKind::Empty) return false;
-  if (text[0] == ';' || text[0] == '#') return false;
+  if (IsComment(text)) return false;
   return !(line.kind == IniLineKind::NoEquals && text[0] == '[');
 }
 
@@ -478,9 +484,8 @@ int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {
         if (use.count++ == 0) use.first = number;
         use.last = number;
       }
-      // Blank lines and comments (";" or "#" first, which no key begins
-      // with, so the module ignores them too) need no explanation.
-      const bool comment = !text.empty() && (text[0] == ';' || text[0] == '#');
+      // Blank lines and comments need no explanation.
+      const bool comment = IsComment(text);
       if (line.kind != IniLineKind::Sets && line.kind != IniLineKind::Empty && !comment) ++ignored;
       if (line.kind == IniLineKind::Empty || (comment && line.kind != IniLineKind::Sets)) continue;
       out << "  line " << number << ": " << Shown(text) << "\n    ";

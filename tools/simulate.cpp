@@ -87,16 +87,7 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
   std::snprintf(seconds, sizeof seconds, "%.10g", o.seconds);
   std::string json = "{\"event\":\"run\",\"seed\":" + std::to_string(o.seed) +
                      ",\"seconds\":" + seconds + ",\"fps\":" + std::to_string(o.fps) + ",\"ini\":";
-  if (o.ini) {
-    std::string quoted = "\"";
-    for (const char c : *o.ini) {
-      if (c == '"' || c == '\\') quoted += '\\';
-      if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
-    }
-    json += quoted + "\"";
-  } else {
-    json += "null";
-  }
+  json += o.ini ? JsonString(*o.ini) : std::string("null");
   json += ",\"settings\":{";
   for (int i = 0; i < kSettingKeyCount; ++i) {
     const auto key = static_cast<SettingKey>(i);

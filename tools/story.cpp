@@ -25,6 +25,20 @@ std::string Stamp(double t) {
   return buf;
 }
 
+std::string JsonTime(double t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.3f", t);
+  return buf;
+}
+
+std::string Unquoted(const std::string& text) {
+  const std::size_t a = text.find('"');
+  const std::size_t b = text.find('"', a + 1);
+  return a == std::string::npos || b == std::string::npos ? text : text.substr(a + 1, b - a - 1);
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& s) {
   std::string out = "\"";
   for (const char ch : s) {
@@ -42,20 +56,6 @@ std::string JsonString(const std::string& s) {
   }
   return out + "\"";
 }
-
-std::string JsonTime(double t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.3f", t);
-  return buf;
-}
-
-std::string Unquoted(const std::string& text) {
-  const std::size_t a = text.find('"');
-  const std::size_t b = text.find('"', a + 1);
-  return a == std::string::npos || b == std::string::npos ? text : text.substr(a + 1, b - a - 1);
-}
-
-}  // namespace
 
 const char* LeftOutText(LeftOut reason) {
   switch (reason) {
@@ -351,13 +351,11 @@ void Story::PrintSummary(double seconds) {
   const WeaponOdds odds = OddsOf(settings_);
   int armed_total = 0;
   for (const int n : weapon_seen_) armed_total += n;
-  const std::size_t fighters_total = fighters_total_, fmin = fighters_min_, fmax = fighters_max_;
-  const int with_fighters = with_fighters_;
   if (json_) {
     out_ << "{\"event\":\"summary\",\"seconds\":" << JsonTime(seconds) << ",\"rolls\":" << rolls_
          << ",\"roll_hits\":" << roll_hits_ << ",\"fights_timer\":" << timer_fights_
          << ",\"fights_key\":" << key_fights_ << ",\"fights_too_few\":" << empty_fights_
-         << ",\"fighters\":" << fighters_total << ",\"retasks\":" << retasks_
+         << ",\"fighters\":" << fighters_total_ << ",\"retasks\":" << retasks_
          << ",\"deaths\":" << deaths_ << ",\"fighter_deaths\":" << fighter_deaths_
          << ",\"pruned\":" << pruned_ << ",\"released\":" << released_
          << ",\"kept_persistent\":" << kept_now_ << ",\"kept_persistent_peak\":" << kept_peak_
@@ -379,10 +377,10 @@ void Story::PrintSummary(double seconds) {
          << " found too few peds";
   }
   out_ << '\n';
-  if (with_fighters) {
+  if (with_fighters_) {
     out_ << "  fighters per fight: " << std::fixed << std::setprecision(1)
-         << static_cast<double>(fighters_total) / with_fighters << std::defaultfloat << " (from "
-         << fmin << " to " << fmax << ")\n";
+         << static_cast<double>(fighters_total_) / with_fighters_ << std::defaultfloat << " (from "
+         << fighters_min_ << " to " << fighters_max_ << ")\n";
   }
   out_ << "  re-tasks:           " << retasks_ << '\n';
   out_ << "  deaths:             " << deaths_ << " (" << fighter_deaths_

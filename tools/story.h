@@ -21,6 +21,9 @@ namespace ruckvale::tools {
 enum class LeftOut : std::uint8_t { None, NotExisting, Player, NotHuman, TooFar, Repeated };
 const char* LeftOutText(LeftOut reason);
 
+// `s` as a JSON string, quotes included.
+std::string JsonString(const std::string& s);
+
 struct FighterInfo {
   Ped ped = 0;
   int group = 0;            // 1 or 2

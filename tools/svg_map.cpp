@@ -240,7 +240,7 @@ std::string SvgPanel(const FightStart& fight, int index, float radius) {
   // Fighters last, on top, with their ped numbers.
   struct Label {
     double x, y;
-    Ped ped;
+    const FighterInfo* fighter;
   };
   std::vector<Label> labels;
   for (const ListedPed& l : fight.listed) {
@@ -249,7 +249,7 @@ std::string SvgPanel(const FightStart& fight, int index, float radius) {
     const double x = f.X(l.pos, player), y = f.Y(l.pos, player);
     const std::string ped = std::to_string(l.ped);
     if (fighter != fight.fighters.end()) {
-      labels.push_back({x, y, l.ped});
+      labels.push_back({x, y, &*fighter});
     } else if (l.reason == LeftOut::None) {
       DrawPed(svg, "ped candidate", x, y, l.human, kCandidate,
               " data-ped=\"" + ped + "\" data-reason=\"candidate, not drawn\"",
@@ -268,9 +268,8 @@ std::string SvgPanel(const FightStart& fight, int index, float radius) {
   const auto [px, py] = PlaceLabel(taken, f.ox, f.oy + 4, "player");
   svg += Text(px, py, "player", " font-weight=\"bold\"");
   for (const Label& l : labels) {
-    const FighterInfo& fi = *std::find_if(fight.fighters.begin(), fight.fighters.end(),
-                                          [&](const FighterInfo& x) { return x.ped == l.ped; });
-    const std::string ped = std::to_string(l.ped);
+    const FighterInfo& fi = *l.fighter;
+    const std::string ped = std::to_string(fi.ped);
     const std::string category = CategoryText(fi.category);
     DrawPed(svg, "ped fighter", l.x, l.y, true, GroupColour(fi.group),
             " data-ped=\"" + ped + "\" data-group=\"" + std::to_string(fi.group) +

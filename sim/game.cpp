@@ -158,6 +158,41 @@ std::int16_t Game::GetAsyncKeyState(int key) {
   return state;
 }
 
+std::uintptr_t Game::GetForegroundWindow() {
+  const std::uintptr_t window = world.game_in_foreground ? kGameWindow : kOtherWindow;
+  Call c;
+  c.kind = CallKind::Windows;
+  c.name = "GetForegroundWindow";
+  c.result = window;
+  Record(c);
+  return window;
+}
+
+std::uint32_t Game::GetWindowThreadProcessId(std::uintptr_t window, std::uint32_t* process_id) {
+  const std::uint32_t owner = window == kGameWindow    ? kGameProcessId
+                              : window == kOtherWindow ? kOtherProcessId
+                                                       : 0;
+  if (process_id != nullptr) *process_id = owner;
+  Call c;
+  c.kind = CallKind::Windows;
+  c.name = "GetWindowThreadProcessId";
+  c.args = {window, process_id != nullptr ? 1u : 0u};
+  c.text = {"", process_id != nullptr ? "&pid" : "null"};
+  c.result = owner == 0 ? 0 : owner + 1;  // the owning thread
+  c.result_text = "thread " + std::to_string(c.result) + ", pid " + std::to_string(owner);
+  Record(c);
+  return static_cast<std::uint32_t>(c.result);
+}
+
+std::uint32_t Game::GetCurrentProcessId() {
+  Call c;
+  c.kind = CallKind::Windows;
+  c.name = "GetCurrentProcessId";
+  c.result = kGameProcessId;
+  Record(c);
+  return kGameProcessId;
+}
+
 void Game::Answer(NativeHash hash, Call& call) {
   World& w = world;
   const auto& a = call.args;
@@ -240,6 +275,11 @@ void Game::Answer(NativeHash hash, Call& call) {
       set_bool(p != nullptr && p->exists && p->life != Life::Alive);
       break;
     }
+    case NativeHash::IS_ENTITY_A_MISSION_ENTITY: {
+      const SimPed* p = w.Find(ArgPed(a, 0));
+      set_bool(p != nullptr && p->exists && p->mission_entity);
+      break;
+    }
     case NativeHash::IS_PED_IN_COMBAT: {
       const SimPed* p = w.Find(ArgPed(a, 0));
       set_bool(p != nullptr && p->exists && p->life == Life::Alive && p->in_combat);
@@ -301,7 +341,15 @@ void Game::Answer(NativeHash hash, Call& call) {
       }
       break;
     case NativeHash::SET_ENTITY_AS_MISSION_ENTITY:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->mission_entity = Arg32(a, 1) != 0;
+      if (SimPed* p = w.Find(ArgPed(a, 0)); p != nullptr && p->exists) {
+        // grabFromOtherScript takes a story ped away from its mission.
+        if (p->story_owned && Arg32(a, 2) != 0) {
+          p->story_owned = false;
+          p->taken_from_story = true;
+          ++w.story_peds_taken;
+        }
+        if (!p->story_owned) p->mission_entity = Arg32(a, 1) != 0;
+      }
       break;
     case NativeHash::SET_ENTITY_AS_NO_LONGER_NEEDED: {
       // The game reads the handle behind the address and clears the whole
@@ -322,6 +370,7 @@ void Game::Answer(NativeHash hash, Call& call) {
     case NativeHash::CLEAR_PED_TASKS_IMMEDIATELY:
       if (SimPed* p = w.Find(ArgPed(a, 0))) {
         p->in_combat = false;
+        p->fleeing = false;
         p->task_target = 0;
         ++p->cleared;
       }
@@ -330,6 +379,7 @@ void Game::Answer(NativeHash hash, Call& call) {
       if (SimPed* p = w.Find(ArgPed(a, 0))) {
         p->weapons.clear();
         p->current_weapon = 0;
+        p->off_hand_weapon = 0;
       }
       break;
     case NativeHash::SET_BLOCKING_OF_NON_TEMPORARY_EVENTS:
@@ -340,7 +390,9 @@ void Game::Answer(NativeHash hash, Call& call) {
       break;
     case NativeHash::SET_PED_COMBAT_ATTRIBUTES:
       if (SimPed* p = w.Find(ArgPed(a, 0))) {
-        p->combat_attributes.push_back(static_cast<std::int32_t>(Arg32(a, 1)));
+        const auto attribute = static_cast<std::int32_t>(Arg32(a, 1));
+        p->combat_attributes[attribute] = Arg32(a, 2) != 0;
+        if (attribute == kAttributeAlwaysFlee && Arg32(a, 2) == 0) p->fleeing = false;
       }
       break;
     case NativeHash::SET_PED_COMBAT_ABILITY:
@@ -358,11 +410,22 @@ void Game::Answer(NativeHash hash, Call& call) {
     case NativeHash::GIVE_WEAPON_TO_PED:
       if (SimPed* p = w.Find(ArgPed(a, 0))) {
         p->weapons.emplace_back(Arg32(a, 1), static_cast<std::int32_t>(Arg32(a, 2)));
+        // bForceInHand puts it at the attach point of the sixth argument.
+        if (Arg32(a, 3) != 0) (Arg32(a, 5) == 1 ? p->off_hand_weapon : p->current_weapon) = Arg32(a, 1);
       }
       break;
     case NativeHash::SET_CURRENT_PED_WEAPON:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->current_weapon = Arg32(a, 1);
+      // Attach point 0 is the primary hand, 1 the off hand, which does not shoot.
+      if (SimPed* p = w.Find(ArgPed(a, 0))) {
+        (Arg32(a, 3) == 1 ? p->off_hand_weapon : p->current_weapon) = Arg32(a, 1);
+      }
       break;
+  }
+}
+
+void Game::ReleaseScriptEntities() {
+  for (SimPed& p : world.peds) {
+    if (!p.story_owned) p.mission_entity = false;
   }
 }
 

@@ -52,6 +52,16 @@ class Game {
   std::uint64_t* NativeCall();
   std::uint32_t GetTickCount();
   std::int16_t GetAsyncKeyState(int key);
+  // The window with the keyboard: the game's while world.game_in_foreground,
+  // else another program's. Window handles and process ids are fixed values.
+  std::uintptr_t GetForegroundWindow();
+  std::uint32_t GetWindowThreadProcessId(std::uintptr_t window, std::uint32_t* process_id);
+  std::uint32_t GetCurrentProcessId();
+
+  // The game (re)starts the script, as at a reload: like the engine at the
+  // end of any script, it lets go of the peds the last run of the script
+  // kept as mission entities. Other scripts' peds stay theirs.
+  void ReleaseScriptEntities();
 
   // Calls of `kind` named `name` among the recorded calls.
   std::vector<const Call*> Find(const std::string& name) const;
@@ -90,5 +100,12 @@ void SetActiveGame(Game* game);
 
 // The name of a native hash, or "native 0x..." for one the table lacks.
 std::string NativeName(std::uint64_t hash);
+
+// The game's window and process, and another program's, as the simulated
+// Windows reports them.
+inline constexpr std::uintptr_t kGameWindow = 0x10010;
+inline constexpr std::uintptr_t kOtherWindow = 0x20020;
+inline constexpr std::uint32_t kGameProcessId = 4242;
+inline constexpr std::uint32_t kOtherProcessId = 5150;
 
 }  // namespace ruckvale::sim

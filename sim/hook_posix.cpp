@@ -40,3 +40,16 @@ extern "C" std::int16_t GetAsyncKeyState(int key) {
   GameScope scope;
   return ActiveGame()->GetAsyncKeyState(key);
 }
+extern "C" HWND GetForegroundWindow() {
+  GameScope scope;
+  return reinterpret_cast<HWND>(ActiveGame()->GetForegroundWindow());
+}
+extern "C" std::uint32_t GetWindowThreadProcessId(HWND window, std::uint32_t* process_id) {
+  GameScope scope;
+  return ActiveGame()->GetWindowThreadProcessId(reinterpret_cast<std::uintptr_t>(window),
+                                                process_id);
+}
+extern "C" std::uint32_t GetCurrentProcessId() {
+  GameScope scope;
+  return ActiveGame()->GetCurrentProcessId();
+}

@@ -25,6 +25,17 @@ double KillRate(Hash weapon) {
   }
 }
 
+// A fleeing ped runs straight away from the player at 5 units a second.
+void RunAway(SimPed& p, float dt) {
+  const float d = std::sqrt(p.pos.x * p.pos.x + p.pos.y * p.pos.y);
+  if (d < 0.001f) {
+    p.pos.x += 5.0f * dt;
+    return;
+  }
+  p.pos.x += p.pos.x / d * 5.0f * dt;
+  p.pos.y += p.pos.y / d * 5.0f * dt;
+}
+
 }  // namespace
 
 Scene::Scene(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
@@ -77,25 +88,44 @@ void Scene::Populate(World& world) {
     const float distance = 3.0f + 77.0f * static_cast<float>(i) / 29.0f;
     world.AddPed(distance * x, distance * y, species);
   }
+  // A companion and a bounty of the story, which their scripts keep.
+  for (const float distance : {6.0f, 15.0f}) {
+    float x = 0, y = 0;
+    Direction(x, y);
+    SimPed& p = *world.Find(world.AddPed(distance * x, distance * y));
+    p.mission_entity = true;
+    p.story_owned = true;
+  }
+  // Two bodies in the street, cleared away after ten minutes.
+  for (const float distance : {5.0f, 30.0f}) {
+    float x = 0, y = 0;
+    Direction(x, y);
+    SimPed& p = *world.Find(world.AddPed(distance * x, distance * y));
+    p.life = Life::Dead;
+    p.dying_for = -591.0f;
+  }
+}
+
+// Cutscenes close the module's gate now and then.
+void Scene::StepCutscene(World& world, float dt, EmitFn emit, void* ctx) {
+  if (cutscene_left_ > 0.0f) {
+    cutscene_left_ -= dt;
+    if (cutscene_left_ <= 0.0f) {
+      world.reset_flag = false;
+      emit(ctx, SceneEvent{SceneEvent::CutsceneEnd, 0, 0});
+    }
+  } else if (Chance(1.0 / 75.0, dt)) {
+    cutscene_left_ = 3.0f;
+    world.reset_flag = true;
+    emit(ctx, SceneEvent{SceneEvent::CutsceneStart, 0, 0});
+  }
 }
 
 void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
   auto event = [&](SceneEvent::Kind kind, Ped ped, Ped by = 0) {
     emit(ctx, SceneEvent{kind, ped, by});
   };
-
-  // Cutscenes close the module's gate now and then.
-  if (cutscene_left_ > 0.0f) {
-    cutscene_left_ -= dt;
-    if (cutscene_left_ <= 0.0f) {
-      world.reset_flag = false;
-      event(SceneEvent::CutsceneEnd, 0);
-    }
-  } else if (Chance(1.0 / 75.0, dt)) {
-    cutscene_left_ = 3.0f;
-    world.reset_flag = true;
-    event(SceneEvent::CutsceneStart, 0);
-  }
+  StepCutscene(world, dt, emit, ctx);
 
   int arrivals = 0;
   for (std::size_t i = 1; i < world.peds.size(); ++i) {
@@ -113,13 +143,23 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     }
     if (p.tasks != p.seen_tasks) {
       p.seen_tasks = p.tasks;
-      p.in_combat = p.task_target != 0;
+      const bool flees = p.Attribute(kAttributeAlwaysFlee) && p.task_target != 0;
+      if (flees && !p.fleeing) event(SceneEvent::Fled, p.handle);
+      p.fleeing = p.fleeing || flees;
+      p.in_combat = p.task_target != 0 && !p.fleeing;
+      continue;
+    }
+    if (p.fleeing) {
+      RunAway(p, dt);
       continue;
     }
     if (!p.in_combat) continue;
     SimPed* target = world.Find(p.task_target);
     if (target == nullptr || !target->exists || target->life != Life::Alive) {
       p.in_combat = false;
+      event(SceneEvent::DroppedOut, p.handle);
+    } else if (!world.Hostile(p, *target) && Chance(1.0, dt)) {
+      p.in_combat = false;  // no quarrel with that one
       event(SceneEvent::DroppedOut, p.handle);
     } else if (Chance(KillRate(p.current_weapon), dt)) {
       target->life = Life::Dying;

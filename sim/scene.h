@@ -2,7 +2,12 @@
 // and the simple seeded dynamics that stand in for the game's own AI.
 //
 // The model, per frame of dt seconds:
-//   - a ped that received a combat task goes into combat on the next frame;
+//   - a ped that received a combat task goes into combat on the next frame,
+//     unless its combat attribute 17 (always flee) is set: then it runs from
+//     the player at 5 units a second instead;
+//   - a ped told to fight one whose group its own group does not hate (level
+//     6; the module's two groups, or one group against itself) drops out at
+//     1 per second;
 //   - a ped in combat drops out (goes idle) at 0.15 per second, and its
 //     target dies at a rate set by the attacker's current weapon: unarmed
 //     0.01/s (a brawl), melee 0.04/s, bow 0.12/s, throwables 0.2/s, firearms
@@ -14,7 +19,10 @@
 //   - as in the engine, a ped the module made a mission entity is never
 //     removed, alive or dead, until the module releases it; the street's 30
 //     include the bodies it keeps, so a leak fills the street with bodies;
-//   - a cutscene sets the reset flag for 3 s about every 75 s.
+//   - a cutscene sets the reset flag for 3 s about every 75 s;
+//   - besides the 30, two story peds (mission entities of another script: a
+//     companion and a bounty) stay near the player, and two bodies lie in
+//     the street for ten minutes: the game lists the dead too.
 // It is a stand-in, not the game: its only job is to give the module's
 // triggers, supervision and pruning something to do.
 #pragma once
@@ -26,7 +34,15 @@
 namespace ruckvale::sim {
 
 struct SceneEvent {
-  enum Kind : std::uint8_t { Died, Vanished, WalkedIn, DroppedOut, CutsceneStart, CutsceneEnd };
+  enum Kind : std::uint8_t {
+    Died,
+    Vanished,
+    WalkedIn,
+    DroppedOut,
+    Fled,
+    CutsceneStart,
+    CutsceneEnd
+  };
   Kind kind;
   Ped ped;
   Ped by;  // for Died: the attacker
@@ -35,7 +51,8 @@ struct SceneEvent {
 class Scene {
  public:
   explicit Scene(std::uint64_t seed);
-  // Fills the world: the player at the origin and 30 peds (24 humans, 3 horses, 3 dogs).
+  // Fills the world: the player at the origin and 30 peds (24 humans, 3
+  // horses, 3 dogs), then two story peds and two bodies.
   void Populate(World& world);
   // Advances the world by dt seconds; `emit` receives each event.
   template <typename Emit>
@@ -47,6 +64,7 @@ class Scene {
  private:
   using EmitFn = void (*)(void*, const SceneEvent&);
   void StepImpl(World& world, float dt, EmitFn emit, void* ctx);
+  void StepCutscene(World& world, float dt, EmitFn emit, void* ctx);
   double Uniform();  // [0, 1)
   bool Chance(double per_second, float dt);
   Ped SpawnPed(World& world);

@@ -107,6 +107,7 @@ void ScriptHost::Unload() {
 void ScriptHost::StartScript() {
   Impl& s = *impl_;
   if (game_.registered_script == nullptr) return;
+  game_.ReleaseScriptEntities();
   s.stack.assign(kStackSize, 0);
   getcontext(&s.script);
   s.script.uc_stack.ss_sp = s.stack.data();

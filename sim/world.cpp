@@ -19,6 +19,17 @@ const SimPed* World::Find(Ped handle) const {
   return const_cast<World*>(this)->Find(handle);
 }
 
+bool SimPed::Attribute(std::int32_t attribute) const {
+  const auto it = combat_attributes.find(attribute);
+  return it != combat_attributes.end() && it->second;
+}
+
+bool World::Hostile(const SimPed& attacker, const SimPed& target) const {
+  if (attacker.group == 0 || target.group == 0) return true;
+  const auto it = relations.find({attacker.group, target.group});
+  return it != relations.end() && it->second == kRelationshipHate;
+}
+
 int World::KeptPersistent() const {
   int n = 0;
   for (const SimPed& p : peds) n += p.exists && p.mission_entity ? 1 : 0;

@@ -14,6 +14,11 @@
 
 namespace ruckvale::sim {
 
+// The game's relationship level for hate, and its combat attribute that
+// sends a ped running (CA_ALWAYS_FLEE).
+inline constexpr std::int32_t kRelationshipHate = 6;
+inline constexpr std::int32_t kAttributeAlwaysFlee = 17;
+
 enum class Life : std::uint8_t { Alive, Dying, Dead };
 enum class Species : std::uint8_t { Human, Horse, Dog };
 
@@ -29,13 +34,21 @@ struct SimPed {
   // Persistent: the engine never removes it, alive or dead, until the
   // module releases it with SET_ENTITY_AS_NO_LONGER_NEEDED.
   bool mission_entity = false;
+  // A mission entity of another script (a story mission, a bounty, a
+  // companion); taken_from_story once the module grabbed it.
+  bool story_owned = false;
+  bool taken_from_story = false;
+  // Attribute 17 (CA_ALWAYS_FLEE) set: a combat task sends it running.
+  bool fleeing = false;
   bool blocking_events = false;
   bool keep_task = false;
   std::int32_t flee_attributes = -1;
-  std::vector<std::int32_t> combat_attributes;
+  std::map<std::int32_t, bool> combat_attributes;  // attribute: enabled
+  bool Attribute(std::int32_t attribute) const;
   std::int32_t combat_ability = -1, combat_range = -1, combat_movement = -1;
   std::vector<std::pair<Hash, std::int32_t>> weapons;  // given, with ammunition
-  Hash current_weapon = 0;
+  Hash current_weapon = 0;   // in the primary hand (attach point 0)
+  Hash off_hand_weapon = 0;  // in the secondary hand (attach point 1)
   Ped task_target = 0;         // the last TASK_COMBAT_PED target
   std::uint32_t tasks = 0;     // TASK_COMBAT_PED received
   std::uint32_t cleared = 0;   // CLEAR_PED_TASKS_IMMEDIATELY received
@@ -64,12 +77,16 @@ struct World {
   std::vector<SimPed> peds;  // the player's ped is peds[0]
   std::uint32_t tick = 0;
   bool reset_flag = false;
+  bool game_in_foreground = true;  // the game's window has the keyboard
   std::uint8_t keys_down[256] = {};
   float nearby_range = 100.0f;  // how far the game looks for nearby peds
 
   // Relationship groups the module added, and the levels between them.
   std::map<std::string, Hash> groups;
   std::map<std::pair<Hash, Hash>, std::int32_t> relations;
+  // Relationship 6 is hate, the only level that makes a group attack another
+  // (5 is "wanted"). Peds outside the module's groups fight whom they are told.
+  bool Hostile(const SimPed& attacker, const SimPed& target) const;
 
   // Knobs of a hostile or unusual game.
   NearbyAnswer nearby;
@@ -85,6 +102,8 @@ struct World {
   SimPed& Player() { return peds[0]; }
   // The existing peds the module keeps persistent.
   int KeptPersistent() const;
+  // Story peds the module grabbed from their scripts.
+  int story_peds_taken = 0;
   // Adds a ped at (x, y, 0) and returns its handle.
   Ped AddPed(float x, float y, Species species = Species::Human);
   Ped next_handle = 100;

@@ -34,6 +34,7 @@ class HostileTest : public ModuleTest {
     game().before_native = nullptr;
     for (const Ped p : crowd_) {
       sim::SimPed* ped = world().Find(p);
+      if (!ped->exists) ped->mission_entity = false;  // one that comes back is a new ped
       ped->exists = true;
       ped->life = sim::Life::Alive;
       ped->pos.z = 0.0f;

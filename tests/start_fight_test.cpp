@@ -44,19 +44,26 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   const Ped a = Roster()[0], b = Roster()[1];
   EXPECT_NE(a, b);
   std::vector<std::string> names = Names();
-  // Step by step: player, nearby peds, player position, per-ped tests.
+  // Step by step: player, nearby peds, player position, then per ped:
+  // exists, human, position, dead, kept by a script.
   const std::vector<std::string> head = {"PLAYER_PED_ID",
                                          "GET_PED_NEARBY_PEDS",
                                          "GET_ENTITY_COORDS",
                                          "DOES_ENTITY_EXIST",
                                          "IS_PED_HUMAN",
                                          "GET_ENTITY_COORDS",
+                                         "IS_PED_DEAD_OR_DYING",
+                                         "IS_ENTITY_A_MISSION_ENTITY",
                                          "DOES_ENTITY_EXIST",
                                          "IS_PED_HUMAN",
                                          "GET_ENTITY_COORDS",
+                                         "IS_PED_DEAD_OR_DYING",
+                                         "IS_ENTITY_A_MISSION_ENTITY",
                                          "DOES_ENTITY_EXIST",
                                          "IS_PED_HUMAN",
                                          "GET_ENTITY_COORDS",
+                                         "IS_PED_DEAD_OR_DYING",
+                                         "IS_ENTITY_A_MISSION_ENTITY",
                                          "ADD_RELATIONSHIP_GROUP",
                                          "ADD_RELATIONSHIP_GROUP",
                                          "SET_RELATIONSHIP_BETWEEN_GROUPS",
@@ -68,10 +75,13 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   EXPECT_EQ(game.calls[1].args[2], 0xFFFFFFFFu);
   EXPECT_EQ(game.calls[1].args[3], 0xFFFFFFFFu);
   const Hash g1 = sim::GameHash("BRAWL_GROUP_1"), g2 = sim::GameHash("BRAWL_GROUP_2");
-  EXPECT_EQ(game.calls[12].text[0], "\"BRAWL_GROUP_1\"");
-  EXPECT_EQ(game.calls[13].text[0], "\"BRAWL_GROUP_2\"");
-  EXPECT_EQ(game.calls[14].args, (Args{5, g1, g2}));
-  EXPECT_EQ(game.calls[15].args, (Args{5, g2, g1}));
+  EXPECT_EQ(game.calls[6].args, (Args{game.calls[3].args[0], 1}));  // dead or dying, too
+  EXPECT_EQ(game.calls[7].args, (Args{game.calls[3].args[0]}));
+  EXPECT_EQ(game.calls[18].text[0], "\"BRAWL_GROUP_1\"");
+  EXPECT_EQ(game.calls[19].text[0], "\"BRAWL_GROUP_2\"");
+  // 6 is the game's hate; 5 would be "wanted".
+  EXPECT_EQ(game.calls[20].args, (Args{6, g1, g2}));
+  EXPECT_EQ(game.calls[21].args, (Args{6, g2, g1}));
   // Per fighter: preparation, group, speech; then the tasks.
   const auto groups = Calls("SET_PED_RELATIONSHIP_GROUP_HASH");
   ASSERT_EQ(groups.size(), 2u);
@@ -237,6 +247,7 @@ TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
   EXPECT_EQ(Fight().groups.Group1(), sim::GameHash("BRAWL_GROUP_1"));
   ResetFightState();
+  Crowd(3);  // the first fight's peds are still the module's mission entities
   game.calls.clear();
   world.group_leaves_zero = true;
   StartFight();
@@ -252,7 +263,7 @@ TEST_F(StartFightTest, AGameWritingEightByteGroupsClobbersNothing) {
   EXPECT_EQ(Fight().groups.Group1(), sim::GameHash("BRAWL_GROUP_1"));
   EXPECT_EQ(Fight().groups.Group2(), sim::GameHash("BRAWL_GROUP_2"));
   EXPECT_EQ(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS")[0]->args,
-            (Args{5, sim::GameHash("BRAWL_GROUP_1"), sim::GameHash("BRAWL_GROUP_2")}));
+            (Args{6, sim::GameHash("BRAWL_GROUP_1"), sim::GameHash("BRAWL_GROUP_2")}));
 }
 
 TEST_F(StartFightTest, CountsBeyondThirtyTwoReadThirtyTwoPositions) {

@@ -91,9 +91,9 @@ struct CategoryCase {
 // Arms with only `category` possible and checks ammunition, kind and draws.
 TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
   const CategoryCase cases[] = {
-      {W::Melee, 0, 0, 0, 2},     {W::Revolver, 30, 69, 1, 3}, {W::Pistol, 30, 69, 1, 3},
-      {W::Shotgun, 30, 69, 1, 3}, {W::Rifle, 30, 69, 1, 3},    {W::Repeater, 30, 69, 1, 3},
-      {W::Throwable, 3, 5, 0, 3}, {W::Bow, 30, 69, 1, 3},
+      {W::Melee, 1, 1, 0, 2},     {W::Revolver, 30, 69, 0, 3}, {W::Pistol, 30, 69, 0, 3},
+      {W::Shotgun, 30, 69, 0, 3}, {W::Rifle, 30, 69, 0, 3},    {W::Repeater, 30, 69, 0, 3},
+      {W::Throwable, 3, 5, 0, 3}, {W::Bow, 30, 69, 0, 3},
   };
   for (const CategoryCase& c : cases) {
     FightSettings& s = Settings();
@@ -125,7 +125,8 @@ TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
   }
 }
 
-TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZeros) {
+// p7 and p8 are floats (0.5, 1.0): their bit patterns in the low 32 bits.
+TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZerosAndFloatBits) {
   SeedRandom(3);
   GiveRandomWeapon(-2, Catalogue()[static_cast<int>(W::Bow)]);
   const auto hash = Calls("GET_HASH_KEY");
@@ -134,7 +135,7 @@ TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZeros) {
   const auto give = Calls("GIVE_WEAPON_TO_PED");
   ASSERT_EQ(give.size(), 1u);
   const std::uint64_t ammo = give[0]->args[2];
-  EXPECT_EQ(give[0]->args, (Args{0xFFFFFFFE, 0x88A8505C, ammo, 1, 1, 1, 0, 0, 0,
+  EXPECT_EQ(give[0]->args, (Args{0xFFFFFFFE, 0x88A8505C, ammo, 1, 1, 0, 0, 0x3F000000, 0x3F800000,
                                  sim::GameHash("ADD_REASON_DEFAULT"), 0, 0, 0}));
 }
 
@@ -180,7 +181,7 @@ TEST_F(FightTest, PreparationMakesTwelveCallsInOrderThenArms) {
       {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", {ped, 1}},
       {"SET_PED_FLEE_ATTRIBUTES", {ped, 0, 0}},
       {"SET_PED_COMBAT_ATTRIBUTES", {ped, 5, 1}},
-      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 17, 1}},
+      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 17, 0}},  // 17 is always-flee
       {"SET_PED_COMBAT_ATTRIBUTES", {ped, 46, 1}},
       {"SET_PED_COMBAT_ABILITY", {ped, 2}},
       {"SET_PED_COMBAT_RANGE", {ped, 2}},
@@ -195,7 +196,7 @@ TEST_F(FightTest, PreparationMakesTwelveCallsInOrderThenArms) {
   }
   EXPECT_EQ(game.calls[12].name, "GET_HASH_KEY");
   EXPECT_EQ(game.calls[13].name, "GIVE_WEAPON_TO_PED");
-  EXPECT_EQ(game.calls[13].args[2], 0u);  // melee: no ammunition
+  EXPECT_EQ(game.calls[13].args[2], 1u);  // melee: one, as the game's scripts give it
   EXPECT_EQ(game.calls[14].name, "SET_CURRENT_PED_WEAPON");
 }
 

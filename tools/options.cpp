@@ -16,6 +16,9 @@ const char kUsage[] =
     "  --seconds N      simulated time in seconds (default 300)\n"
     "  --fps N          frames per second (default 30)\n"
     "  --press T[,T...] release the trigger key at these simulated times (seconds)\n"
+    "  --background A-B[,A-B...]\n"
+    "                   another program has the foreground from A to B seconds:\n"
+    "                   the game ignores the key released then\n"
     "  --seed N         seed of the scene (default 1)\n"
     "  --ini FILE       run with FILE as Ruckvale.ini (default: Ruckvale.ini in the\n"
     "                   working directory, if there is one)\n"
@@ -54,6 +57,23 @@ bool ParseInt(const std::string& text, Int& out) {
   return ec == std::errc{} && ptr == end && !text.empty();
 }
 
+// "10-20,60-75": stretches with 0 <= FROM < TO.
+bool ParseStretches(const std::string& v, std::vector<std::pair<double, double>>& out) {
+  for (std::size_t start = 0; start <= v.size();) {
+    const std::size_t comma = std::min(v.find(',', start), v.size());
+    const std::string item = v.substr(start, comma - start);
+    const std::size_t dash = item.find('-');
+    double from = 0, to = 0;
+    if (dash == std::string::npos || !ParseNumber(item.substr(0, dash), from) ||
+        !ParseNumber(item.substr(dash + 1), to) || from < 0 || to <= from) {
+      return false;
+    }
+    out.emplace_back(from, to);
+    start = comma + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -72,8 +92,8 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     o.check_ini = args[1];
     return o;
   }
-  static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",
-                                            "--press",   "--ini", "--svg"};
+  static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",      "--press",
+                                            "--ini",     "--svg", "--background"};
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string v;
@@ -117,6 +137,10 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
         }
         o.presses.push_back(t);
         start = comma + 1;
+      }
+    } else if (a == "--background") {
+      if (!ParseStretches(v, o.background)) {
+        return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
       }
     } else if (a == "--ini") {
       o.ini = v;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ruckvale::tools {
@@ -12,6 +13,9 @@ struct SimOptions {
   double seconds = 300;
   int fps = 30;
   std::vector<double> presses;  // simulated times at which the trigger key is released
+  // Stretches [from, to) of simulated seconds in which another program has
+  // the foreground, so the game ignores the key.
+  std::vector<std::pair<double, double>> background;
   std::uint64_t seed = 1;
   bool trace = false;
   bool json = false;

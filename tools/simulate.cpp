@@ -40,6 +40,13 @@ bool KeyDownAt(const SimOptions& o, double t) {
   return false;
 }
 
+bool InBackgroundAt(const SimOptions& o, double t) {
+  for (const auto& [from, to] : o.background) {
+    if (t >= from && t < to) return true;
+  }
+  return false;
+}
+
 class Progress {
  public:
   explicit Progress(std::ostream& err) : err_(err), tty_(RUCKVALE_ISATTY(2) != 0) {}
@@ -199,6 +206,9 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     now = static_cast<double>(frame) * dt;
     game.world.keys_down[key & 0xFF] = KeyDownAt(o, now) ? 1 : 0;
+    const bool foreground = !InBackgroundAt(o, now);
+    if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
+    game.world.game_in_foreground = foreground;
     scene.Step(game.world, static_cast<float>(dt),
                [&](const sim::SceneEvent& e) { story.OnSceneEvent(now, e, game.world); });
     game.calls.clear();

@@ -122,6 +122,13 @@ void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World
              "\"event\":\"dropped_out\",\"ped\":" + ped);
       }
       break;
+    case sim::SceneEvent::Fled:
+      if (fighter) {
+        ++fled_;
+        Emit(time, "fighter " + ped + " flees instead of fighting (combat attribute 17: always flee)",
+             "\"event\":\"fled\",\"ped\":" + ped);
+      }
+      break;
     case sim::SceneEvent::CutsceneStart:
     case sim::SceneEvent::CutsceneEnd:
       break;  // the gate lines come from what the module does
@@ -211,6 +218,7 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
     if (!listed) fight.unlisted.push_back({p.handle, p.pos, p.species == sim::Species::Human});
   }
 
+  JudgeFighters(fight, game.world);
   const std::string trigger = by_timer ? "timer" : "key";
   if (fight.fighters.empty()) {
     ++empty_fights_;
@@ -241,12 +249,22 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
                                                             : " rounds");
       }
       text += ", shouts " + f.line;
+      if (f.off_hand) text += "; the gun is in the off hand and does not shoot";
+      if (f.from_story) text += "; taken from a story mission";
+      if (f.corpse) text += "; a corpse";
       json += std::string(i ? "," : "") + "{\"ped\":" + std::to_string(f.ped) +
               ",\"group\":" + std::to_string(f.group) + ",\"weapon\":" + JsonString(f.weapon_name) +
               ",\"category\":" + JsonString(CategoryText(f.category)) +
-              ",\"ammo\":" + std::to_string(f.ammo) + ",\"line\":" + JsonString(f.line) + "}";
+              ",\"ammo\":" + std::to_string(f.ammo) + ",\"line\":" + JsonString(f.line) +
+              ",\"off_hand\":" + (f.off_hand ? "true" : "false") +
+              ",\"from_story\":" + (f.from_story ? "true" : "false") +
+              ",\"corpse\":" + (f.corpse ? "true" : "false") + "}";
     }
-    Emit(time, text, json + "]");
+    if (!fight.groups_hate && fight.fighters.size() > 1) {
+      ++cold_fights_;
+      text += "\n             the two groups do not hate each other: the fighters soon stop";
+    }
+    Emit(time, text, json + "],\"groups_hate\":" + (fight.groups_hate ? "true" : "false"));
   }
   if (!fight.fighters.empty()) {
     const std::size_t n = fight.fighters.size();
@@ -256,6 +274,36 @@ void Story::ReadFightStart(double time, bool by_timer, const std::vector<sim::Ca
     ++with_fighters_;
   }
   if (on_fight_start) on_fight_start(fight);
+}
+
+// What the world says of each fighter right after its fight start.
+void Story::JudgeFighters(FightStart& fight, const sim::World& world) {
+  for (FighterInfo& f : fight.fighters) {
+    const sim::SimPed* p = world.Find(f.ped);
+    if (p == nullptr) continue;
+    const std::optional<WeaponCategory> held = sim::CategoryOfWeapon(p->off_hand_weapon);
+    f.off_hand = held && *held != WeaponCategory::Melee && *held != WeaponCategory::Throwable;
+    f.from_story = p->taken_from_story;
+    f.corpse = p->life != sim::Life::Alive;
+    off_hand_ += f.off_hand ? 1 : 0;
+    corpses_ += f.corpse ? 1 : 0;
+  }
+  const auto g1 = world.groups.find("BRAWL_GROUP_1");
+  const auto g2 = world.groups.find("BRAWL_GROUP_2");
+  if (g1 == world.groups.end() || g2 == world.groups.end()) return;
+  const auto level = [&world](Hash a, Hash b) {
+    const auto it = world.relations.find({a, b});
+    return it == world.relations.end() ? -1 : it->second;
+  };
+  fight.groups_hate = level(g1->second, g2->second) == sim::kRelationshipHate &&
+                      level(g2->second, g1->second) == sim::kRelationshipHate;
+}
+
+void Story::OnForeground(double time, bool in_foreground) {
+  Emit(time,
+       in_foreground ? "the game's window has the foreground again"
+                     : "another program takes the foreground: the game ignores its key",
+       std::string("\"event\":\"foreground\",\"game\":") + (in_foreground ? "true" : "false"));
 }
 
 void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t begin,
@@ -312,6 +360,15 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
     if (!hit) Emit(time, "timer roll: miss", "\"event\":\"roll\",\"hit\":false");
     if (hit) Emit(time, "timer roll: hit", "\"event\":\"roll\",\"hit\":true");
   }
+  // A release the module let go: it asked for the foreground and started nothing.
+  const bool asked_foreground =
+      std::any_of(calls.begin() + static_cast<std::ptrdiff_t>(key_at), calls.end(),
+                  [](const sim::Call& c) { return c.name == "GetForegroundWindow"; });
+  if (asked_foreground && (starts.empty() || starts.back() < key_at)) {
+    ++ignored_keys_;
+    Emit(time, "key released while another program has the foreground: ignored",
+         "\"event\":\"key_ignored\"");
+  }
   for (std::size_t s = 0; s < starts.size(); ++s) {
     const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : calls.size();
     // A fight start ends where supervision begins: after its last task or speech.
@@ -329,6 +386,7 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
   for (std::size_t i = tick_at + 1; i < calls.size(); ++i) {
     released_ += calls[i].name == "SET_ENTITY_AS_NO_LONGER_NEEDED" ? 1 : 0;
   }
+  story_taken_ = game.world.story_peds_taken;
   kept_now_ = game.world.KeptPersistent();
   kept_peak_ = std::max(kept_peak_, kept_now_);
   // Pruning happened at the end of this pass against this world.
@@ -347,6 +405,16 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
   }
 }
 
+// What the game made of the module's calls; 0 everywhere is a fight as meant.
+void Story::PrintFaultSummary() {
+  out_ << "  fighters that fled:    " << fled_ << '\n';
+  out_ << "  story peds taken over: " << story_taken_ << '\n';
+  out_ << "  guns in the off hand:  " << off_hand_ << '\n';
+  out_ << "  corpses drawn as fighters: " << corpses_ << '\n';
+  out_ << "  fights between groups that do not hate: " << cold_fights_ << '\n';
+  out_ << "  key releases ignored in the background: " << ignored_keys_ << '\n';
+}
+
 void Story::PrintSummary(double seconds) {
   const WeaponOdds odds = OddsOf(settings_);
   int armed_total = 0;
@@ -359,7 +427,10 @@ void Story::PrintSummary(double seconds) {
          << ",\"deaths\":" << deaths_ << ",\"fighter_deaths\":" << fighter_deaths_
          << ",\"pruned\":" << pruned_ << ",\"released\":" << released_
          << ",\"kept_persistent\":" << kept_now_ << ",\"kept_persistent_peak\":" << kept_peak_
-         << ",\"gated_stretches\":" << gated_stretches_ << ",\"weapons\":{";
+         << ",\"gated_stretches\":" << gated_stretches_ << ",\"fled\":" << fled_
+         << ",\"story_peds_taken\":" << story_taken_ << ",\"off_hand_guns\":" << off_hand_
+         << ",\"corpses_drawn\":" << corpses_ << ",\"fights_without_hate\":" << cold_fights_
+         << ",\"keys_ignored_background\":" << ignored_keys_ << ",\"weapons\":{";
     for (int i = 0; i < 9; ++i) {
       const char* name = OddsRowName(i);
       out_ << (i ? "," : "") << "\"" << name << "\":{\"seen\":" << weapon_seen_[i]
@@ -389,6 +460,7 @@ void Story::PrintSummary(double seconds) {
   out_ << "  released to game:   " << released_ << '\n';
   out_ << "  peds kept persistent: " << kept_now_ << " now, peak " << kept_peak_ << '\n';
   out_ << "  gated stretches:    " << gated_stretches_ << '\n';
+  PrintFaultSummary();
   out_ << "  weapons seen          odds of the ini\n";
   for (int i = 0; i < 9; ++i) {
     const char* name = OddsRowName(i);

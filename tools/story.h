@@ -32,6 +32,10 @@ struct FighterInfo {
   std::optional<WeaponCategory> category;
   std::int32_t ammo = 0;
   std::string line;  // the insult
+  // What the game made of it.
+  bool off_hand = false;    // a firearm or bow in the off hand, which does not shoot
+  bool from_story = false;  // taken from another script (a story mission, a companion)
+  bool corpse = false;      // dead when it was drawn
 };
 
 struct ListedPed {
@@ -51,6 +55,7 @@ struct FightStart {
   std::vector<std::pair<Ped, Ped>> tasks;
   Vector3 player_pos{};
   std::vector<ListedPed> unlisted;  // peds of the world the game did not list
+  bool groups_hate = true;          // the two groups hate each other (level 6)
 };
 
 class Story {
@@ -65,12 +70,16 @@ class Story {
   // The calls of one pass, in order, and the world right after it.
   void OnPass(double time, const std::vector<sim::Call>& calls, std::size_t begin,
               const sim::Game& game);
+  // The game's window lost (false) or regained (true) the foreground.
+  void OnForeground(double time, bool in_foreground);
   void PrintSummary(double seconds);
 
  private:
   void Emit(double time, const std::string& text, const std::string& json);
   void ReadFightStart(double time, bool by_timer, const std::vector<sim::Call>& calls,
                       std::size_t begin, std::size_t end, const sim::Game& game);
+  void JudgeFighters(FightStart& fight, const sim::World& world);
+  void PrintFaultSummary();
 
   std::ostream& out_;
   bool json_;
@@ -94,6 +103,9 @@ class Story {
   int weapon_seen_[9] = {};
   // Peds the module made persistent and has not released, after each pass.
   int kept_now_ = 0, kept_peak_ = 0, released_ = 0;
+  // What the game made of the module's calls.
+  int fled_ = 0, off_hand_ = 0, corpses_ = 0, cold_fights_ = 0, ignored_keys_ = 0;
+  int story_taken_ = 0;
 };
 
 }  // namespace ruckvale::tools

@@ -1,7 +1,7 @@
 // The script host on Windows: loads the real Ruckvale.asi the way a loader
 // does (LoadLibrary runs its DllMain, which registers the script with the
 // stand-in hook), runs the script on a Windows fiber, and answers the
-// module's GetTickCount and GetAsyncKeyState by patching its import table.
+// module's Windows calls (tick, key, foreground) by patching its import table.
 //
 // The stand-in ships as ruckvale-standin-hook.dll, so that no package holds a
 // file named like the real hook. For a run the host copies it into a folder
@@ -50,6 +50,34 @@ DWORD WINAPI SimGetTickCount() {
 SHORT WINAPI SimGetAsyncKeyState(int key) {
   return ActiveGame()->GetAsyncKeyState(key);
 }
+HWND WINAPI SimGetForegroundWindow() {
+  return reinterpret_cast<HWND>(ActiveGame()->GetForegroundWindow());
+}
+DWORD WINAPI SimGetWindowThreadProcessId(HWND window, LPDWORD process_id) {
+  std::uint32_t owner = 0;
+  const DWORD thread =
+      ActiveGame()->GetWindowThreadProcessId(reinterpret_cast<std::uintptr_t>(window), &owner);
+  if (process_id != nullptr) *process_id = owner;
+  return thread;
+}
+DWORD WINAPI SimGetCurrentProcessId() {
+  return ActiveGame()->GetCurrentProcessId();
+}
+
+struct ImportPatch {
+  const char* dll;
+  const char* function;
+  const void* replacement;
+};
+// The Windows functions the module imports, answered by the simulated game.
+const ImportPatch kImportPatches[] = {
+    {"KERNEL32.dll", "GetTickCount", reinterpret_cast<const void*>(&SimGetTickCount)},
+    {"KERNEL32.dll", "GetCurrentProcessId", reinterpret_cast<const void*>(&SimGetCurrentProcessId)},
+    {"USER32.dll", "GetAsyncKeyState", reinterpret_cast<const void*>(&SimGetAsyncKeyState)},
+    {"USER32.dll", "GetForegroundWindow", reinterpret_cast<const void*>(&SimGetForegroundWindow)},
+    {"USER32.dll", "GetWindowThreadProcessId",
+     reinterpret_cast<const void*>(&SimGetWindowThreadProcessId)},
+};
 
 // Points the module's import slot of dll!function at `replacement`.
 bool PatchImport(HMODULE module, const char* dll, const char* function, const void* replacement) {
@@ -179,11 +207,11 @@ void ScriptHost::Load() {
   if (GetModuleHandleW(L"ScriptHookRDR2.dll") != s.hook) {
     Fail("Ruckvale.asi found another ScriptHookRDR2.dll than the stand-in");
   }
-  if (!PatchImport(s.module, "KERNEL32.dll", "GetTickCount",
-                   reinterpret_cast<const void*>(&SimGetTickCount)) ||
-      !PatchImport(s.module, "USER32.dll", "GetAsyncKeyState",
-                   reinterpret_cast<const void*>(&SimGetAsyncKeyState))) {
-    Fail("Ruckvale.asi does not import GetTickCount and GetAsyncKeyState as expected");
+  for (const ImportPatch& patch : kImportPatches) {
+    if (!PatchImport(s.module, patch.dll, patch.function, patch.replacement)) {
+      Fail((std::string("Ruckvale.asi does not import ") + patch.function + " from " + patch.dll)
+               .c_str());
+    }
   }
 }
 
@@ -197,6 +225,7 @@ void ScriptHost::Unload() {
 void ScriptHost::StartScript() {
   Impl& s = *impl_;
   if (game_.registered_script == nullptr) return;
+  game_.ReleaseScriptEntities();
   if (s.main_fiber == nullptr) {
     s.main_fiber = ConvertThreadToFiber(nullptr);
     if (s.main_fiber == nullptr) Fail("ConvertThreadToFiber failed");

@@ -13,11 +13,11 @@ void PrepareCombatant(Ped ped) {
   RemoveAllPedWeapons(ped, true, true);
   SetBlockingOfNonTemporaryEvents(ped, true);
   SetPedFleeAttributes(ped, 0, false);
-  // Attribute numbers as public lists of the game's enums name them (not
-  // checked in the game, see docs/GAME-NOTES.md): 5 CA_ALWAYS_FIGHT,
-  // 17 CA_ALWAYS_FLEE, 46 CA_CAN_FIGHT_ARMED_PEDS_WHEN_NOT_ARMED.
+  // Attribute numbers as public lists of the game's enums name them: 5
+  // CA_ALWAYS_FIGHT, 17 CA_ALWAYS_FLEE, 46 CA_CAN_FIGHT_ARMED_PEDS_WHEN_NOT_ARMED.
+  // The game's own street fight sets exactly these three, with 17 off.
   SetPedCombatAttributes(ped, 5, true);
-  SetPedCombatAttributes(ped, 17, true);
+  SetPedCombatAttributes(ped, 17, false);
   SetPedCombatAttributes(ped, 46, true);
   SetPedCombatAbility(ped, 2);
   SetPedCombatRange(ped, 2);

@@ -27,8 +27,8 @@ Ped NearbyPedBuffer::Handle(int k, int stride) const {
 
 namespace {
 
-// Relationship level 5: the groups hate each other.
-constexpr int kHate = 5;
+// Relationship level 6 is hate in this game (5 is "wanted").
+constexpr int kHate = 6;
 // Group names and speech parameters live as long as the module.
 constexpr const char kGroup1Name[] = "BRAWL_GROUP_1";
 constexpr const char kGroup2Name[] = "BRAWL_GROUP_2";
@@ -59,9 +59,15 @@ class SeenHandles {
   Ped slots_[64];  // only the slots marked in used_ are read
 };
 
-// Steps 1 to 5: the peds that may fight, in the order the game listed them.
-// Returns false when the game lists fewer peds than the fight needs.
-bool GatherCandidates(std::vector<Ped>& candidates) {
+bool InRoster(const FightRoster& roster, Ped ped) {
+  return std::find(roster.begin(), roster.end(), ped) != roster.end();
+}
+
+// The peds that may fight, in the order the game listed them: existing, not
+// the player, human when asked, within the radius, alive, and not kept by
+// another script. Returns false when the game lists fewer peds than the fight
+// needs.
+bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
   const FightSettings& s = Settings();
   candidates.clear();
   const Ped player = natives::PlayerPedId();
@@ -90,12 +96,17 @@ bool GatherCandidates(std::vector<Ped>& candidates) {
     const float dz = at.z - origin.z;
     const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
     if (distance > s.fight_radius) continue;
+    // The list holds the dead too.
+    if (natives::IsPedDeadOrDying(f, true)) continue;
+    // A ped another script keeps (a story mission's, a companion) is not ours
+    // to take; our own fighters are mission entities and may fight again.
+    if (!InRoster(roster, f) && natives::IsEntityAMissionEntity(f)) continue;
     candidates.push_back(f);
   }
   return true;
 }
 
-// Step 7: fight_group_size distinct candidates, one random attempt at a time.
+// fight_group_size distinct candidates, one random attempt at a time.
 // The candidates are distinct and at most 32, so a mask of the indexes drawn
 // tells a repeated pick.
 void DrawFighters(const std::vector<Ped>& candidates, std::int32_t group_size,
@@ -148,7 +159,7 @@ void Insult(Ped fighter) {
 void StartFight() {
   const FightSettings& s = Settings();
   FightState& f = Fight();
-  if (!GatherCandidates(f.candidates)) return;
+  if (!GatherCandidates(f.roster, f.candidates)) return;
   // A negative group size, read as an unsigned count, is never reached.
   if (static_cast<std::uint64_t>(static_cast<std::int64_t>(s.fight_group_size)) >
       f.candidates.size()) {

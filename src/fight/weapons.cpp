@@ -105,8 +105,8 @@ std::optional<WeaponCategory> ChooseWeaponCategory() {
 void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   if (list.empty()) return;
   const Hash weapon = list[static_cast<std::size_t>(NextRandom()) % list.size()];
-  int ammo = 0;
-  int kind = 0;
+  // Melee weapons come with one: the game's scripts never give them 0.
+  int ammo = 1;
   // The rule follows the list's contents; the catalogue's own list is equal to
   // itself without comparing a hash.
   const auto same = [&list](WeaponCategory c) {
@@ -114,16 +114,17 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
     return &list == &other || list == other;
   };
   if (same(WeaponCategory::Melee)) {
-    // Melee: no ammunition, no draw.
+    // Melee: no draw.
   } else if (same(WeaponCategory::Throwable)) {
     ammo = NextRandom() % 3 + 3;
   } else {
     ammo = NextRandom() % 40 + 30;
-    kind = 1;
   }
   const Hash add_reason = natives::GetHashKey("ADD_REASON_DEFAULT");
-  natives::GiveWeaponToPed(ped, weapon, ammo, 1, 1, kind, 0, 0, 0, add_reason, 0, 0, 0);
-  natives::SetCurrentPedWeapon(ped, weapon, true, kind, false, false);
+  // Every weapon goes to the primary hand; p7 and p8 as the game's own scripts pass them.
+  natives::GiveWeaponToPed(ped, weapon, ammo, true, true, kAttachPrimaryHand, false, 0.5f, 1.0f,
+                           add_reason, false, 0.0f, false);
+  natives::SetCurrentPedWeapon(ped, weapon, true, kAttachPrimaryHand, false, false);
 }
 
 void ArmCombatant(Ped ped) {
@@ -131,7 +132,7 @@ void ArmCombatant(Ped ped) {
   if (category) {
     GiveRandomWeapon(ped, g_catalogue[static_cast<std::size_t>(*category)]);
   } else {
-    natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, 0, false, false);
+    natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, kAttachPrimaryHand, false, false);
   }
 }
 

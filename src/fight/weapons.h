@@ -35,6 +35,9 @@ const char* WeaponCategoryName(WeaponCategory category);
 // The hash the game uses for WEAPON_UNARMED; the one weapon hash the module knows.
 inline constexpr Hash kUnarmedWeapon = 0xA2719263u;
 
+// The attach point of the primary hand (1 would be the off hand).
+inline constexpr int kAttachPrimaryHand = 0;
+
 // One list of hashes per category, filled by BuildWeaponCatalogue.
 using WeaponCatalogue = std::array<std::vector<Hash>, kWeaponCategoryCount>;
 const WeaponCatalogue& Catalogue();

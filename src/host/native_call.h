@@ -23,6 +23,14 @@ inline std::uint64_t NativeArg(std::uint32_t v) {
 inline std::uint64_t NativeArg(bool v) {
   return v ? 1u : 0u;
 }
+// A 32-bit float travels as its IEEE-754 bit pattern in the low 32 bits, the
+// high 32 bits clear: 0.5f is 0x000000003F000000.
+inline std::uint64_t NativeArg(float v) {
+  std::uint32_t bits;
+  static_assert(sizeof bits == sizeof v);
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
 // Strings, buffers and out-parameters travel as the address of the caller's storage.
 inline std::uint64_t NativeArg(const void* p) {
   return reinterpret_cast<std::uintptr_t>(p);

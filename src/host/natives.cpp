@@ -25,6 +25,9 @@ bool DoesEntityExist(Ped ped) {
 bool IsPedHuman(Ped ped) {
   return CallNative<bool>(N::IS_PED_HUMAN, ped);
 }
+bool IsEntityAMissionEntity(Ped ped) {
+  return CallNative<bool>(N::IS_ENTITY_A_MISSION_ENTITY, ped);
+}
 bool IsPedDeadOrDying(Ped ped, bool include_dying) {
   return CallNative<bool>(N::IS_PED_DEAD_OR_DYING, ped, include_dying);
 }
@@ -82,13 +85,15 @@ void SetPedCombatMovement(Ped ped, int movement) {
 void SetPedKeepTask(Ped ped, bool keep) {
   CallNative(N::SET_PED_KEEP_TASK, ped, keep);
 }
-void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8,
-                     int a9, Hash add_reason, int a11, int a12, int a13) {
-  CallNative(N::GIVE_WEAPON_TO_PED, ped, weapon, ammo, a4, a5, kind, a7, a8, a9, add_reason, a11,
-             a12, a13);
+void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, bool force_in_hand, bool force_in_holster,
+                     int attach_point, bool allow_multiple_copies, float p7, float p8,
+                     Hash add_reason, bool ignore_unlocks, float permanent_degradation, bool p12) {
+  CallNative(N::GIVE_WEAPON_TO_PED, ped, weapon, ammo, force_in_hand, force_in_holster,
+             attach_point, allow_multiple_copies, p7, p8, add_reason, ignore_unlocks,
+             permanent_degradation, p12);
 }
-void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int kind, bool a5, bool a6) {
-  CallNative(N::SET_CURRENT_PED_WEAPON, ped, weapon, equip_now, kind, a5, a6);
+void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int attach_point, bool p4, bool p5) {
+  CallNative(N::SET_CURRENT_PED_WEAPON, ped, weapon, equip_now, attach_point, p4, p5);
 }
 
 }  // namespace ruckvale::natives

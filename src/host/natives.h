@@ -13,6 +13,9 @@ bool GetPedResetFlag(Ped ped, int flag);
 int GetPedNearbyPeds(Ped ped, void* buffer, int ignore_a, int ignore_b);
 bool DoesEntityExist(Ped ped);
 bool IsPedHuman(Ped ped);
+// Non-zero for a ped some script keeps: a story mission's, a bounty's, a
+// companion, or one of the module's own fighters.
+bool IsEntityAMissionEntity(Ped ped);
 bool IsPedDeadOrDying(Ped ped, bool include_dying);
 bool IsPedInCombat(Ped ped, Ped target);
 Vector3 GetEntityCoords(Ped ped, bool alive, bool real_coords);
@@ -35,10 +38,12 @@ void SetPedCombatAbility(Ped ped, int ability);
 void SetPedCombatRange(Ped ped, int range);
 void SetPedCombatMovement(Ped ped, int movement);
 void SetPedKeepTask(Ped ped, bool keep);
-// Thirteen arguments; the ones the module always passes as 0 travel as clear 64-bit slots.
-// `kind` goes where public references name the attach point (docs/GAME-NOTES.md).
-void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, int a4, int a5, int kind, int a7, int a8,
-                     int a9, Hash add_reason, int a11, int a12, int a13);
-void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int kind, bool a5, bool a6);
+// Thirteen arguments, named as public references name them; a false or 0 travels
+// as a clear 64-bit slot, a float as its bit pattern in the low 32 bits.
+// Attach point 0 is the primary hand, 1 the secondary (off) hand.
+void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, bool force_in_hand, bool force_in_holster,
+                     int attach_point, bool allow_multiple_copies, float p7, float p8,
+                     Hash add_reason, bool ignore_unlocks, float permanent_degradation, bool p12);
+void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int attach_point, bool p4, bool p5);
 
 }  // namespace ruckvale::natives

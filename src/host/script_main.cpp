@@ -53,6 +53,16 @@ void TimerTrigger(std::uint32_t now) {
   if (NextRandom() % 100 < s.fight_chance) StartFight();
 }
 
+// GetAsyncKeyState reads the key whichever program has the keyboard: a
+// release counts only while the game's own window is in the foreground.
+bool GameHasForeground() {
+  const HWND window = GetForegroundWindow();
+  if (window == nullptr) return false;
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  return owner == GetCurrentProcessId();
+}
+
 void KeyTrigger() {
   MainLoopState& m = MainLoop();
   const std::int32_t key = Settings().key_trigger;
@@ -63,7 +73,7 @@ void KeyTrigger() {
     latch = 1;
   } else if (latch == 1) {
     latch = 0;
-    StartFight();
+    if (GameHasForeground()) StartFight();
   }
 }
 

@@ -14,7 +14,8 @@ bin=build/bench/bench/ruckvale_instruction_cases
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 iterations=1000
-outside=(nativeInit nativePush64 nativeCall GetTickCount GetAsyncKeyState scriptWait)
+outside=(nativeInit nativePush64 nativeCall GetTickCount GetAsyncKeyState GetForegroundWindow
+         GetWindowThreadProcessId GetCurrentProcessId scriptWait)
 
 count() {  # case, measured function
   local args=(--tool=callgrind --collect-atstart=no "--toggle-collect=$2"

@@ -113,3 +113,14 @@ extern "C" std::uint32_t GetTickCount() {
 extern "C" std::int16_t GetAsyncKeyState(int) {
   return 0;
 }
+// The game's window has the foreground.
+extern "C" HWND GetForegroundWindow() {
+  return reinterpret_cast<HWND>(std::uintptr_t{1});
+}
+extern "C" std::uint32_t GetWindowThreadProcessId(HWND, std::uint32_t* process_id) {
+  if (process_id != nullptr) *process_id = 7;
+  return 8;
+}
+extern "C" std::uint32_t GetCurrentProcessId() {
+  return 7;
+}

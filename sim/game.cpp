@@ -159,7 +159,9 @@ std::int16_t Game::GetAsyncKeyState(int key) {
 }
 
 std::uintptr_t Game::GetForegroundWindow() {
-  const std::uintptr_t window = world.game_in_foreground ? kGameWindow : kOtherWindow;
+  const std::uintptr_t window = world.no_foreground_window ? 0
+                                : world.game_in_foreground  ? kGameWindow
+                                                            : kOtherWindow;
   Call c;
   c.kind = CallKind::Windows;
   c.name = "GetForegroundWindow";

@@ -31,6 +31,29 @@ void Press(ModuleRun& run, int key = kF12) {
   run.Frame();
 }
 
+// A body lying at (x, y), and a ped a story mission keeps.
+void Body(World& w, float x, float y) {
+  w.Find(w.AddPed(x, y))->life = Life::Dead;
+}
+void StoryPed(World& w, float x, float y) {
+  SimPed& p = *w.Find(w.AddPed(x, y));
+  p.mission_entity = true;
+  p.story_owned = true;
+}
+
+// The key goes down and up with the game's window in the foreground or not
+// at each of the two moments.
+void PressAround(ModuleRun& run, bool foreground_down, bool foreground_up) {
+  World& w = run.game.world;
+  w.game_in_foreground = foreground_down;
+  w.keys_down[kF12] = 1;
+  run.Frames(2);
+  w.game_in_foreground = foreground_up;
+  w.keys_down[kF12] = 0;
+  run.Frame();
+  w.game_in_foreground = true;
+}
+
 // The built-in scene with its dynamics for `frames` frames, the key released
 // every `press_every` frames.
 void RunScene(ModuleRun& run, std::uint64_t seed, int frames, int press_every) {
@@ -200,6 +223,39 @@ const std::vector<Scenario>& All() {
          w.nearby.eight_byte_slots = false;
          Press(r);
          w.nearby.eight_byte_slots = true;
+         r.host.StartScript();
+         r.Frames(2);
+         Press(r);
+         r.Frames(3, 2500);
+       }},
+      {{"recipe",
+        "every weapon category; bodies and story peds in and out of the radius, drawn again "
+        "and in the roster; the foreground lost and regained around presses; a restart"},
+       "fight_group_size=4\nfight_timer=100000\nmelee_chance=12\nrevolver_chance=12\n"
+       "pistol_chance=12\nshotgun_chance=12\nrifle_chance=12\nrepeater_chance=12\n"
+       "throwables_chance=12\nbow_chance=12\n",
+       5000,
+       [](ModuleRun& r) {
+         World& w = r.game.world;
+         Crowd(w, 6);
+         Body(w, 3.0f, 2.0f);
+         StoryPed(w, 5.0f, -2.0f);
+         Body(w, 70.0f, 0.0f);
+         StoryPed(w, 0.0f, 75.0f);
+         r.Frame();
+         for (int i = 0; i < 4; ++i) Press(r);  // fights replace fights, fighters drawn again
+         // A fighter of the running fight dies, another becomes a body in the list.
+         for (SimPed& p : w.peds) {
+           if (p.mission_entity && !p.story_owned) {
+             p.life = Life::Dead;
+             break;
+           }
+         }
+         PressAround(r, false, true);  // down in the background, up in the game: a fight
+         PressAround(r, true, false);  // up in the background: ignored
+         w.no_foreground_window = true;
+         PressAround(r, true, true);  // no window has the keyboard: ignored
+         w.no_foreground_window = false;
          r.host.StartScript();
          r.Frames(2);
          Press(r);

@@ -32,7 +32,7 @@ bool World::Hostile(const SimPed& attacker, const SimPed& target) const {
 
 int World::KeptPersistent() const {
   int n = 0;
-  for (const SimPed& p : peds) n += p.exists && p.mission_entity ? 1 : 0;
+  for (const SimPed& p : peds) n += p.exists && p.mission_entity && !p.story_owned ? 1 : 0;
   return n;
 }
 

@@ -77,7 +77,8 @@ struct World {
   std::vector<SimPed> peds;  // the player's ped is peds[0]
   std::uint32_t tick = 0;
   bool reset_flag = false;
-  bool game_in_foreground = true;  // the game's window has the keyboard
+  bool game_in_foreground = true;     // the game's window has the keyboard
+  bool no_foreground_window = false;  // no window has it (Windows between two)
   std::uint8_t keys_down[256] = {};
   float nearby_range = 100.0f;  // how far the game looks for nearby peds
 
@@ -100,7 +101,7 @@ struct World {
   SimPed* Find(Ped handle);
   const SimPed* Find(Ped handle) const;
   SimPed& Player() { return peds[0]; }
-  // The existing peds the module keeps persistent.
+  // The existing peds the module keeps persistent (not those of other scripts).
   int KeptPersistent() const;
   // Story peds the module grabbed from their scripts.
   int story_peds_taken = 0;

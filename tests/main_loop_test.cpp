@@ -67,6 +67,28 @@ TEST_F(ModuleTest, UngatedPassOrder) {
   EXPECT_EQ(pass[2]->args, (std::vector<std::uint64_t>{kF12}));
 }
 
+// Windows reports a key whichever program has it: a release counts only while
+// the game's window is in the foreground, and is asked only on a release.
+TEST_F(ModuleTest, AKeyReleasedInAnotherProgramStartsNothing) {
+  AddRow(3);
+  Start("fight_timer=100000\n");
+  RunPass();
+  world().game_in_foreground = false;
+  const Pass ignored = ReleaseKey();
+  EXPECT_EQ(FightStarts(ignored), 0);
+  EXPECT_EQ(Count(ignored, "GetWindowThreadProcessId"), 1);
+  world().no_foreground_window = true;
+  EXPECT_EQ(FightStarts(ReleaseKey()), 0);
+  world().no_foreground_window = false;
+  world().game_in_foreground = true;
+  EXPECT_EQ(Count(RunPass(), "GetForegroundWindow"), 0);  // nothing released
+  const Pass fight = ReleaseKey();
+  EXPECT_EQ(FightStarts(fight), 1);
+  EXPECT_EQ(Names(Pass(fight.begin() + 3, fight.begin() + 7)),
+            (NameList{"GetForegroundWindow", "GetWindowThreadProcessId", "GetCurrentProcessId",
+                      "PLAYER_PED_ID"}));
+}
+
 struct TimerCase {
   const char* ini;
   std::uint32_t first_tick;

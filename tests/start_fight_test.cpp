@@ -240,6 +240,30 @@ TEST_F(StartFightTest, PedsThatDoNotExistAreSkipped) {
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[2]}));
 }
 
+// The dead and the peds another script keeps never fight; the module's own
+// fighters (mission entities too) are drawn again without being asked.
+TEST_F(StartFightTest, CorpsesAndOtherScriptsPedsAreLeftAlone) {
+  const std::vector<Ped> crowd = Crowd(5);
+  world.Find(crowd[1])->life = sim::Life::Dead;
+  world.Find(crowd[2])->life = sim::Life::Dying;
+  world.Find(crowd[3])->mission_entity = true;
+  world.Find(crowd[3])->story_owned = true;
+  Settings().fight_group_size = 3;
+  StartFight();
+  EXPECT_TRUE(Roster().empty());
+  EXPECT_TRUE(Prepared().empty());
+  Settings().fight_group_size = 2;
+  StartFight();
+  EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[4]}));
+  EXPECT_FALSE(world.Find(crowd[3])->taken_from_story);
+  game.calls.clear();
+  StartFight();
+  EXPECT_EQ(Roster().size(), 2u);
+  for (const sim::Call* c : Calls("IS_ENTITY_A_MISSION_ENTITY")) {
+    EXPECT_EQ(std::count(Roster().begin(), Roster().end(), static_cast<Ped>(c->args[0])), 0);
+  }
+}
+
 TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
   Crowd(3);
   StartFight();

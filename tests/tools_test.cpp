@@ -134,6 +134,20 @@ TEST(SimTool, TheStoryAgreesWithTheTrace) {
   EXPECT_EQ(retasks_told, retasks_traced);
 }
 
+// The simulated game shows what the game makes of the module's calls: none of
+// the faults in an ordinary run, and a key released in the background ignored.
+TEST(SimTool, TheSummaryCountsWhatTheGameMadeOfTheFights) {
+  const Outcome o = Simulate({"--seconds", "900", "--press", "100,200", "--background", "150-250",
+                              "--quiet"});
+  ASSERT_EQ(o.code, 0);
+  for (const char* zero : {"fighters that fled:    0\n", "story peds taken over: 0\n",
+                           "guns in the off hand:  0\n", "corpses drawn as fighters: 0\n",
+                           "fights between groups that do not hate: 0\n"}) {
+    EXPECT_NE(o.out.find(zero), std::string::npos) << zero << o.out;
+  }
+  EXPECT_NE(o.out.find("key releases ignored in the background: 1\n"), std::string::npos) << o.out;
+}
+
 TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
   sim::IniFolder folder(std::nullopt);
   // Many fighters and fights, so the weapon mix is a large sample.

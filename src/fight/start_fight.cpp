@@ -34,34 +34,35 @@ constexpr const char kGroup1Name[] = "BRAWL_GROUP_1";
 constexpr const char kGroup2Name[] = "BRAWL_GROUP_2";
 constexpr const char kSpeechParams[] = "SPEECH_PARAMS_BEAT_SPOKEN_CLEAR";
 
-// The handles read so far from one nearby list, so that a handle the game
-// lists twice is skipped in constant time: an open-addressed table of 64
-// slots (never more than half full) with a mask of the slots in use.
-class SeenHandles {
+// The handles of the running fight and those read so far from one nearby
+// list, so that a fighter and a handle the game lists twice are told in
+// constant time: an open-addressed table of 128 slots, never more than half
+// full (at most 32 fighters and 32 listed handles).
+class HandleTable {
  public:
-  // True when `h` was recorded before; otherwise records it and returns false.
-  bool Repeated(Ped h) {
-    unsigned i = (static_cast<std::uint32_t>(h) * 0x9E3779B1u) >> 26;
-    for (;;) {
-      const std::uint64_t bit = std::uint64_t{1} << i;
-      if ((used_ & bit) == 0) {
-        used_ |= bit;
-        slots_[i] = h;
-        return false;
-      }
-      if (slots_[i] == h) return true;
-      i = (i + 1) & 63u;
-    }
+  static constexpr std::uint8_t kListed = 1;
+  static constexpr std::uint8_t kFighter = 2;
+  void MarkFighter(Ped h) { flags_[Slot(h)] |= kFighter; }
+  // The flags `h` had before; marks it listed.
+  std::uint8_t Visit(Ped h) {
+    std::uint8_t& flags = flags_[Slot(h)];
+    const std::uint8_t before = flags;
+    flags |= kListed;
+    return before;
   }
 
  private:
-  std::uint64_t used_ = 0;
-  Ped slots_[64];  // only the slots marked in used_ are read
+  // The slot of `h`: where it sits, or the free one where it goes.
+  unsigned Slot(Ped h) {
+    unsigned i = (static_cast<std::uint32_t>(h) * 0x9E3779B1u) >> 25;
+    while (flags_[i] != 0 && slots_[i] != h) i = (i + 1) & 127u;
+    slots_[i] = h;
+    return i;
+  }
+  std::uint8_t flags_[128] = {};
+  Ped slots_[128];  // only the slots with flags are read
 };
-
-bool InRoster(const FightRoster& roster, Ped ped) {
-  return std::find(roster.begin(), roster.end(), ped) != roster.end();
-}
+static_assert(kNearbyCapacity <= 32);
 
 // The peds that may fight, in the order the game listed them: existing, not
 // the player, human when asked, within the radius, alive, and not kept by
@@ -82,11 +83,13 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
   const int stride = buffer.Stride(count);
   // Never more positions than the buffer holds, whatever count the game returns.
   const int positions = std::min(count, kNearbyCapacity);
-  SeenHandles seen;
+  HandleTable handles;
+  for (const Ped r : roster) handles.MarkFighter(r);
   for (int k = 1; k <= positions; ++k) {
     const Ped f = buffer.Handle(k, stride);
+    const std::uint8_t known = handles.Visit(f);
     // A handle the game lists twice is one candidate at most.
-    if (seen.Repeated(f)) continue;
+    if ((known & HandleTable::kListed) != 0) continue;
     if (!natives::DoesEntityExist(f)) continue;
     if (f == player) continue;
     if (s.humans_only && !natives::IsPedHuman(f)) continue;
@@ -100,7 +103,8 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
     if (natives::IsPedDeadOrDying(f, true)) continue;
     // A ped another script keeps (a story mission's, a companion) is not ours
     // to take; our own fighters are mission entities and may fight again.
-    if (!InRoster(roster, f) && natives::IsEntityAMissionEntity(f)) continue;
+    const bool fighter = (known & HandleTable::kFighter) != 0;
+    if (!fighter && natives::IsEntityAMissionEntity(f)) continue;
     candidates.push_back(f);
   }
   return true;

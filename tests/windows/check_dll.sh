@@ -2,7 +2,8 @@
 # Checks Ruckvale.asi as the loader and the player's Windows will see it: a
 # 64-bit DLL whose only imports are the six hook functions (by their
 # decorated names) and system DLLs, that exports nothing, takes GetTickCount
-# from KERNEL32 and GetAsyncKeyState from USER32, and carries the hardening
+# and GetCurrentProcessId from KERNEL32 and from USER32 only the key poll and
+# the two foreground functions, and carries the hardening
 # flags and a version resource (what Windows shows in the file's properties).
 # Usage: check_dll.sh Ruckvale.asi VERSION
 set -euo pipefail
@@ -28,8 +29,11 @@ imports_of() {  # the function names imported from DLL $1
 hook=$(imports_of ScriptHookRDR2.dll)
 want='?nativeCall@@YAPEA_KXZ ?nativeInit@@YAX_K@Z ?nativePush64@@YAX_K@Z ?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z ?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z ?scriptWait@@YAXK@Z '
 [[ "$hook" == "$want" ]] || fail "hook imports: $hook"
-grep -qw GetTickCount <<<"$(imports_of KERNEL32.dll)" || fail "GetTickCount not imported from KERNEL32.dll"
-[[ "$(imports_of USER32.dll)" == "GetAsyncKeyState " ]] || fail "USER32.dll imports: $(imports_of USER32.dll)"
+for f in GetTickCount GetCurrentProcessId; do
+  grep -qw "$f" <<<"$(imports_of KERNEL32.dll)" || fail "$f not imported from KERNEL32.dll"
+done
+[[ "$(imports_of USER32.dll)" == "GetAsyncKeyState GetForegroundWindow GetWindowThreadProcessId " ]] ||
+  fail "USER32.dll imports: $(imports_of USER32.dll)"
 
 exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -c '\[' || true)
 [[ "$exports" -le 1 ]] || fail "the DLL exports functions"

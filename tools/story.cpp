@@ -407,12 +407,20 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, std::size_t
 
 // What the game made of the module's calls; 0 everywhere is a fight as meant.
 void Story::PrintFaultSummary() {
-  out_ << "  fighters that fled:    " << fled_ << '\n';
-  out_ << "  story peds taken over: " << story_taken_ << '\n';
-  out_ << "  guns in the off hand:  " << off_hand_ << '\n';
-  out_ << "  corpses drawn as fighters: " << corpses_ << '\n';
-  out_ << "  fights between groups that do not hate: " << cold_fights_ << '\n';
-  out_ << "  key releases ignored in the background: " << ignored_keys_ << '\n';
+  const std::pair<const char*, int> rows[] = {
+      {"fighters that fled:", fled_},
+      {"story peds taken over:", story_taken_},
+      {"guns in the off hand:", off_hand_},
+      {"corpses drawn as fighters:", corpses_},
+      {"fights between groups that do not hate:", cold_fights_},
+      {"key releases ignored in the background:", ignored_keys_},
+  };
+  out_ << "  what the game made of it (0 is a fight as meant, but for ignored keys):\n";
+  for (const auto& [label, n] : rows) {
+    char line[96];
+    std::snprintf(line, sizeof line, "    %-40s %d\n", label, n);
+    out_ << line;
+  }
 }
 
 void Story::PrintSummary(double seconds) {

@@ -160,8 +160,8 @@ std::int16_t Game::GetAsyncKeyState(int key) {
 
 std::uintptr_t Game::GetForegroundWindow() {
   const std::uintptr_t window = world.no_foreground_window ? 0
-                                : world.game_in_foreground  ? kGameWindow
-                                                            : kOtherWindow;
+                                : world.game_in_foreground ? kGameWindow
+                                                           : kOtherWindow;
   Call c;
   c.kind = CallKind::Windows;
   c.name = "GetForegroundWindow";
@@ -413,7 +413,8 @@ void Game::Answer(NativeHash hash, Call& call) {
       if (SimPed* p = w.Find(ArgPed(a, 0))) {
         p->weapons.emplace_back(Arg32(a, 1), static_cast<std::int32_t>(Arg32(a, 2)));
         // bForceInHand puts it at the attach point of the sixth argument.
-        if (Arg32(a, 3) != 0) (Arg32(a, 5) == 1 ? p->off_hand_weapon : p->current_weapon) = Arg32(a, 1);
+        if (Arg32(a, 3) != 0)
+          (Arg32(a, 5) == 1 ? p->off_hand_weapon : p->current_weapon) = Arg32(a, 1);
       }
       break;
     case NativeHash::SET_CURRENT_PED_WEAPON:

@@ -47,12 +47,12 @@ struct SimPed {
   bool Attribute(std::int32_t attribute) const;
   std::int32_t combat_ability = -1, combat_range = -1, combat_movement = -1;
   std::vector<std::pair<Hash, std::int32_t>> weapons;  // given, with ammunition
-  Hash current_weapon = 0;   // in the primary hand (attach point 0)
-  Hash off_hand_weapon = 0;  // in the secondary hand (attach point 1)
-  Ped task_target = 0;         // the last TASK_COMBAT_PED target
-  std::uint32_t tasks = 0;     // TASK_COMBAT_PED received
-  std::uint32_t cleared = 0;   // CLEAR_PED_TASKS_IMMEDIATELY received
-  std::uint32_t released = 0;  // SET_ENTITY_AS_NO_LONGER_NEEDED received
+  Hash current_weapon = 0;                             // in the primary hand (attach point 0)
+  Hash off_hand_weapon = 0;                            // in the secondary hand (attach point 1)
+  Ped task_target = 0;                                 // the last TASK_COMBAT_PED target
+  std::uint32_t tasks = 0;                             // TASK_COMBAT_PED received
+  std::uint32_t cleared = 0;                           // CLEAR_PED_TASKS_IMMEDIATELY received
+  std::uint32_t released = 0;                          // SET_ENTITY_AS_NO_LONGER_NEEDED received
   std::string last_speech;
   // Scene bookkeeping (the built-in scene's dynamics).
   float dying_for = 0.0f;        // seconds since it began dying

@@ -137,8 +137,8 @@ TEST(SimTool, TheStoryAgreesWithTheTrace) {
 // The simulated game shows what the game makes of the module's calls: none of
 // the faults in an ordinary run, and a key released in the background ignored.
 TEST(SimTool, TheSummaryCountsWhatTheGameMadeOfTheFights) {
-  const Outcome o = Simulate({"--seconds", "900", "--press", "100,200", "--background", "150-250",
-                              "--quiet"});
+  const Outcome o =
+      Simulate({"--seconds", "900", "--press", "100,200", "--background", "150-250", "--quiet"});
   ASSERT_EQ(o.code, 0);
   const auto count = [&o](const std::string& label) {
     std::smatch m;

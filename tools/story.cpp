@@ -125,7 +125,8 @@ void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World
     case sim::SceneEvent::Fled:
       if (fighter) {
         ++fled_;
-        Emit(time, "fighter " + ped + " flees instead of fighting (combat attribute 17: always flee)",
+        Emit(time,
+             "fighter " + ped + " flees instead of fighting (combat attribute 17: always flee)",
              "\"event\":\"fled\",\"ped\":" + ped);
       }
       break;

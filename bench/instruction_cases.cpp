@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
     bench::FreshModule(2);
     for (long i = 0; i < n; ++i) {
       bench::Game().tick += 33;
-      MainLoop().LastRollTick = bench::Game().tick;
+      Module().main_loop.last_roll_tick = bench::Game().tick;
       RunPass(1);
     }
   } else if (std::strcmp(argv[1], "fight8") == 0) {

@@ -2,6 +2,7 @@
 // counts the module's own cost and not the simulated game's: 32 human peds
 // around the player, all existing, alive and (as the benchmark says) in
 // combat or not; the answers come from a few fixed values.
+#include "host/module_state.h"
 #include "minimal_game.h"
 
 #include <cstring>
@@ -23,12 +24,12 @@ MinimalGame& Game() {
 }
 
 void FreshModule(int group_size) {
-  Settings() = FightSettings{};
-  Settings().fight_group_size = group_size;
-  Settings().fight_timer = 1000000;
-  MainLoop() = MainLoopState{};
-  MainLoop().HasRolled = true;
-  MainLoop().LastRollTick = Game().tick;
+  Module().settings = FightSettings{};
+  Module().settings.fight_group_size = group_size;
+  Module().settings.fight_timer = 1000000;
+  Module().main_loop = MainLoopState{};
+  Module().main_loop.has_rolled = true;
+  Module().main_loop.last_roll_tick = Game().tick;
   ResetFightState();
   BuildWeaponCatalogue();
   SeedRandom(1);

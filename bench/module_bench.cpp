@@ -3,6 +3,7 @@
 //   build/bench/bench/ruckvale_bench
 #include <benchmark/benchmark.h>
 
+#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
@@ -38,7 +39,7 @@ void IdlePass(benchmark::State& state) {
   bench::FreshModule(2);
   Measure(state, [] {
     bench::Game().tick += 33;
-    MainLoop().LastRollTick = bench::Game().tick;
+    Module().main_loop.last_roll_tick = bench::Game().tick;
     RunPass(1);
   });
 }

@@ -1,3 +1,4 @@
+#include "host/module_state.h"
 #include "fuzz/passes_target.h"
 
 #include <cstdio>
@@ -74,7 +75,7 @@ void RunPassesOnce(const std::uint8_t* data, std::size_t size) {
   };
   run.Start();
   run.Frame(0);
-  FightSettings& s = Settings();
+  FightSettings& s = Module().settings;
   s.fight_group_size = static_cast<std::int8_t>(in.Byte()) % 40;
   s.humans_only = (in.Byte() & 1) != 0;
   const auto radius = static_cast<std::uint32_t>(in.Bytes(4));
@@ -89,7 +90,7 @@ void RunPassesOnce(const std::uint8_t* data, std::size_t size) {
     waited = false;
     run.Frame(static_cast<std::uint32_t>(control) * 41u);
     Check(waited, "a pass ended without scriptWait");
-    const std::size_t roster = Fight().roster.size();
+    const std::size_t roster = Module().fight.roster.size();
     Check(roster <= 32, "the roster outgrew the nearby buffer");
     Check(s.fight_group_size < 0 || roster <= static_cast<std::size_t>(s.fight_group_size) ||
               roster == 0,

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "settings/ini_file.h"
+#include "settings/ini_line_reader.h"
 #include "settings/ini_line.h"
 
 namespace ruckvale::fuzz {

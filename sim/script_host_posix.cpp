@@ -5,10 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "fight/fight_state.h"
+#include "host/module_state.h"
 #include "host/dll_main.h"
 #include "host/script_main.h"
-#include "settings/fight_settings.h"
 #include "sim/script_host.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -91,11 +90,9 @@ ScriptHost::~ScriptHost() {
 }
 
 void ScriptHost::Load() {
-  // The module is linked in, so its static objects outlive a run: give it
-  // what a freshly loaded DLL would have.
-  MainLoop() = MainLoopState{};
-  Settings() = FightSettings{};
-  Fight() = FightState{};
+  // The module is linked in, so its state outlives a run: give it what a
+  // freshly loaded DLL would have.
+  Module() = ModuleState{};
   DllMain(kModule, 1, nullptr);
 }
 

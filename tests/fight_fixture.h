@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "fight/weapons.h"
 #include "host/random.h"
@@ -19,7 +20,7 @@ class FightTest : public ::testing::Test {
  public:
   void SetUp() override {
     sim::SetActiveGame(&game);
-    Settings() = FightSettings{};
+    Module().settings = FightSettings{};
     ResetFightState();
     BuildWeaponCatalogue();
     game.calls.clear();

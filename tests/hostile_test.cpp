@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "module_fixture.h"
 #include "sim/scenarios.h"
@@ -40,7 +41,7 @@ class HostileTest : public ModuleTest {
       ped->pos.z = 0.0f;
     }
     Press();
-    EXPECT_EQ(Fight().roster.size(), 3u);
+    EXPECT_EQ(Module().fight.roster.size(), 3u);
     EXPECT_EQ(Count(RunPass(), "scriptWait"), 1);
   }
   std::vector<Ped> crowd_;
@@ -61,7 +62,7 @@ TEST_P(HostileNearby, NoHarmAndTheNextPassIsFine) {
   GetParam().setup(world());
   const Pass pass = Press();
   EXPECT_EQ(pass.back()->name, "scriptWait");
-  EXPECT_LE(Fight().roster.size(), 3u);
+  EXPECT_LE(Module().fight.roster.size(), 3u);
   EXPECT_LE(Count(pass, "DOES_ENTITY_EXIST"), 32 + 3 * 5);
   ExpectTheNextFightIsWhole();
 }
@@ -118,7 +119,7 @@ TEST_F(HostileTest, NanAndInfinitePositions) {
   world().Find(crowd_[1])->pos = {inf, 0, 0};
   world().Find(crowd_[2])->pos = {-inf, nan, inf};
   Press();
-  EXPECT_LE(Fight().roster.size(), 3u);
+  EXPECT_LE(Module().fight.roster.size(), 3u);
   world().Player().pos = {nan, nan, nan};
   Press();
   world().Player().pos = {0, 0, 0};
@@ -142,7 +143,7 @@ TEST_F(HostileTest, PedsVanishBetweenAnyTwoNativesOfAFightStart) {
       }
     };
     Press();
-    EXPECT_LE(Fight().roster.size(), 3u) << n;
+    EXPECT_LE(Module().fight.roster.size(), 3u) << n;
     ExpectTheNextFightIsWhole();
   }
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <new>
 
+#include "host/module_state.h"
 #include "host/script_main.h"
 #include "module_fixture.h"
 #include "settings/fight_settings.h"
@@ -44,13 +45,13 @@ TEST_F(ModuleTest, AGatedPassMakesOneNativeCallAndChangesNothing) {
   RunPass();  // latch the key
   world().keys_down[kF12] = 0;
   world().reset_flag = true;
-  const std::uint32_t last_roll = MainLoop().LastRollTick;
+  const std::uint32_t last_roll = Module().main_loop.last_roll_tick;
   for (int i = 0; i < 5; ++i) {
     const Pass gated = RunPass();
     EXPECT_EQ(Names(gated), (NameList{"GET_PED_RESET_FLAG", "scriptWait"}));
     EXPECT_EQ(gated[0]->args, (std::vector<std::uint64_t>{1, 187}));
   }
-  EXPECT_EQ(MainLoop().LastRollTick, last_roll);
+  EXPECT_EQ(Module().main_loop.last_roll_tick, last_roll);
   // The release seen while gated starts its fight on the first open pass,
   // after the timer's own fight.
   world().reset_flag = false;
@@ -108,12 +109,12 @@ TEST_P(TimerTest, RollsWhenThePeriodHasPassed) {
   Start(std::string(c.ini) + "\nfight_chance=100\n");
   RunPass(0);
   for (std::size_t i = 0; i < c.ticks.size(); ++i) {
-    const std::uint32_t before = MainLoop().LastRollTick;
+    const std::uint32_t before = Module().main_loop.last_roll_tick;
     const Pass pass = RunPassAt(c.ticks[i]);
-    const bool rolled = MainLoop().LastRollTick != before || FightStarts(pass) > 0;
+    const bool rolled = Module().main_loop.last_roll_tick != before || FightStarts(pass) > 0;
     EXPECT_EQ(rolled ? 1 : 0, c.rolls[i]) << "pass " << i << " at tick " << c.ticks[i];
     if (rolled) {
-      EXPECT_EQ(MainLoop().LastRollTick, c.ticks[i]);
+      EXPECT_EQ(Module().main_loop.last_roll_tick, c.ticks[i]);
     }
   }
 }
@@ -151,7 +152,7 @@ TEST_F(ModuleTest, FirstPassBeforeTheFirstPeriodDoesNotRoll) {
   world().tick = 59999;
   Start("fight_chance=100\n");
   RunPass(0);
-  EXPECT_FALSE(MainLoop().HasRolled);
+  EXPECT_FALSE(Module().main_loop.has_rolled);
 }
 
 struct ChanceCase {
@@ -173,7 +174,7 @@ TEST_P(ChanceTest, RollsMoveTheTickWhateverTheChance) {
   for (int i = 0; i < 20; ++i) {
     const Pass pass = RunPass();
     fights += FightStarts(pass);
-    EXPECT_EQ(MainLoop().LastRollTick, world().tick - 33);
+    EXPECT_EQ(Module().main_loop.last_roll_tick, world().tick - 33);
   }
   EXPECT_EQ(fights, GetParam().expected_fights);
 }
@@ -191,17 +192,17 @@ TEST_F(ModuleTest, KeyStartsOneFightOnReleaseOnly) {
   EXPECT_EQ(FightStarts(RunPass()), 1);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(FightStarts(RunPass()), 0) << "up again, pass " << i;
   // Only the trigger key's entry ever moved.
-  for (int k = 0; k < 256; ++k) EXPECT_EQ(MainLoop().KeyLatch[k], 0) << k;
+  for (int k = 0; k < 256; ++k) EXPECT_EQ(Module().main_loop.key_latch[k], 0) << k;
 }
 
 TEST_F(ModuleTest, KeyDownAtTheFirstPollFightsOnRelease) {
   world().keys_down['K'] = 1;
   Start("fight_timer=1000\nkey_trigger=K\n");
   EXPECT_EQ(FightStarts(RunPass()), 1);  // the start-up read only
-  EXPECT_EQ(MainLoop().KeyLatch['K'], 1);
+  EXPECT_EQ(Module().main_loop.key_latch['K'], 1);
   for (int k = 0; k < 256; ++k) {
     if (k != 'K') {
-      EXPECT_EQ(MainLoop().KeyLatch[k], 0) << k;
+      EXPECT_EQ(Module().main_loop.key_latch[k], 0) << k;
     }
   }
   world().keys_down['K'] = 0;
@@ -259,11 +260,11 @@ TEST_F(ModuleTest, ARestartedScriptRebuildsRatherThanDoubles) {
   run_.host.StartScript();  // the game reloaded: a new fiber runs the script again
   const Pass first = RunPass();
   EXPECT_EQ(Count(first, "GET_HASH_KEY"), 30);
-  EXPECT_EQ(Settings().fight_timer, 9);
+  EXPECT_EQ(Module().settings.fight_timer, 9);
   folder_->Write(std::nullopt);
   run_.host.StartScript();
   RunPass();
-  EXPECT_EQ(Settings().fight_timer, 60);  // read afresh: the file is gone now
+  EXPECT_EQ(Module().settings.fight_timer, 60);  // read afresh: the file is gone now
 }
 
 }  // namespace

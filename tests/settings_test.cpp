@@ -6,7 +6,9 @@
 #include <limits>
 #include <string>
 
+#include "host/module_state.h"
 #include "settings/fight_settings.h"
+#include "settings/load_settings.h"
 #include "settings/ini_line.h"
 #include "settings/number_reader.h"
 #include "settings_expect.h"
@@ -18,9 +20,9 @@ namespace {
 // Reads `text` as the whole ini file, from defaults.
 FightSettings Load(const std::string& text) {
   sim::IniFolder folder(text);
-  Settings() = FightSettings{};
+  Module().settings = FightSettings{};
   LoadSettings();
-  return Settings();
+  return Module().settings;
 }
 
 struct LineCase {
@@ -190,10 +192,10 @@ TEST(LoadSettings, NoFileEmptyFileOrOnlyCommentsGiveTheDefaults) {
     testing_support::ExpectDefaults(Load(text));
   }
   sim::IniFolder none(std::nullopt);
-  Settings() = FightSettings{};
-  Settings().fight_timer = 7;  // the reader does not reset what it does not read
+  Module().settings = FightSettings{};
+  Module().settings.fight_timer = 7;  // the reader does not reset what it does not read
   LoadSettings();
-  EXPECT_EQ(Settings().fight_timer, 7);
+  EXPECT_EQ(Module().settings.fight_timer, 7);
 }
 
 TEST(LoadSettings, LaterLinesWinAndUnreadableOnesAreSkipped) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 
+#include "host/module_state.h"
 #include "fight/start_fight.h"
 #include "fight_fixture.h"
 #include "sim/game_hash.h"
@@ -27,7 +28,7 @@ class StartFightTest : public FightTest {
     }
     return handles;
   }
-  const FightRoster& Roster() { return Fight().roster; }
+  const FightRoster& Roster() { return Module().fight.roster; }
   std::vector<Ped> Prepared() {
     std::vector<Ped> peds;
     for (const sim::Call* c : Calls("SET_ENTITY_AS_MISSION_ENTITY")) {
@@ -114,7 +115,7 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
 
 TEST_F(StartFightTest, FiveFightersAlternateGroupsAndTwentyTasksInOrder) {
   Crowd(8);
-  Settings().fight_group_size = 5;
+  Module().settings.fight_group_size = 5;
   StartFight();
   ASSERT_EQ(Roster().size(), 5u);
   EXPECT_EQ(Prepared(), std::vector<Ped>(Roster().begin(), Roster().end()));
@@ -146,19 +147,19 @@ class GroupSizeTest : public StartFightTest, public ::testing::WithParamInterfac
 TEST_P(GroupSizeTest, RosterFollowsTheGroupSize) {
   const SizeCase& c = GetParam();
   Crowd(c.crowd);
-  Fight().roster = {7777, 8888};  // a running fight
-  Fight().retask_times[7777] = 5;
-  Settings().fight_group_size = c.group_size;
+  Module().fight.roster = {7777, 8888};  // a running fight
+  Module().fight.retask_times[7777] = 5;
+  Module().settings.fight_group_size = c.group_size;
   StartFight();
   if (c.roster == 99) {
     EXPECT_EQ(Roster(), (FightRoster{7777, 8888}));
-    EXPECT_EQ(Fight().retask_times.size(), 1u);
-    EXPECT_EQ(Fight().groups.group1, 0u);
+    EXPECT_EQ(Module().fight.retask_times.size(), 1u);
+    EXPECT_EQ(Module().fight.groups.group1_slot, 0u);
     EXPECT_TRUE(Calls("ADD_RELATIONSHIP_GROUP").empty());
     return;
   }
   EXPECT_EQ(Roster().size(), c.roster);
-  EXPECT_EQ(Fight().retask_times.size(), 0u);
+  EXPECT_EQ(Module().fight.retask_times.size(), 0u);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
   EXPECT_EQ(Prepared().size(), c.roster);
   EXPECT_EQ(Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE").size(), c.roster);
@@ -179,14 +180,14 @@ INSTANTIATE_TEST_SUITE_P(Sizes, GroupSizeTest,
 
 TEST_F(StartFightTest, ACountBelowTheGroupSizeReadsNoPosition) {
   Crowd(2);
-  Settings().fight_group_size = 3;
+  Module().settings.fight_group_size = 3;
   StartFight();
   EXPECT_EQ(Names(), (std::vector<std::string>{"PLAYER_PED_ID", "GET_PED_NEARBY_PEDS"}));
 }
 
 TEST_F(StartFightTest, TooFewQualifyingPedsKeepTheRunningFight) {
   Crowd(3, 80.0f);  // listed, but out of the radius
-  Fight().roster = {7777};
+  Module().fight.roster = {7777};
   StartFight();
   EXPECT_EQ(Roster(), (FightRoster{7777}));
   EXPECT_TRUE(Prepared().empty());
@@ -195,10 +196,10 @@ TEST_F(StartFightTest, TooFewQualifyingPedsKeepTheRunningFight) {
 TEST_F(StartFightTest, ThePlayerNeverFights) {
   world.nearby.list_player = true;
   Crowd(2);
-  Settings().fight_group_size = 3;
+  Module().settings.fight_group_size = 3;
   StartFight();
   EXPECT_TRUE(Roster().empty());
-  Settings().fight_group_size = 2;
+  Module().settings.fight_group_size = 2;
   for (int i = 0; i < 20; ++i) {
     StartFight();
     EXPECT_EQ(std::count(Roster().begin(), Roster().end(), world.player), 0);
@@ -206,7 +207,7 @@ TEST_F(StartFightTest, ThePlayerNeverFights) {
 }
 
 TEST_F(StartFightTest, RadiusIsInclusive) {
-  Settings().fight_radius = 5.0f;
+  Module().settings.fight_radius = 5.0f;
   const Ped at = world.AddPed(3.0f, 4.0f);
   const Ped beyond = world.AddPed(3.0f, 4.001f);
   const Ped near = world.AddPed(0.0f, 1.0f);
@@ -223,7 +224,7 @@ TEST_F(StartFightTest, HumansOnlyDecidesWhetherAnimalsFight) {
   EXPECT_TRUE(Roster().empty());
   EXPECT_EQ(Calls("IS_PED_HUMAN").size(), 2u);
   game.calls.clear();
-  Settings().humans_only = false;
+  Module().settings.humans_only = false;
   StartFight();
   EXPECT_EQ(Roster().size(), 2u);
   EXPECT_TRUE(Calls("IS_PED_HUMAN").empty());
@@ -232,10 +233,10 @@ TEST_F(StartFightTest, HumansOnlyDecidesWhetherAnimalsFight) {
 TEST_F(StartFightTest, PedsThatDoNotExistAreSkipped) {
   const std::vector<Ped> crowd = Crowd(3);
   world.Find(crowd[1])->exists = false;
-  Settings().fight_group_size = 3;
+  Module().settings.fight_group_size = 3;
   StartFight();
   EXPECT_TRUE(Roster().empty());
-  Settings().fight_group_size = 2;
+  Module().settings.fight_group_size = 2;
   StartFight();
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[2]}));
 }
@@ -248,11 +249,11 @@ TEST_F(StartFightTest, CorpsesAndOtherScriptsPedsAreLeftAlone) {
   world.Find(crowd[2])->life = sim::Life::Dying;
   world.Find(crowd[3])->mission_entity = true;
   world.Find(crowd[3])->story_owned = true;
-  Settings().fight_group_size = 3;
+  Module().settings.fight_group_size = 3;
   StartFight();
   EXPECT_TRUE(Roster().empty());
   EXPECT_TRUE(Prepared().empty());
-  Settings().fight_group_size = 2;
+  Module().settings.fight_group_size = 2;
   StartFight();
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[4]}));
   EXPECT_FALSE(world.Find(crowd[3])->taken_from_story);
@@ -269,7 +270,7 @@ TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
   StartFight();
   StartFight();
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
-  EXPECT_EQ(Fight().groups.Group1(), sim::GameHash("BRAWL_GROUP_1"));
+  EXPECT_EQ(Module().fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
   ResetFightState();
   Crowd(3);  // the first fight's peds are still the module's mission entities
   game.calls.clear();
@@ -284,8 +285,8 @@ TEST_F(StartFightTest, AGameWritingEightByteGroupsClobbersNothing) {
   world.group_writes_8_bytes = true;
   Crowd(3);
   StartFight();
-  EXPECT_EQ(Fight().groups.Group1(), sim::GameHash("BRAWL_GROUP_1"));
-  EXPECT_EQ(Fight().groups.Group2(), sim::GameHash("BRAWL_GROUP_2"));
+  EXPECT_EQ(Module().fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
+  EXPECT_EQ(Module().fight.groups.Group2Hash(), sim::GameHash("BRAWL_GROUP_2"));
   EXPECT_EQ(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS")[0]->args,
             (Args{6, sim::GameHash("BRAWL_GROUP_1"), sim::GameHash("BRAWL_GROUP_2")}));
 }
@@ -296,7 +297,7 @@ TEST_F(StartFightTest, CountsBeyondThirtyTwoReadThirtyTwoPositions) {
   for (const int count : {33, 1000, 2147483647}) {
     world.nearby.count_override = count;
     game.calls.clear();
-    Settings().fight_group_size = 32;
+    Module().settings.fight_group_size = 32;
     StartFight();
     EXPECT_EQ(Calls("DOES_ENTITY_EXIST").size(), 32u) << count;
     EXPECT_EQ(Roster().size(), 32u) << count;
@@ -330,7 +331,7 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
     world.AddPed(5, 0);
     world.AddPed(6, 0);
     world.AddPed(7, 0);
-    Settings().fight_group_size = 3;
+    Module().settings.fight_group_size = 3;
     StartFight();
     std::vector<std::uint64_t> tested;
     for (const sim::Call* call : Calls("DOES_ENTITY_EXIST")) tested.push_back(call->args[0]);
@@ -342,7 +343,7 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
 TEST_F(StartFightTest, TenFightersAmongFifteenInEightByteSlots) {
   // Read as 4-byte positions this list gives only seven peds.
   Crowd(15);
-  Settings().fight_group_size = 10;
+  Module().settings.fight_group_size = 10;
   StartFight();
   EXPECT_EQ(Roster().size(), 10u);
 }
@@ -360,11 +361,11 @@ TEST_F(StartFightTest, TheNearbyBufferHasRoomForEightByteSlots) {
 TEST_F(StartFightTest, AHandleListedTwiceIsOneCandidate) {
   world.nearby.repeat_each = true;
   const std::vector<Ped> crowd = Crowd(2);
-  Settings().fight_group_size = 3;
+  Module().settings.fight_group_size = 3;
   StartFight();  // four positions, two peds: the draw must not spin
   EXPECT_TRUE(Roster().empty());
   EXPECT_EQ(Calls("DOES_ENTITY_EXIST").size(), 2u);
-  Settings().fight_group_size = 2;
+  Module().settings.fight_group_size = 2;
   StartFight();
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
             (std::set<Ped>(crowd.begin(), crowd.end())));
@@ -376,13 +377,13 @@ TEST_F(StartFightTest, AHandleListedTwiceIsOneCandidate) {
 TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
   const std::vector<Ped> crowd = Crowd(4);
   const Ped gone = world.AddPed(8, 0);
-  Fight().roster = {crowd[0], gone, crowd[1], crowd[2], crowd[3]};
+  Module().fight.roster = {crowd[0], gone, crowd[1], crowd[2], crowd[3]};
   world.Find(gone)->exists = false;
-  Settings().fight_group_size = 5;
+  Module().settings.fight_group_size = 5;
   StartFight();  // four peds qualify: returns early
   EXPECT_TRUE(Calls("SET_ENTITY_AS_NO_LONGER_NEEDED").empty());
 
-  Settings().fight_group_size = 2;
+  Module().settings.fight_group_size = 2;
   StartFight();
   const std::vector<std::string> names = Names();
   const auto last_task = std::find(names.rbegin(), names.rend(), "TASK_COMBAT_PED");
@@ -404,7 +405,7 @@ TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
 
 TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {
   Crowd(10);
-  Settings().fight_group_size = 10;
+  Module().settings.fight_group_size = 10;
   std::set<std::string> lines;
   for (int i = 0; i < 5; ++i) {
     game.calls.clear();
@@ -420,14 +421,14 @@ TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {
 
 TEST_F(StartFightTest, DrawOrderIsSelectionThenPerFighterArmsAndLine) {
   // With melee at 100 every fighter takes two draws to arm, then one for its line.
-  Settings().melee_chance = 100;
+  Module().settings.melee_chance = 100;
   Crowd(2);
   const int draws = DrawsTakenBy([] { StartFight(); });
   // Two fighters out of two candidates: at least two selection draws, then 3 per fighter.
   EXPECT_GE(draws, 2 + 6);
   // Replaying the generator by hand gives the same fighters and lines.
   SeedRandom(777);
-  const std::vector<Ped> candidates = {Fight().candidates[0], Fight().candidates[1]};
+  const std::vector<Ped> candidates = {Module().fight.candidates[0], Module().fight.candidates[1]};
   std::vector<Ped> selection;
   while (selection.size() < 2) {
     const Ped p = candidates[static_cast<std::size_t>(NextRandom()) % 2];

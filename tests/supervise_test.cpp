@@ -1,6 +1,7 @@
 // Keeping a fight going: re-tasking idle fighters and pruning gone ones.
 #include <gtest/gtest.h>
 
+#include "host/module_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
 #include "fight_fixture.h"
@@ -17,7 +18,7 @@ class SuperviseTest : public FightTest {
   std::vector<Ped> Fighters(int n) {
     std::vector<Ped> peds;
     for (int i = 0; i < n; ++i) peds.push_back(world.AddPed(static_cast<float>(i + 1), 0));
-    Fight().roster.assign(peds.begin(), peds.end());
+    Module().fight.roster.assign(peds.begin(), peds.end());
     return peds;
   }
   // Re-tasks issued by one supervision pass at `now`.
@@ -45,7 +46,7 @@ TEST_F(SuperviseTest, PruningReleasesTheDeadAndDropsTheVanished) {
                 "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING"}));
   EXPECT_EQ(game.calls[2].text[0], "&" + std::to_string(f[0]));
   EXPECT_EQ(game.calls[5].text[0], "&" + std::to_string(f[1]));
-  EXPECT_EQ(Fight().roster, (FightRoster{f[3]}));
+  EXPECT_EQ(Module().fight.roster, (FightRoster{f[3]}));
   EXPECT_FALSE(world.Find(f[0])->mission_entity);
   EXPECT_TRUE(world.Find(f[3])->mission_entity);
 }
@@ -76,18 +77,18 @@ TEST_F(SuperviseTest, AnIdleFighterIsRetaskedAtOnceThenRestsTwoSeconds) {
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0]->args,
             (Args{static_cast<std::uint32_t>(f[0]), static_cast<std::uint32_t>(f[1]), 0, 16}));
-  EXPECT_EQ(Fight().retask_times[f[0]], 10000u);
+  EXPECT_EQ(Module().fight.retask_times[f[0]], 10000u);
   EXPECT_TRUE(Supervise(11000).empty());
   EXPECT_TRUE(Supervise(12000).empty());  // exactly 2000 ms: still resting
   SeedForDraw(1, 2);
   EXPECT_EQ(Supervise(12001).size(), 1u);
-  EXPECT_EQ(Fight().retask_times[f[0]], 12001u);
+  EXPECT_EQ(Module().fight.retask_times[f[0]], 12001u);
 }
 
 TEST_F(SuperviseTest, TheRestSpansTheTickWrap) {
   const std::vector<Ped> f = Fighters(2);
   world.Find(f[1])->in_combat = true;
-  Fight().retask_times[f[0]] = 4294966296u;  // 1000 ms before the wrap
+  Module().fight.retask_times[f[0]] = 4294966296u;  // 1000 ms before the wrap
   SeedForDraw(1, 2);
   EXPECT_TRUE(Supervise(1000).empty());  // 2000 ms later
   SeedForDraw(1, 2);
@@ -100,8 +101,8 @@ TEST_F(SuperviseTest, AFailedDrawLeavesTheEntryForTheNextPass) {
   // Find a seed whose first draw picks the fighter itself.
   SeedForDraw(0, 2);
   EXPECT_TRUE(Supervise(7000).empty());
-  ASSERT_NE(Fight().retask_times.Find(f[0]), nullptr);
-  EXPECT_EQ(*Fight().retask_times.Find(f[0]), 0u);              // inserted with 0, not set
+  ASSERT_NE(Module().fight.retask_times.Find(f[0]), nullptr);
+  EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);              // inserted with 0, not set
   EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(7000); }), 1);  // busy f[1] takes no draw
 }
 
@@ -117,7 +118,7 @@ TEST_F(SuperviseTest, ATargetThatIsGoneIsNotAttacked) {
     SeedRandom(seed);
     EXPECT_TRUE(Supervise(9000).empty());
   }
-  EXPECT_EQ(*Fight().retask_times.Find(f[0]), 0u);
+  EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);
 }
 
 TEST_F(SuperviseTest, ADeadFighterIsSkippedPrunedAndStillDrawable) {
@@ -125,7 +126,7 @@ TEST_F(SuperviseTest, ADeadFighterIsSkippedPrunedAndStillDrawable) {
   world.Find(f[1])->life = sim::Life::Dead;
   int attacks_on_dead = 0;
   for (std::uint32_t seed = 0; seed < 30; ++seed) {
-    Fight().retask_times.clear();
+    Module().fight.retask_times.clear();
     SeedRandom(seed);
     for (const sim::Call* c : Supervise(4000)) {
       EXPECT_NE(c->args[0], static_cast<std::uint32_t>(f[1]));
@@ -135,19 +136,19 @@ TEST_F(SuperviseTest, ADeadFighterIsSkippedPrunedAndStillDrawable) {
   EXPECT_GT(attacks_on_dead, 0);
   game.calls.clear();
   PruneRoster();
-  EXPECT_EQ(Fight().roster, (FightRoster{f[0], f[2], f[3]}));
+  EXPECT_EQ(Module().fight.roster, (FightRoster{f[0], f[2], f[3]}));
   // Existence first; dead-or-dying only for those that exist.
   world.Find(f[2])->exists = false;
   game.calls.clear();
   PruneRoster();
-  EXPECT_EQ(Fight().roster, (FightRoster{f[0], f[3]}));
+  EXPECT_EQ(Module().fight.roster, (FightRoster{f[0], f[3]}));
   EXPECT_EQ(Names(), (std::vector<std::string>{"DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
                                                "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST",
                                                "IS_PED_DEAD_OR_DYING"}));
   // A dying fighter counts as gone too.
   world.Find(f[3])->life = sim::Life::Dying;
   PruneRoster();
-  EXPECT_EQ(Fight().roster, (FightRoster{f[0]}));
+  EXPECT_EQ(Module().fight.roster, (FightRoster{f[0]}));
 }
 
 using testing_support::ModuleTest;
@@ -161,14 +162,14 @@ TEST_F(ModuleTest, TheFightStartPassAlreadySupervisesTheNewRoster) {
   world().keys_down[123] = 0;
   world().tick = 50000;
   const auto pass = RunPass();
-  ASSERT_EQ(Fight().roster.size(), 4u);
+  ASSERT_EQ(Module().fight.roster.size(), 4u);
   // The game reports nobody in combat yet: each gets a re-task or a failed draw.
   // 12 tasks of the fight start, then the re-tasks of the same pass.
   EXPECT_GE(Only(pass, "TASK_COMBAT_PED").size(), 13u);
-  for (const auto& [ped, tick] : Fight().retask_times.entries()) {
+  for (const auto& [ped, tick] : Module().fight.retask_times.entries()) {
     EXPECT_TRUE(tick == 0 || tick == 50000u) << ped;
   }
-  EXPECT_EQ(Fight().retask_times.size(), 4u);
+  EXPECT_EQ(Module().fight.retask_times.size(), 4u);
 }
 
 TEST_F(ModuleTest, GatedPassesNeitherSuperviseNorPrune) {
@@ -176,16 +177,16 @@ TEST_F(ModuleTest, GatedPassesNeitherSuperviseNorPrune) {
   Start("fight_timer=1000\n");
   RunPass();
   ReleaseKey();
-  ASSERT_EQ(Fight().roster.size(), 2u);
-  const Ped dead = Fight().roster[0];
+  ASSERT_EQ(Module().fight.roster.size(), 2u);
+  const Ped dead = Module().fight.roster[0];
   world().Find(dead)->life = sim::Life::Dead;
   world().reset_flag = true;
   for (int i = 0; i < 10; ++i) RunPass(500);
-  EXPECT_EQ(Fight().roster.size(), 2u);
+  EXPECT_EQ(Module().fight.roster.size(), 2u);
   world().reset_flag = false;
   RunPass();
-  EXPECT_EQ(Fight().roster, (FightRoster{Fight().roster[0]}));
-  EXPECT_NE(Fight().roster[0], dead);
+  EXPECT_EQ(Module().fight.roster, (FightRoster{Module().fight.roster[0]}));
+  EXPECT_NE(Module().fight.roster[0], dead);
 }
 
 TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
@@ -193,9 +194,9 @@ TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
   Start("fight_timer=1000\nfight_group_size=3\n");
   RunPass();
   for (int fight = 0; fight < 2; ++fight) ReleaseKey(123, 3000);
-  EXPECT_EQ(Fight().roster.size(), 3u);
-  for (const auto& [ped, tick] : Fight().retask_times.entries()) {
-    EXPECT_NE(std::find(Fight().roster.begin(), Fight().roster.end(), ped), Fight().roster.end());
+  EXPECT_EQ(Module().fight.roster.size(), 3u);
+  for (const auto& [ped, tick] : Module().fight.retask_times.entries()) {
+    EXPECT_NE(std::find(Module().fight.roster.begin(), Module().fight.roster.end(), ped), Module().fight.roster.end());
   }
 }
 
@@ -204,11 +205,11 @@ TEST_F(ModuleTest, ARestartForgetsTheEarlierSessionsFight) {
   Start("fight_timer=1000\n");
   RunPass();
   ReleaseKey();
-  ASSERT_EQ(Fight().roster.size(), 2u);
+  ASSERT_EQ(Module().fight.roster.size(), 2u);
   run_.host.StartScript();
   const auto first = RunPass();
-  EXPECT_TRUE(Fight().roster.empty());
-  EXPECT_EQ(Fight().groups.group1, 0u);
+  EXPECT_TRUE(Module().fight.roster.empty());
+  EXPECT_EQ(Module().fight.groups.group1_slot, 0u);
   EXPECT_EQ(Count(first, "DOES_ENTITY_EXIST"), 0);
   EXPECT_EQ(Count(ReleaseKey(), "ADD_RELATIONSHIP_GROUP"), 2);  // added again
 }

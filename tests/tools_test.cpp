@@ -5,7 +5,9 @@
 #include <regex>
 #include <sstream>
 
+#include "host/module_state.h"
 #include "settings/fight_settings.h"
+#include "settings/load_settings.h"
 #include "settings_expect.h"
 #include "sim/module_run.h"
 #include "tools/ini_check.h"
@@ -173,10 +175,10 @@ TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
 
 TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
   sim::IniFolder folder(ReadFile(kSampleIni));
-  Settings() = FightSettings{};
-  Settings().fight_timer = -1;  // so that the file must set it
+  Module().settings = FightSettings{};
+  Module().settings.fight_timer = -1;  // so that the file must set it
   LoadSettings();
-  const FightSettings& s = Settings();
+  const FightSettings& s = Module().settings;
   testing_support::ExpectDefaults(s);
   std::ostringstream out, err;
   EXPECT_EQ(tools::CheckIni(kSampleIni, out, err), tools::kCheckClean) << out.str();
@@ -216,11 +218,11 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
   }
   // The effective values are what the module reads from the same file.
   std::rename("bad.ini", "Ruckvale.ini");
-  Settings() = FightSettings{};
+  Module().settings = FightSettings{};
   LoadSettings();
   EXPECT_NE(text.find("fight_timer        30\n"), std::string::npos);
-  EXPECT_EQ(Settings().fight_timer, 30);
-  EXPECT_EQ(Settings().key_trigger, 70);
+  EXPECT_EQ(Module().settings.fight_timer, 30);
+  EXPECT_EQ(Module().settings.key_trigger, 70);
   EXPECT_EQ(tools::CheckIni("missing.ini", out, err), 2);
   EXPECT_NE(err.str().find("cannot open 'missing.ini'"), std::string::npos);
 }

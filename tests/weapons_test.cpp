@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "host/module_state.h"
 #include "fight/combatant.h"
 #include "fight/weapons.h"
 #include "fight_fixture.h"
@@ -44,7 +45,7 @@ TEST_F(FightTest, DefaultChancesSplitTheHundredDraws) {
 }
 
 TEST_F(FightTest, NegativeChanceLowersEveryLaterSum) {
-  Settings().melee_chance = -10;
+  Module().settings.melee_chance = -10;
   ExpectBands({{0, 2, W::Shotgun},
                {3, 4, W::Rifle},
                {5, 9, W::Repeater},
@@ -54,24 +55,24 @@ TEST_F(FightTest, NegativeChanceLowersEveryLaterSum) {
 }
 
 TEST_F(FightTest, HugeChancesNeverWrapTheRunningSum) {
-  Settings().melee_chance = 2147483647;
-  Settings().revolver_chance = 2147483647;  // a 32-bit sum would wrap negative here
+  Module().settings.melee_chance = 2147483647;
+  Module().settings.revolver_chance = 2147483647;  // a 32-bit sum would wrap negative here
   ExpectBands({{0, 99, W::Melee}});
-  Settings().melee_chance = -2147483647 - 1;
-  Settings().revolver_chance = 2147483647;
-  Settings().pistol_chance = 2147483647;
+  Module().settings.melee_chance = -2147483647 - 1;
+  Module().settings.revolver_chance = 2147483647;
+  Module().settings.pistol_chance = 2147483647;
   ExpectBands({{0, 99, W::Pistol}});
 }
 
 TEST_F(FightTest, MeleeAtAHundredOrMoreTakesEveryDraw) {
   for (const int chance : {100, 1000}) {
-    Settings().melee_chance = chance;
+    Module().settings.melee_chance = chance;
     ExpectBands({{0, 99, W::Melee}});
   }
 }
 
 TEST_F(FightTest, AllChancesZeroLeavesEveryFighterUnarmed) {
-  FightSettings& s = Settings();
+  FightSettings& s = Module().settings;
   s.melee_chance = s.revolver_chance = s.pistol_chance = s.shotgun_chance = 0;
   s.rifle_chance = s.repeater_chance = s.throwables_chance = s.bow_chance = 0;
   EXPECT_EQ(DrawsTakenBy([] { ArmCombatant(100); }), 1);
@@ -96,7 +97,7 @@ TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
       {W::Throwable, 3, 5, 0, 3}, {W::Bow, 30, 69, 0, 3},
   };
   for (const CategoryCase& c : cases) {
-    FightSettings& s = Settings();
+    FightSettings& s = Module().settings;
     s = FightSettings{};
     std::int32_t* chances[] = {&s.melee_chance,      &s.revolver_chance, &s.pistol_chance,
                                &s.shotgun_chance,    &s.rifle_chance,    &s.repeater_chance,
@@ -128,7 +129,7 @@ TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
 // p7 and p8 are floats (0.5, 1.0): their bit patterns in the low 32 bits.
 TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZerosAndFloatBits) {
   SeedRandom(3);
-  GiveRandomWeapon(-2, Catalogue()[static_cast<int>(W::Bow)]);
+  GiveRandomWeapon(-2, Module().catalogue[static_cast<int>(W::Bow)]);
   const auto hash = Calls("GET_HASH_KEY");
   ASSERT_EQ(hash.size(), 1u);
   EXPECT_EQ(hash[0]->text[0], "\"ADD_REASON_DEFAULT\"");
@@ -140,9 +141,9 @@ TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZerosAndFloatBits) {
 }
 
 TEST_F(FightTest, TheOneBowStillTakesItsIndexDraw) {
-  EXPECT_EQ(DrawsTakenBy([this] { GiveRandomWeapon(100, Catalogue()[7]); }), 2);
+  EXPECT_EQ(DrawsTakenBy([this] { GiveRandomWeapon(100, Module().catalogue[7]); }), 2);
   game.calls.clear();
-  GiveRandomWeapon(100, Catalogue()[7]);
+  GiveRandomWeapon(100, Module().catalogue[7]);
   EXPECT_EQ(Calls("GIVE_WEAPON_TO_PED")[0]->args[1], 0x88A8505Cu);
 }
 
@@ -158,20 +159,20 @@ TEST_F(FightTest, CatalogueHoldsThirtyWeaponsInOrderEvenWhenBuiltTwice) {
   const std::size_t lengths[] = {4, 4, 4, 5, 4, 4, 4, 1};
   std::size_t total = 0;
   for (int c = 0; c < 8; ++c) {
-    EXPECT_EQ(Catalogue()[static_cast<std::size_t>(c)].size(), lengths[c]);
-    total += Catalogue()[static_cast<std::size_t>(c)].size();
+    EXPECT_EQ(Module().catalogue[static_cast<std::size_t>(c)].size(), lengths[c]);
+    total += Module().catalogue[static_cast<std::size_t>(c)].size();
   }
   EXPECT_EQ(total, 30u);
-  EXPECT_EQ(Catalogue()[0][0], sim::GameHash("WEAPON_MELEE_KNIFE"));
-  EXPECT_EQ(Catalogue()[3][4], sim::GameHash("WEAPON_SHOTGUN_SAWEDOFF"));
-  EXPECT_EQ(Catalogue()[4][2], sim::GameHash("WEAPON_SNIPERRIFLE_ROLLINGBLOCK"));
-  EXPECT_EQ(Catalogue()[6][2], sim::GameHash("WEAPON_THROWN_THROWING_KNIVES"));
-  EXPECT_EQ(Catalogue()[7][0], 0x88A8505Cu);
+  EXPECT_EQ(Module().catalogue[0][0], sim::GameHash("WEAPON_MELEE_KNIFE"));
+  EXPECT_EQ(Module().catalogue[3][4], sim::GameHash("WEAPON_SHOTGUN_SAWEDOFF"));
+  EXPECT_EQ(Module().catalogue[4][2], sim::GameHash("WEAPON_SNIPERRIFLE_ROLLINGBLOCK"));
+  EXPECT_EQ(Module().catalogue[6][2], sim::GameHash("WEAPON_THROWN_THROWING_KNIVES"));
+  EXPECT_EQ(Module().catalogue[7][0], 0x88A8505Cu);
   EXPECT_EQ(game.Find("GET_HASH_KEY").size(), 60u);
 }
 
 TEST_F(FightTest, PreparationMakesTwelveCallsInOrderThenArms) {
-  Settings().melee_chance = 100;
+  Module().settings.melee_chance = 100;
   PrepareCombatant(-1);
   const std::uint64_t ped = 0xFFFFFFFF;
   const std::vector<std::pair<std::string, Args>> expected = {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "fight/weapons.h"
-#include "host/script_main.h"
-#include "settings/ini_file.h"
+#include "host/main_loop_state.h"
+#include "settings/ini_line_reader.h"
 #include "settings/ini_line.h"
 
 namespace ruckvale::tools {
@@ -163,7 +163,7 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
       break;
     case SettingKey::key_trigger: {
       const std::string_view v = line.value_text;
-      const bool f_form = !v.empty() && v[0] == 'F' && v.size() <= 3;
+      const bool f_form = line.key_f_form;
       if (!f_form && v.size() > 1) {
         return "key_trigger '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
                " key";

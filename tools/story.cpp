@@ -6,7 +6,7 @@
 #include <iomanip>
 
 #include "fight/weapons.h"
-#include "host/script_main.h"
+#include "host/main_loop_state.h"
 #include "sim/weapon_lookup.h"
 #include "tools/ini_check.h"
 

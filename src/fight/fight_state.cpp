@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/module_state.h"
+
 namespace ruckvale {
 
 std::uint32_t& RetaskTimes::operator[](Ped ped) {
@@ -17,10 +19,8 @@ const std::uint32_t* RetaskTimes::Find(Ped ped) const {
   return it == entries_.end() || it->first != ped ? nullptr : &it->second;
 }
 
-constinit FightState g_fight_state;
-
 void ResetFightState() {
-  FightState& f = Fight();
+  FightState& f = Module().fight;
   f.roster.clear();
   f.retask_times.clear();
   f.groups = FightGroups{};

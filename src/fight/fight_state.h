@@ -32,13 +32,13 @@ class RetaskTimes {
 };
 
 // The hashes of "BRAWL_GROUP_1" and "BRAWL_GROUP_2"; 0 until the first fight
-// creates them. Each has 8 bytes of storage, since the game may write 8 bytes
-// through the address it is given; the hash is the low 32 bits.
+// creates them. The game writes each through an address and may write 8
+// bytes, so each has an 8-byte slot; the hash is the slot's low 32 bits.
 struct FightGroups {
-  std::uint64_t group1 = 0;
-  std::uint64_t group2 = 0;
-  Hash Group1() const { return static_cast<Hash>(group1); }
-  Hash Group2() const { return static_cast<Hash>(group2); }
+  std::uint64_t group1_slot = 0;
+  std::uint64_t group2_slot = 0;
+  Hash Group1Hash() const { return static_cast<Hash>(group1_slot); }
+  Hash Group2Hash() const { return static_cast<Hash>(group2_slot); }
 };
 
 // The most nearby peds the game is asked for, and so the most fighters.
@@ -52,14 +52,6 @@ struct FightState {
   std::vector<Ped> candidates;
   std::vector<Ped> selection;
 };
-
-// The module's fight state, constant-initialised so that reaching it costs no
-// guard test. Bind it once at the top of a function:
-//   FightState& f = Fight();
-extern FightState g_fight_state;
-inline FightState& Fight() {
-  return g_fight_state;
-}
 
 // Empties the roster and the re-task times and zeroes the groups, and reserves
 // room for the largest fight so that later passes need not allocate. The

@@ -5,14 +5,13 @@
 #include <cstring>
 
 #include "fight/combatant.h"
-#include "fight/fight_state.h"
+#include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
-#include "settings/fight_settings.h"
 
 namespace ruckvale {
 
-const char* const InsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH",
+const char* const kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH",
                                     "GENERIC_MOCK"};
 
 int NearbyPedBuffer::Stride(int count) const {
@@ -69,7 +68,7 @@ static_assert(kNearbyCapacity <= 32);
 // another script. Returns false when the game lists fewer peds than the fight
 // needs.
 bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
-  const FightSettings& s = Settings();
+  const FightSettings& s = Module().settings;
   candidates.clear();
   const Ped player = natives::PlayerPedId();
   NearbyPedBuffer buffer;
@@ -130,11 +129,11 @@ void DrawFighters(const std::vector<Ped>& candidates, std::int32_t group_size,
 }
 
 void CreateGroupsOnce(FightGroups& groups) {
-  if (groups.Group1() != 0) return;
-  natives::AddRelationshipGroup(kGroup1Name, &groups.group1);
-  natives::AddRelationshipGroup(kGroup2Name, &groups.group2);
-  natives::SetRelationshipBetweenGroups(kHate, groups.Group1(), groups.Group2());
-  natives::SetRelationshipBetweenGroups(kHate, groups.Group2(), groups.Group1());
+  if (groups.Group1Hash() != 0) return;
+  natives::AddRelationshipGroup(kGroup1Name, &groups.group1_slot);
+  natives::AddRelationshipGroup(kGroup2Name, &groups.group2_slot);
+  natives::SetRelationshipBetweenGroups(kHate, groups.Group1Hash(), groups.Group2Hash());
+  natives::SetRelationshipBetweenGroups(kHate, groups.Group2Hash(), groups.Group1Hash());
 }
 
 // Fighters of the replaced fight that were not drawn again go back to the
@@ -147,7 +146,7 @@ void ReleaseLeavers(const FightRoster& roster, const std::vector<Ped>& selection
 }
 
 void Insult(Ped fighter) {
-  const char* line = InsultLines[NextRandom() % 3];
+  const char* line = kInsultLines[NextRandom() % 3];
   const Hash params = natives::GetHashKey(kSpeechParams);
   SpeechBlock block{};
   block.slots[0] = reinterpret_cast<std::uintptr_t>(line);
@@ -161,8 +160,8 @@ void Insult(Ped fighter) {
 }  // namespace
 
 void StartFight() {
-  const FightSettings& s = Settings();
-  FightState& f = Fight();
+  const FightSettings& s = Module().settings;
+  FightState& f = Module().fight;
   if (!GatherCandidates(f.roster, f.candidates)) return;
   // A negative group size, read as an unsigned count, is never reached.
   if (static_cast<std::uint64_t>(static_cast<std::int64_t>(s.fight_group_size)) >
@@ -181,7 +180,7 @@ void StartFight() {
     const Ped fighter = f.selection[i];
     PrepareCombatant(fighter);
     natives::SetPedRelationshipGroupHash(fighter,
-                                         i % 2 == 0 ? f.groups.Group1() : f.groups.Group2());
+                                         i % 2 == 0 ? f.groups.Group1Hash() : f.groups.Group2Hash());
     Insult(fighter);
   }
   for (std::size_t i = 0; i < n; ++i) {

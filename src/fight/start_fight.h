@@ -27,7 +27,7 @@ struct SpeechBlock {
 };
 
 // The speech lines a fighter shouts, drawn modulo 3.
-extern const char* const InsultLines[3];
+extern const char* const kInsultLines[3];
 
 // Asks the game for the peds near the player, draws fight_group_size distinct
 // qualifying ones, prepares, groups and insults each, tasks every ordered pair

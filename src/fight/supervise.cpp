@@ -1,7 +1,7 @@
 #include "fight/supervise.h"
 
 #include "fight/combatant.h"
-#include "fight/fight_state.h"
+#include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
 
@@ -12,7 +12,7 @@ constexpr std::int32_t kRetaskIntervalMs = 2000;
 }
 
 void SuperviseFighters(std::uint32_t now) {
-  FightState& f = Fight();
+  FightState& f = Module().fight;
   if (f.roster.empty()) return;
   // Every entry this walk may insert has room before the first one, so running
   // out of memory leaves the re-task times as they were.
@@ -32,7 +32,7 @@ void SuperviseFighters(std::uint32_t now) {
 }
 
 void PruneRoster() {
-  FightRoster& roster = Fight().roster;
+  FightRoster& roster = Module().fight.roster;
   // One stable sweep: the fighters that stay close up at the front. A dead or
   // dying fighter is released to the engine at once, before the next is tested.
   std::size_t kept = 0;

@@ -1,8 +1,8 @@
 #include "fight/weapons.h"
 
+#include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
-#include "settings/fight_settings.h"
 
 namespace ruckvale {
 
@@ -38,8 +38,6 @@ const WeaponCategoryNames kCatalogueNames[kWeaponCategoryCount] = {
 const char* const kCategoryNames[kWeaponCategoryCount] = {
     "Melee", "Revolver", "Pistol", "Shotgun", "Rifle", "Repeater", "Throwable", "Bow"};
 
-WeaponCatalogue g_catalogue;
-
 std::int32_t ChanceOf(const FightSettings& s, WeaponCategory category) {
   switch (category) {
     case WeaponCategory::Melee:
@@ -72,10 +70,6 @@ const char* WeaponCategoryName(WeaponCategory category) {
   return kCategoryNames[static_cast<int>(category)];
 }
 
-const WeaponCatalogue& Catalogue() {
-  return g_catalogue;
-}
-
 void BuildWeaponCatalogue() {
   for (int c = 0; c < kWeaponCategoryCount; ++c) {
     const WeaponCategoryNames names = kCatalogueNames[c];
@@ -84,7 +78,7 @@ void BuildWeaponCatalogue() {
     for (std::size_t i = 0; i < names.count; ++i) {
       hashes.push_back(natives::GetHashKey(names.names[i]));
     }
-    g_catalogue[static_cast<std::size_t>(c)] = std::move(hashes);
+    Module().catalogue[static_cast<std::size_t>(c)] = std::move(hashes);
   }
 }
 
@@ -99,7 +93,7 @@ std::optional<WeaponCategory> CategoryForDraw(int c, const FightSettings& settin
 }
 
 std::optional<WeaponCategory> ChooseWeaponCategory() {
-  return CategoryForDraw(NextRandom() % 100, Settings());
+  return CategoryForDraw(NextRandom() % 100, Module().settings);
 }
 
 void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
@@ -109,8 +103,9 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   int ammo = 1;
   // The rule follows the list's contents; the catalogue's own list is equal to
   // itself without comparing a hash.
-  const auto same = [&list](WeaponCategory c) {
-    const std::vector<Hash>& other = g_catalogue[static_cast<std::size_t>(c)];
+  const WeaponCatalogue& catalogue = Module().catalogue;
+  const auto same = [&list, &catalogue](WeaponCategory c) {
+    const std::vector<Hash>& other = catalogue[static_cast<std::size_t>(c)];
     return &list == &other || list == other;
   };
   if (same(WeaponCategory::Melee)) {
@@ -130,7 +125,7 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
 void ArmCombatant(Ped ped) {
   const std::optional<WeaponCategory> category = ChooseWeaponCategory();
   if (category) {
-    GiveRandomWeapon(ped, g_catalogue[static_cast<std::size_t>(*category)]);
+    GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*category)]);
   } else {
     natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, kAttachPrimaryHand, false, false);
   }

@@ -40,7 +40,6 @@ inline constexpr int kAttachPrimaryHand = 0;
 
 // One list of hashes per category, filled by BuildWeaponCatalogue.
 using WeaponCatalogue = std::array<std::vector<Hash>, kWeaponCategoryCount>;
-const WeaponCatalogue& Catalogue();
 
 // Hashes the thirty weapon names with GET_HASH_KEY; a second run replaces the
 // lists rather than doubling them. No random draw.

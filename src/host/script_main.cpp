@@ -3,21 +3,18 @@
 #include <algorithm>
 #include <limits>
 
-#include "fight/fight_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
-#include "fight/weapons.h"
 #include "host/hook.h"
+#include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
 #include "host/system.h"
-#include "settings/fight_settings.h"
+#include "settings/load_settings.h"
 
 namespace ruckvale {
 
 namespace {
-
-constexpr int kResetFlagGate = 187;
 
 // Runs one start-up step; a step that runs out of memory is passed over and
 // the script goes on with what it has.
@@ -33,7 +30,7 @@ void StartUpStep(Step step) noexcept {
 Ped StartScript() noexcept {
   StartUpStep([] { ResetFightState(); });
   // Settings are read afresh at every start, so a reload sees the file as it is now.
-  Settings() = FightSettings{};
+  Module().settings = FightSettings{};
   LoadSettings();
   StartUpStep([] { BuildWeaponCatalogue(); });
   SeedRandom(GetTickCount());
@@ -41,16 +38,11 @@ Ped StartScript() noexcept {
 }
 
 void TimerTrigger(std::uint32_t now) {
-  MainLoopState& m = MainLoop();
-  const FightSettings& s = Settings();
-  // Before the first roll the tick count is the time since tick 0, so a system
-  // up for more than 24.8 days still rolls at once.
-  const std::int64_t elapsed = m.HasRolled ? static_cast<std::int32_t>(now - m.LastRollTick)
-                                           : static_cast<std::int64_t>(now);
-  if (elapsed < TimerPeriodMs(s.fight_timer)) return;
-  m.LastRollTick = now;
-  m.HasRolled = true;
-  if (NextRandom() % 100 < s.fight_chance) StartFight();
+  ModuleState& m = Module();
+  if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
+  m.main_loop.last_roll_tick = now;
+  m.main_loop.has_rolled = true;
+  if (NextRandom() % 100 < m.settings.fight_chance) StartFight();
 }
 
 // GetAsyncKeyState reads the key whichever program has the keyboard: a
@@ -64,11 +56,11 @@ bool GameHasForeground() {
 }
 
 void KeyTrigger() {
-  MainLoopState& m = MainLoop();
-  const std::int32_t key = Settings().key_trigger;
+  ModuleState& m = Module();
+  const std::int32_t key = m.settings.key_trigger;
   const bool down = (static_cast<std::uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0;
   if (key < 0 || key > 255) return;  // the settings reader never stores such a code
-  std::uint8_t& latch = m.KeyLatch[key];
+  std::uint8_t& latch = m.main_loop.key_latch[key];
   if (down) {
     latch = 1;
   } else if (latch == 1) {
@@ -79,15 +71,17 @@ void KeyTrigger() {
 
 }  // namespace
 
-MainLoopState& MainLoop() {
-  static MainLoopState state;
-  return state;
-}
-
 std::int32_t TimerPeriodMs(std::int32_t fight_timer) {
   const std::int64_t period = static_cast<std::int64_t>(fight_timer) * 1000;
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(
       period, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+bool TimerRollDue(const MainLoopState& loop, std::uint32_t now, std::int32_t fight_timer) {
+  const std::int64_t elapsed = loop.has_rolled
+                                   ? static_cast<std::int32_t>(now - loop.last_roll_tick)
+                                   : static_cast<std::int64_t>(now);
+  return elapsed >= TimerPeriodMs(fight_timer);
 }
 
 void RunPass(Ped player) noexcept {
@@ -97,7 +91,7 @@ void RunPass(Ped player) noexcept {
     TimerTrigger(now);
     KeyTrigger();
     // Most passes have no fight to keep going.
-    if (Fight().roster.empty()) return;
+    if (Module().fight.roster.empty()) return;
     SuperviseFighters(now);
     PruneRoster();
   } catch (...) {

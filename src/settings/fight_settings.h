@@ -7,6 +7,9 @@
 
 namespace ruckvale {
 
+// F12, the trigger key unless the ini names another.
+inline constexpr std::int32_t kDefaultKeyTrigger = 123;
+
 struct FightSettings {
   std::int32_t fight_timer = 60;   // seconds between two rolls of the timer trigger
   std::int32_t fight_chance = 25;  // percent chance that a roll starts a fight
@@ -21,16 +24,7 @@ struct FightSettings {
   std::int32_t repeater_chance = 5;
   std::int32_t throwables_chance = 10;
   std::int32_t bow_chance = 10;
-  std::int32_t key_trigger = 123;  // Windows virtual-key code, always 0 to 255 (F12)
+  std::int32_t key_trigger = kDefaultKeyTrigger;  // Windows virtual-key code, always 0 to 255
 };
-
-// The module's settings. Bind it once at the top of a function:
-//   const FightSettings& s = Settings();
-FightSettings& Settings();
-
-// Reads "Ruckvale.ini" from the working directory into Settings(). A missing
-// file, an unreadable line or exhausted memory changes nothing beyond what the
-// lines read so far set; nothing is reported and nothing is thrown.
-void LoadSettings() noexcept;
 
 }  // namespace ruckvale

@@ -4,16 +4,6 @@
 
 namespace ruckvale {
 
-const SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
-    {"fight_timer", SettingType::Integer},     {"fight_chance", SettingType::Integer},
-    {"fight_radius", SettingType::Float},      {"fight_group_size", SettingType::Integer},
-    {"humans_only", SettingType::Boolean},     {"melee_chance", SettingType::Integer},
-    {"revolver_chance", SettingType::Integer}, {"pistol_chance", SettingType::Integer},
-    {"shotgun_chance", SettingType::Integer},  {"rifle_chance", SettingType::Integer},
-    {"repeater_chance", SettingType::Integer}, {"throwables_chance", SettingType::Integer},
-    {"bow_chance", SettingType::Integer},      {"key_trigger", SettingType::KeyCode},
-};
-
 namespace {
 
 bool FindKey(std::string_view text, SettingKey& key) {
@@ -63,6 +53,7 @@ void FindNearMiss(IniLine& line) {
 void ReadKeyCode(IniLine& line) {
   const std::string_view v = line.value_text;
   if (!v.empty() && v[0] == 'F' && v.size() <= 3) {
+    line.key_f_form = true;
     std::int32_t n = 0;
     const NumberRead read = ReadInt32(v.substr(1), n);
     if (!read.ok) {

@@ -34,7 +34,16 @@ struct SettingKeyInfo {
   SettingType type;
 };
 // Indexed by SettingKey, in the order of the settings file's documentation.
-extern const SettingKeyInfo kSettingKeys[kSettingKeyCount];
+// A constant the compiler builds: no code runs to fill it.
+inline constexpr SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
+    {"fight_timer", SettingType::Integer},     {"fight_chance", SettingType::Integer},
+    {"fight_radius", SettingType::Float},      {"fight_group_size", SettingType::Integer},
+    {"humans_only", SettingType::Boolean},     {"melee_chance", SettingType::Integer},
+    {"revolver_chance", SettingType::Integer}, {"pistol_chance", SettingType::Integer},
+    {"shotgun_chance", SettingType::Integer},  {"rifle_chance", SettingType::Integer},
+    {"repeater_chance", SettingType::Integer}, {"throwables_chance", SettingType::Integer},
+    {"bow_chance", SettingType::Integer},      {"key_trigger", SettingType::KeyCode},
+};
 
 enum class IniLineKind : std::uint8_t {
   Empty,       // nothing on the line
@@ -64,7 +73,10 @@ struct IniLine {
   std::string_view key_text;                 // the bytes before the first "="
   std::string_view value_text;               // the bytes after it
   SettingValue value;                        // for Sets
-  std::string_view ignored_tail;             // value bytes after the number (Integer, Float)
+  std::string_view ignored_tail;             // value bytes after the number (Integer, Float, F-form)
+  // key_trigger: the value was read as an F-key ("F" and a number, 3 bytes at
+  // most), whatever code that gave; otherwise as a letter.
+  bool key_f_form = false;
   NearMiss near_miss = NearMiss::None;       // for UnknownKey
   SettingKey near_key = SettingKey::fight_timer;
 };

@@ -1,22 +1,19 @@
+#include "settings/load_settings.h"
+
 #include <cstdio>
 
-#include "settings/fight_settings.h"
-#include "settings/ini_file.h"
+#include "host/module_state.h"
 #include "settings/ini_line.h"
+#include "settings/ini_line_reader.h"
 
 namespace ruckvale {
-
-FightSettings& Settings() {
-  static FightSettings settings;
-  return settings;
-}
 
 void LoadSettings() noexcept {
   // Read only; the C runtime opens files shared, so the game never locks it.
   std::FILE* file = std::fopen("Ruckvale.ini", "rb");
   if (file == nullptr) return;
   try {
-    FightSettings& s = Settings();
+    FightSettings& s = Module().settings;
     IniLineReader reader(file);
     std::string_view line;
     while (reader.Next(line)) ApplyIniLine(InterpretIniLine(line), s);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "host/module_state.h"
 #include "counting_allocator.h"
 #include "fight/fight_state.h"
 #include "settings/fight_settings.h"
@@ -48,7 +49,7 @@ class AllocRun {
   // Some fighters drop out of combat and one is gone: supervision and pruning work.
   void StirTheFight() {
     for (sim::SimPed& p : world().peds) p.in_combat = p.handle % 3 == 0;
-    if (!Fight().roster.empty()) world().Find(Fight().roster.back())->exists = false;
+    if (!Module().fight.roster.empty()) world().Find(Module().fight.roster.back())->exists = false;
   }
 
  private:
@@ -73,7 +74,7 @@ TEST(Allocations, NoPassAllocatesOnceTheScriptHasStarted) {
     run.Pass();
     for (int fight = 0; fight < 3; ++fight) {
       EXPECT_EQ(run.Press(), 0u) << "fight of " << size;
-      ASSERT_EQ(Fight().roster.size(), static_cast<std::size_t>(size));
+      ASSERT_EQ(Module().fight.roster.size(), static_cast<std::size_t>(size));
       run.StirTheFight();
       for (int i = 0; i < 100; ++i) {
         run.world().tick += 100;
@@ -91,7 +92,7 @@ struct FightSnapshot {
 };
 
 FightSnapshot Snapshot() {
-  return {Fight().roster, Fight().retask_times.entries(), Fight().groups};
+  return {Module().fight.roster, Module().fight.retask_times.entries(), Module().fight.groups};
 }
 
 void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const std::string& where) {
@@ -104,9 +105,9 @@ void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const s
                                      [&](const auto& e) { return distinct.count(e.first) == 1; });
   EXPECT_TRUE(untouched || whole_new) << where;
   const bool groups_as_before =
-      after.groups.group1 == before.groups.group1 && after.groups.group2 == before.groups.group2;
-  const bool groups_made = after.groups.Group1() == sim::GameHash("BRAWL_GROUP_1") &&
-                           after.groups.Group2() == sim::GameHash("BRAWL_GROUP_2");
+      after.groups.group1_slot == before.groups.group1_slot && after.groups.group2_slot == before.groups.group2_slot;
+  const bool groups_made = after.groups.Group1Hash() == sim::GameHash("BRAWL_GROUP_1") &&
+                           after.groups.Group2Hash() == sim::GameHash("BRAWL_GROUP_2");
   EXPECT_TRUE(groups_as_before || groups_made) << where;
 }
 
@@ -141,7 +142,7 @@ std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
   }
   // Whatever failed, the last fight start was whole (a starved start-up
   // could not read the ini: the default group size holds).
-  EXPECT_EQ(Fight().roster.size(), starve_start_up ? 2u : 4u) << "failing allocation " << n;
+  EXPECT_EQ(Module().fight.roster.size(), starve_start_up ? 2u : 4u) << "failing allocation " << n;
   return Allocations().module_allocations - base;
 }
 
@@ -165,7 +166,7 @@ TEST(FailingMemory, StartUpAllocationsMayFailToo) {
     AllocRun run("fight_group_size=2\nfight_timer=100000\n", 3);
     run.Frame();
     run.Press();
-    EXPECT_EQ(Fight().roster.size(), 2u) << "failing start-up allocation " << n;
+    EXPECT_EQ(Module().fight.roster.size(), 2u) << "failing start-up allocation " << n;
   }
 }
 

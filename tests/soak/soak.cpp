@@ -18,6 +18,7 @@
 #include <map>
 #include <string>
 
+#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "sim/module_run.h"
 
@@ -184,7 +185,7 @@ int main(int argc, char** argv) {
     const std::uint32_t before = w.tick;
     run.Frame(33);
     wrapped = wrapped || w.tick < before;
-    if (ruckvale::Fight().roster.size() > kGroupSize)
+    if (ruckvale::Module().fight.roster.size() > kGroupSize)
       checker.Fail("the roster outgrew fight_group_size", f);
     if (w.KeptPersistent() > kGroupSize) checker.Fail("more peds kept than fight_group_size", f);
     if (f == frames / 10) settled_heap = HeapInUse();

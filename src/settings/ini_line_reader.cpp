@@ -1,4 +1,4 @@
-#include "settings/ini_file.h"
+#include "settings/ini_line_reader.h"
 
 #include <cstring>
 

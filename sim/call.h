@@ -17,7 +17,9 @@ struct Call {
   std::vector<std::string> text;     // per argument: the content behind an address, else empty
   std::uint64_t result = 0;          // slot 0, or the function's result
   std::string result_text;           // what the game wrote through addresses, if anything
-  std::vector<std::int32_t> listed;  // GET_PED_NEARBY_PEDS: the handles the game wrote
+  // Handles and ids the game read or wrote through an address: the nearby
+  // list, a released handle, the process id of a window.
+  std::vector<std::int32_t> handles;
   float position[3] = {};            // GET_ENTITY_COORDS: the position answered
   std::uint64_t frame = 0;
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/script_main.h"
 #include "sim/game_hash.h"
 
 namespace ruckvale::sim {
@@ -122,7 +123,7 @@ std::uint64_t* Game::NativeCall() {
   current_.args = pending_args_;
   current_.text.assign(pending_args_.size(), std::string());
   current_.result_text.clear();
-  current_.listed.clear();
+  current_.handles.clear();
   std::memset(current_.position, 0, sizeof current_.position);
   std::memset(result_, 0, sizeof result_);
   if (!answer_override ||
@@ -182,6 +183,7 @@ std::uint32_t Game::GetWindowThreadProcessId(std::uintptr_t window, std::uint32_
   c.text = {"", process_id != nullptr ? "&pid" : "null"};
   c.result = owner == 0 ? 0 : owner + 1;  // the owning thread
   c.result_text = "thread " + std::to_string(c.result) + ", pid " + std::to_string(owner);
+  c.handles = {static_cast<std::int32_t>(owner)};
   Record(c);
   return static_cast<std::uint32_t>(c.result);
 }
@@ -212,7 +214,7 @@ void Game::Answer(NativeHash hash, Call& call) {
       result_[0] = static_cast<std::uint32_t>(w.player);
       break;
     case NativeHash::GET_PED_RESET_FLAG:
-      set_bool(ArgPed(a, 0) == w.player && Arg32(a, 1) == 187 && w.reset_flag);
+      set_bool(ArgPed(a, 0) == w.player && Arg32(a, 1) == kResetFlagGate && w.reset_flag);
       break;
     case NativeHash::GET_PED_NEARBY_PEDS: {
       auto* buffer = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(a.at(1)));
@@ -258,7 +260,7 @@ void Game::Answer(NativeHash hash, Call& call) {
         written += (i ? "," : "") + std::to_string(listed[i]);
       }
       call.result_text = written + "]";
-      call.listed = listed;
+      call.handles = listed;
       result_[0] = static_cast<std::uint32_t>(count);
       break;
     }
@@ -360,6 +362,7 @@ void Game::Answer(NativeHash hash, Call& call) {
       std::int64_t value;
       std::memcpy(&value, handle, sizeof value);
       call.text[0] = "&" + std::to_string(value);
+      call.handles = {static_cast<Ped>(value)};
       if (SimPed* p = w.Find(static_cast<Ped>(value)); p != nullptr && p->exists) {
         p->mission_entity = false;
         ++p->released;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "settings/fight_settings.h"
 #include "sim/module_run.h"
 #include "sim/scene.h"
 
@@ -16,7 +17,8 @@ namespace {
 // [SECTION] The scenarios
 //   one entry per scenario: name, what it covers, ini, and what it does
 
-constexpr int kF12 = 123;
+// The default trigger key, F12: none of the scenarios' inis names another.
+constexpr int kF12 = kDefaultKeyTrigger;
 
 // n humans on a line east of the player, 2 units apart from 4 units out.
 void Crowd(World& w, int n, Species species = Species::Human) {

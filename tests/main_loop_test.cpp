@@ -16,7 +16,7 @@ using testing_support::ModuleTest;
 using testing_support::Pass;
 using NameList = std::vector<std::string>;
 
-constexpr int kF12 = 123;
+using testing_support::kF12;
 
 TEST_F(ModuleTest, LoadRegistersAndTheFirstFrameStartsUpInOrder) {
   world().tick = 5000;

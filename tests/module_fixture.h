@@ -11,6 +11,9 @@
 
 namespace ruckvale::testing_support {
 
+// F12's virtual-key code, the default trigger key, stated as the tests' own literal.
+inline constexpr int kF12 = 123;
+
 // The calls of one pass: everything after one scriptWait up to and including the next.
 using Pass = std::vector<const sim::Call*>;
 
@@ -34,7 +37,7 @@ class ModuleTest : public ::testing::Test {
     return pass;
   }
   // Holds `key` down for one pass and returns the pass that finds it released.
-  Pass ReleaseKey(int key = 123, std::uint32_t advance_ms = 33) {
+  Pass ReleaseKey(int key = kF12, std::uint32_t advance_ms = 33) {
     world().keys_down[key] = 1;
     RunPass(advance_ms);
     world().keys_down[key] = 0;

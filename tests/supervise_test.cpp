@@ -157,9 +157,9 @@ TEST_F(ModuleTest, TheFightStartPassAlreadySupervisesTheNewRoster) {
   AddRow(4);
   Start("fight_timer=1000\nfight_group_size=4\n");
   RunPass();
-  world().keys_down[123] = 1;
+  world().keys_down[testing_support::kF12] = 1;
   RunPass();
-  world().keys_down[123] = 0;
+  world().keys_down[testing_support::kF12] = 0;
   world().tick = 50000;
   const auto pass = RunPass();
   ASSERT_EQ(Module().fight.roster.size(), 4u);
@@ -193,7 +193,7 @@ TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
   AddRow(6);
   Start("fight_timer=1000\nfight_group_size=3\n");
   RunPass();
-  for (int fight = 0; fight < 2; ++fight) ReleaseKey(123, 3000);
+  for (int fight = 0; fight < 2; ++fight) ReleaseKey(testing_support::kF12, 3000);
   EXPECT_EQ(Module().fight.roster.size(), 3u);
   for (const auto& [ped, tick] : Module().fight.retask_times.entries()) {
     EXPECT_NE(std::find(Module().fight.roster.begin(), Module().fight.roster.end(), ped), Module().fight.roster.end());

@@ -9,7 +9,6 @@
 #include <ostream>
 #include <string>
 
-#include "fight/weapons.h"
 #include "settings/fight_settings.h"
 
 namespace ruckvale::tools {
@@ -28,26 +27,8 @@ int CheckIni(const std::string& path, std::ostream& out, std::ostream& err);
 // or nullopt for a regular file (or a link to one) that opens.
 std::optional<std::string> IniFileProblem(const std::string& path);
 
-// Percent of fighters per category (index 0 to 7) and unarmed (index 8).
-struct WeaponOdds {
-  int percent[9] = {};
-};
-WeaponOdds OddsOf(const FightSettings& settings);
-
-// The name of row i of the odds: a category for 0 to 7, "unarmed" for 8.
-const char* OddsRowName(int i);
-// The name of a drawn category, or "unarmed" for none.
-const char* CategoryText(const std::optional<WeaponCategory>& category);
-
-// Prints the odds table.
-void PrintOdds(const WeaponOdds& odds, std::ostream& out);
-
 // Reads an ini file as the module would; false when it cannot be read (see
 // IniFileProblem).
 bool ReadIniFile(const std::string& path, FightSettings& settings);
-
-// The Windows virtual-key name of a code, for the keys key_trigger can give
-// ("F12", "S", "numpad /", "Num Lock", "left Shift", ...).
-std::string KeyCodeName(std::int32_t code);
 
 }  // namespace ruckvale::tools

@@ -11,6 +11,7 @@
 #include "sim/module_run.h"
 #include "sim/scene.h"
 #include "tools/ini_check.h"
+#include "tools/json.h"
 #include "tools/story.h"
 #include "tools/svg_map.h"
 #include "tools/temp_files.h"
@@ -213,7 +214,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
                [&](const sim::SceneEvent& e) { story.OnSceneEvent(now, e, game.world); });
     game.calls.clear();
     run.host.RunFrame();
-    story.OnPass(now, game.calls, 0, game);
+    story.OnPass(now, game.calls, game);
     game.world.tick =
         kStartTick +
         static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tools/ini_check.h"
+#include "tools/weapon_odds.h"
 
 namespace ruckvale::tools {
 

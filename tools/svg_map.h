@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "tools/fight_start.h"
 #include "tools/story.h"
 #include "tools/temp_files.h"
 

@@ -1,7 +1,6 @@
 #include "fight/start_fight.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "fight/combatant.h"
@@ -93,11 +92,7 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
     if (f == player) continue;
     if (s.humans_only && !natives::IsPedHuman(f)) continue;
     const Vector3 at = natives::GetEntityCoords(f, true, true);
-    const float dx = at.x - origin.x;
-    const float dy = at.y - origin.y;
-    const float dz = at.z - origin.z;
-    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (distance > s.fight_radius) continue;
+    if (!WithinFightRadius(origin, at, s.fight_radius)) continue;
     // The list holds the dead too.
     if (natives::IsPedDeadOrDying(f, true)) continue;
     // A ped another script keeps (a story mission's, a companion) is not ours

@@ -1,6 +1,7 @@
 // Starts a fight among the peds near the player.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "host/types.h"
@@ -25,6 +26,15 @@ struct NearbyPedBuffer {
 struct SpeechBlock {
   std::uint64_t slots[8];
 };
+
+// True when `at` lies within `radius` of `origin`: the three-dimensional
+// distance, computed in 32-bit floats, no greater than the radius.
+inline bool WithinFightRadius(const Vector3& origin, const Vector3& at, float radius) {
+  const float dx = at.x - origin.x;
+  const float dy = at.y - origin.y;
+  const float dz = at.z - origin.z;
+  return !(std::sqrt(dx * dx + dy * dy + dz * dz) > radius);
+}
 
 // The speech lines a fighter shouts, drawn modulo 3.
 extern const char* const kInsultLines[3];

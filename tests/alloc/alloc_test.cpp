@@ -19,7 +19,7 @@ namespace {
 
 using testing_support::Allocations;
 
-constexpr int kF12 = 123;
+constexpr int kF12 = 123;  // the default trigger key
 
 // A module run whose passes report the module's allocations.
 class AllocRun {

@@ -41,6 +41,7 @@ using namespace ruckvale::sim;
 
 constexpr int kGroupSize = 6;
 constexpr int kPeds = 40;
+constexpr int kF12 = 123;  // the default trigger key
 
 // Bytes in use on the heap. AddressSanitizer's allocator is not malloc's, so
 // mallinfo would read 0 there and the heap check would pass on nothing.
@@ -180,8 +181,8 @@ int main(int argc, char** argv) {
   bool wrapped = false;
   for (std::uint64_t f = 0; f < frames; ++f) {
     Stir(w, random);
-    if (random.OneIn(900)) w.keys_down[123] = 1;
-    if (w.keys_down[123] && random.OneIn(10)) w.keys_down[123] = 0;
+    if (random.OneIn(900)) w.keys_down[kF12] = 1;
+    if (w.keys_down[kF12] && random.OneIn(10)) w.keys_down[kF12] = 0;
     const std::uint32_t before = w.tick;
     run.Frame(33);
     wrapped = wrapped || w.tick < before;

@@ -1,0 +1,119 @@
+// The pass decoder against the module's own state: after every pass its
+// roster, rolls and re-tasks must be what the module holds, however the
+// module orders its calls.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host/module_state.h"
+#include "module_fixture.h"
+#include "settings/ini_line.h"
+#include "tools/pass_decoder.h"
+
+namespace ruckvale {
+namespace {
+
+using testing_support::kF12;
+using testing_support::ModuleTest;
+
+class DecoderTest : public ModuleTest {
+ protected:
+  void Begin(const std::string& ini) {
+    AddRow(6);
+    Start(ini);
+    FightSettings settings;
+    for (std::size_t at = 0; at <= ini.size();) {
+      const std::size_t end = std::min(ini.find('\n', at), ini.size());
+      ApplyIniLine(InterpretIniLine(std::string_view(ini).substr(at, end - at)), settings);
+      at = end + 1;
+    }
+    decoder_.emplace(settings);
+  }
+
+  // Runs one pass, decodes it and checks it against the module.
+  tools::PassEvents Step(std::uint32_t advance_ms = 33) {
+    const MainLoopState before = Module().main_loop;
+    const std::uint32_t now = world().tick;
+    std::vector<sim::Call> calls;
+    for (const sim::Call* c : RunPass(advance_ms)) calls.push_back(*c);
+    const tools::PassEvents events = decoder_->Decode(0, calls, game());
+    const ModuleState& m = Module();
+    EXPECT_EQ(decoder_->roster(), m.fight.roster);
+    const bool rolled = m.main_loop.has_rolled != before.has_rolled ||
+                        m.main_loop.last_roll_tick != before.last_roll_tick;
+    EXPECT_EQ(events.roll.has_value(), rolled);
+    std::vector<Ped> retasked, told;
+    for (const auto& [ped, tick] : m.fight.retask_times.entries()) {
+      if (tick == now && now != 0) retasked.push_back(ped);
+    }
+    for (const tools::RetaskEvent& r : events.retasks) told.push_back(r.ped);
+    std::sort(told.begin(), told.end());
+    EXPECT_EQ(told, retasked);
+    for (const tools::FightStart& f : events.starts) {
+      const std::size_t n = f.fighters.size();
+      EXPECT_EQ(f.tasks.size(), n == 0 ? 0 : n * (n - 1));
+    }
+    return events;
+  }
+
+  std::optional<tools::PassDecoder> decoder_;
+};
+
+TEST_F(DecoderTest, AFightItsReTasksAndItsEndAgreeWithTheModule) {
+  world().tick = 10000;
+  Begin("fight_timer=100000\nfight_group_size=3\n");
+  Step();
+  world().keys_down[kF12] = 1;
+  Step();
+  world().keys_down[kF12] = 0;
+  const tools::PassEvents fight = Step();
+  ASSERT_EQ(fight.starts.size(), 1u);
+  EXPECT_FALSE(fight.starts[0].by_timer);
+  for (int i = 0; i < 200; ++i) {
+    // Fighters drop out, die and vanish between passes.
+    if (i % 20 == 5) {
+      for (const Ped p : Module().fight.roster) world().Find(p)->in_combat = false;
+    }
+    if (i == 90) world().Find(Module().fight.roster.front())->life = sim::Life::Dead;
+    if (i == 150) world().Find(Module().fight.roster.back())->exists = false;
+    Step(500);
+  }
+  EXPECT_TRUE(Module().fight.roster.size() < 3u);
+}
+
+TEST_F(DecoderTest, TwoStartsInOnePassAndAStartThatChangesNothing) {
+  world().tick = 10000;
+  Begin("fight_timer=0\nfight_chance=100\nfight_group_size=2\n");
+  Step();
+  world().keys_down[kF12] = 1;
+  Step();
+  world().keys_down[kF12] = 0;
+  const tools::PassEvents both = Step();
+  ASSERT_EQ(both.starts.size(), 2u);
+  EXPECT_TRUE(both.starts[0].by_timer);
+  EXPECT_FALSE(both.starts[1].by_timer);
+  // Everyone but one ped is taken by another script: too few qualify.
+  const Ped keep = Module().fight.roster[0];
+  for (sim::SimPed& p : world().peds) {
+    if (p.handle != world().player && p.handle != keep && !p.mission_entity) {
+      p.mission_entity = p.story_owned = true;
+    }
+  }
+  world().Find(Module().fight.roster[1])->exists = false;
+  const tools::PassEvents nothing = Step();
+  ASSERT_EQ(nothing.starts.size(), 1u);
+  EXPECT_TRUE(nothing.starts[0].fighters.empty());
+}
+
+TEST_F(DecoderTest, ARestartBeginsWithNoFight) {
+  world().tick = 10000;
+  Begin("fight_timer=3\nfight_chance=100\n");
+  for (int i = 0; i < 5; ++i) Step(1000);
+  ASSERT_FALSE(Module().fight.roster.empty());
+  run_.host.StartScript();
+  EXPECT_TRUE(Step().start_up);
+  for (int i = 0; i < 5; ++i) Step(1000);
+}
+
+}  // namespace
+}  // namespace ruckvale

@@ -1,0 +1,13 @@
+// The names of Windows virtual-key codes, for the keys key_trigger can give.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ruckvale::tools {
+
+// "F12", "S", "numpad /", "Num Lock", "left Shift", ... and, for a code no
+// keyboard has, "unassigned virtual key N (no key on a keyboard)".
+std::string KeyCodeName(std::int32_t code);
+
+}  // namespace ruckvale::tools

@@ -1,0 +1,328 @@
+#include "tools/pass_decoder.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "fight/start_fight.h"
+#include "sim/weapon_lookup.h"
+
+namespace ruckvale::tools {
+
+namespace {
+
+using Calls = std::vector<sim::Call>;
+
+Ped AsPed(std::uint64_t v) {
+  return static_cast<Ped>(static_cast<std::uint32_t>(v));
+}
+
+// The first call named `name` at or after `from`, or calls.size().
+std::size_t Find(const Calls& calls, std::size_t from, std::string_view name) {
+  while (from < calls.size() && calls[from].name != name) ++from;
+  return from;
+}
+
+bool Contains(const std::vector<Ped>& peds, Ped ped) {
+  return std::find(peds.begin(), peds.end(), ped) != peds.end();
+}
+
+// The text between the first two quotes of `text`.
+std::string Unquoted(const std::string& text) {
+  const std::size_t a = text.find('"');
+  const std::size_t b = text.find('"', a + 1);
+  return a == std::string::npos || b == std::string::npos ? text : text.substr(a + 1, b - a - 1);
+}
+
+// Reads one fight start: the calls from its PLAYER_PED_ID up to the next
+// start or the end of the pass.
+class StartReader {
+ public:
+  StartReader(const Calls& calls, std::size_t begin, std::size_t end, const sim::Game& game,
+              float radius)
+      : calls_(calls), begin_(begin), end_(end), game_(game), radius_(radius) {}
+
+  // The start; tasks beyond the start's own go to `retasks`.
+  FightStart Read(double time, bool by_timer, std::vector<RetaskEvent>& retasks);
+
+ private:
+  void ReadList();
+  void ReadAnswer(const sim::Call& c);
+  void ReadFighterCall(const sim::Call& c);
+  void SplitTasks(std::vector<RetaskEvent>& retasks);
+  void FillFromWorld();
+  void JudgeFighters();
+  // A verdict from one answer of the game; the first one about a ped stands.
+  void Judge(Ped ped, LeftOut reason);
+  FighterInfo* Fighter(Ped ped);
+
+  const Calls& calls_;
+  std::size_t begin_, end_;
+  const sim::Game& game_;
+  float radius_;
+  FightStart fight_;
+  Ped player_ = 0;
+  bool have_player_pos_ = false;
+  std::vector<Hash> groups_;  // the fighters' groups, in order of first use
+};
+
+FightStart StartReader::Read(double time, bool by_timer, std::vector<RetaskEvent>& retasks) {
+  fight_.time = time;
+  fight_.by_timer = by_timer;
+  player_ = AsPed(calls_[begin_].result);
+  ReadList();
+  for (std::size_t i = begin_; i < end_; ++i) {
+    ReadAnswer(calls_[i]);
+    ReadFighterCall(calls_[i]);
+  }
+  for (ListedPed& l : fight_.listed) {
+    if (l.ped == player_ && l.reason == LeftOut::None) l.reason = LeftOut::Player;
+  }
+  SplitTasks(retasks);
+  FillFromWorld();
+  JudgeFighters();
+  return std::move(fight_);
+}
+
+void StartReader::ReadList() {
+  const std::size_t at = Find(calls_, begin_, "GET_PED_NEARBY_PEDS");
+  if (at >= end_) return;
+  std::vector<Ped> seen;
+  for (const Ped p : calls_[at].handles) {
+    ListedPed l;
+    l.ped = p;
+    if (Contains(seen, p)) l.reason = LeftOut::Repeated;
+    seen.push_back(p);
+    fight_.listed.push_back(l);
+  }
+}
+
+void StartReader::Judge(Ped ped, LeftOut reason) {
+  for (ListedPed& l : fight_.listed) {
+    if (l.ped != ped || l.reason == LeftOut::Repeated) continue;
+    if (l.reason == LeftOut::None) l.reason = reason;
+    return;
+  }
+}
+
+void StartReader::ReadAnswer(const sim::Call& c) {
+  if (c.kind != sim::CallKind::Native || c.args.empty()) return;
+  const Ped ped = AsPed(c.args[0]);
+  if (c.name == "GET_ENTITY_COORDS") {
+    const Vector3 v{c.position[0], c.position[1], c.position[2]};
+    if (ped == player_ && !have_player_pos_) {
+      fight_.player_pos = v;
+      have_player_pos_ = true;
+      return;
+    }
+    for (ListedPed& l : fight_.listed) {
+      if (l.ped == ped && l.reason == LeftOut::None) l.pos = v;
+    }
+    if (!WithinFightRadius(fight_.player_pos, v, radius_)) Judge(ped, LeftOut::TooFar);
+  } else if (c.name == "DOES_ENTITY_EXIST" && c.result == 0) {
+    Judge(ped, LeftOut::NotExisting);
+  } else if (c.name == "IS_PED_HUMAN" && c.result == 0) {
+    Judge(ped, LeftOut::NotHuman);
+  } else if (c.name == "IS_PED_DEAD_OR_DYING" && c.result != 0) {
+    Judge(ped, LeftOut::Dead);
+  } else if (c.name == "IS_ENTITY_A_MISSION_ENTITY" && c.result != 0) {
+    Judge(ped, LeftOut::OtherScript);
+  }
+}
+
+FighterInfo* StartReader::Fighter(Ped ped) {
+  for (FighterInfo& f : fight_.fighters) {
+    if (f.ped == ped) return &f;
+  }
+  return nullptr;
+}
+
+// Preparation makes a ped a mission entity; its weapon, group and line follow.
+void StartReader::ReadFighterCall(const sim::Call& c) {
+  if (c.kind != sim::CallKind::Native || c.args.empty()) return;
+  const Ped ped = AsPed(c.args[0]);
+  if (c.name == "SET_ENTITY_AS_MISSION_ENTITY" && Fighter(ped) == nullptr) {
+    FighterInfo f;
+    f.ped = ped;
+    f.weapon_name = "unarmed";
+    fight_.fighters.push_back(f);
+    return;
+  }
+  FighterInfo* f = Fighter(ped);
+  if (f == nullptr) return;
+  if (c.name == "GIVE_WEAPON_TO_PED") {
+    f->weapon = static_cast<Hash>(c.args[1]);
+    f->weapon_name = game_.NameOf(f->weapon);
+    f->category = sim::CategoryOfWeapon(f->weapon);
+    f->ammo = static_cast<std::int32_t>(static_cast<std::uint32_t>(c.args[2]));
+  } else if (c.name == "SET_PED_RELATIONSHIP_GROUP_HASH") {
+    const auto group = static_cast<Hash>(c.args[1]);
+    auto it = std::find(groups_.begin(), groups_.end(), group);
+    if (it == groups_.end()) it = groups_.insert(groups_.end(), group);
+    f->group = static_cast<int>(it - groups_.begin()) + 1;
+  } else if (c.name == "PLAY_PED_AMBIENT_SPEECH_NATIVE" && c.text.size() > 1) {
+    f->line = Unquoted(c.text[1]);
+  }
+}
+
+// A start tasks every ordered pair of its fighters, n(n - 1) tasks; the tasks
+// after those are supervision's re-tasks.
+void StartReader::SplitTasks(std::vector<RetaskEvent>& retasks) {
+  const std::size_t n = fight_.fighters.size();
+  const std::size_t own = n == 0 ? 0 : n * (n - 1);
+  for (std::size_t i = begin_; i < end_; ++i) {
+    const sim::Call& c = calls_[i];
+    if (c.name != "TASK_COMBAT_PED") continue;
+    const Ped who = AsPed(c.args[0]), whom = AsPed(c.args[1]);
+    if (fight_.tasks.size() < own) {
+      fight_.tasks.emplace_back(who, whom);
+    } else {
+      retasks.push_back({who, whom});
+    }
+  }
+}
+
+// What the game holds of the listed peds and of those it did not list.
+void StartReader::FillFromWorld() {
+  const sim::World& world = game_.world;
+  for (ListedPed& l : fight_.listed) {
+    const sim::SimPed* p = world.Find(l.ped);
+    if (p == nullptr) continue;
+    // The module read positions only of the peds it measured; the others
+    // stand where the world has them.
+    if (l.reason != LeftOut::None && l.reason != LeftOut::TooFar) l.pos = p->pos;
+    l.human = p->species == sim::Species::Human;
+    l.exists = p->exists;
+  }
+  for (const sim::SimPed& p : world.peds) {
+    if (p.handle == player_ || !p.exists) continue;
+    const bool listed = std::any_of(fight_.listed.begin(), fight_.listed.end(),
+                                    [&](const ListedPed& l) { return l.ped == p.handle; });
+    if (!listed) fight_.unlisted.push_back({p.handle, p.pos, p.species == sim::Species::Human});
+  }
+}
+
+// What the world says of each fighter right after its start.
+void StartReader::JudgeFighters() {
+  const sim::World& world = game_.world;
+  for (FighterInfo& f : fight_.fighters) {
+    const sim::SimPed* p = world.Find(f.ped);
+    if (p == nullptr) continue;
+    const std::optional<WeaponCategory> held = sim::CategoryOfWeapon(p->off_hand_weapon);
+    f.off_hand = held && *held != WeaponCategory::Melee && *held != WeaponCategory::Throwable;
+    f.from_story = p->taken_from_story;
+    f.corpse = p->life != sim::Life::Alive;
+  }
+  if (groups_.size() < 2) return;
+  const auto level = [&world](Hash a, Hash b) {
+    const auto it = world.relations.find({a, b});
+    return it == world.relations.end() ? -1 : it->second;
+  };
+  fight_.groups_hate = level(groups_[0], groups_[1]) == sim::kRelationshipHate &&
+                       level(groups_[1], groups_[0]) == sim::kRelationshipHate;
+}
+
+// The module asks for the foreground only when it finds the key released; a
+// denial (no window, or another process's) means it let the release go.
+bool ForegroundDenied(const Calls& calls, std::size_t from) {
+  const std::size_t window = Find(calls, from, "GetForegroundWindow");
+  if (window == calls.size()) return false;
+  if (calls[window].result == 0) return true;
+  const std::size_t owner = Find(calls, window, "GetWindowThreadProcessId");
+  const std::size_t self = Find(calls, window, "GetCurrentProcessId");
+  if (owner == calls.size() || self == calls.size() || calls[owner].handles.empty()) return true;
+  return static_cast<std::uint32_t>(calls[owner].handles[0]) != calls[self].result;
+}
+
+}  // namespace
+
+const char* LeftOutText(LeftOut reason) {
+  switch (reason) {
+    case LeftOut::None:
+      return "candidate";
+    case LeftOut::NotExisting:
+      return "not existing";
+    case LeftOut::Player:
+      return "the player";
+    case LeftOut::NotHuman:
+      return "not human";
+    case LeftOut::TooFar:
+      return "too far";
+    case LeftOut::Dead:
+      return "dead";
+    case LeftOut::OtherScript:
+      return "kept by another script";
+    case LeftOut::Repeated:
+      return "listed twice";
+  }
+  return "";
+}
+
+PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game& game) {
+  PassEvents events;
+  const std::size_t gate = Find(calls, 0, "GET_PED_RESET_FLAG");
+  if (gate == calls.size()) return events;
+  // Calls before the gate are a start-up, which begins with no fight.
+  events.start_up = gate > 0;
+  if (events.start_up) roster_.clear();
+  events.gated = calls[gate].result != 0;
+  if (events.gated) return events;
+  const std::size_t tick = Find(calls, gate, "GetTickCount");
+  const std::size_t key = Find(calls, gate, "GetAsyncKeyState");
+  std::vector<std::size_t> starts;
+  for (std::size_t i = gate; i < calls.size(); ++i) {
+    if (calls[i].name == "PLAYER_PED_ID") starts.push_back(i);
+  }
+  if (tick < calls.size()) {
+    DecodeRoll(static_cast<std::uint32_t>(calls[tick].result), !starts.empty() && starts[0] < key,
+               events);
+  }
+  events.key_ignored = ForegroundDenied(calls, key);
+  for (std::size_t i = gate; i < (starts.empty() ? calls.size() : starts[0]); ++i) {
+    const sim::Call& c = calls[i];
+    if (c.name == "TASK_COMBAT_PED") events.retasks.push_back({AsPed(c.args[0]), AsPed(c.args[1])});
+  }
+  for (std::size_t s = 0; s < starts.size(); ++s) {
+    const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : calls.size();
+    StartReader reader(calls, starts[s], end, game, settings_.fight_radius);
+    FightStart fight = reader.Read(time, starts[s] < key, events.retasks);
+    if (!fight.fighters.empty()) {
+      roster_.clear();
+      for (const FighterInfo& f : fight.fighters) roster_.push_back(f.ped);
+    }
+    events.starts.push_back(std::move(fight));
+  }
+  for (const sim::Call& c : calls) events.released += c.name == "SET_ENTITY_AS_NO_LONGER_NEEDED";
+  DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
+  return events;
+}
+
+void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {
+  if (!hit && !TimerRollDue(loop_, now, settings_.fight_timer)) return;
+  loop_.last_roll_tick = now;
+  loop_.has_rolled = true;
+  events.roll = hit;
+}
+
+// After the last fight start, a fighter the game says is gone leaves the
+// roster, and so does one the module released (it found it dead).
+void PassDecoder::DecodeLeaves(const Calls& calls, std::size_t from, PassEvents& events) {
+  std::vector<Ped> gone, released;
+  for (std::size_t i = from; i < calls.size(); ++i) {
+    const sim::Call& c = calls[i];
+    if (c.name == "DOES_ENTITY_EXIST" && c.result == 0) gone.push_back(AsPed(c.args[0]));
+    if (c.name == "SET_ENTITY_AS_NO_LONGER_NEEDED" && !c.handles.empty()) {
+      released.push_back(c.handles[0]);
+    }
+  }
+  std::size_t kept = 0;
+  for (const Ped r : roster_) {
+    if (Contains(gone, r) || Contains(released, r)) {
+      events.leaves.push_back({r, Contains(gone, r)});
+    } else {
+      roster_[kept++] = r;
+    }
+  }
+  roster_.resize(kept);
+}
+
+}  // namespace ruckvale::tools

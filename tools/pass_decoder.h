@@ -1,0 +1,61 @@
+// Reads one pass of the simulated game's record: what the module did, told
+// by the calls it made and the answers the game gave, and by the world right
+// after the pass. It knows of the module's rules only what the module's own
+// headers export (the timer rule, the radius test); it never guesses from
+// the order of calls what a call was for.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "host/main_loop_state.h"
+#include "settings/fight_settings.h"
+#include "sim/game.h"
+#include "tools/fight_start.h"
+
+namespace ruckvale::tools {
+
+struct RetaskEvent {
+  Ped ped = 0;
+  Ped target = 0;
+};
+
+// A fighter leaves the roster: it is gone from the world, or it died and the
+// module released it.
+struct LeaveEvent {
+  Ped ped = 0;
+  bool gone = false;
+};
+
+struct PassEvents {
+  bool start_up = false;  // the script started or started again in this pass
+  bool gated = false;     // the reset flag closed the gate: nothing else happened
+  std::optional<bool> roll;  // the timer rolled: hit or miss
+  std::vector<FightStart> starts;
+  std::vector<RetaskEvent> retasks;
+  int released = 0;  // peds handed back to the engine
+  std::vector<LeaveEvent> leaves;
+  bool key_ignored = false;  // a release with another program in the foreground
+};
+
+class PassDecoder {
+ public:
+  explicit PassDecoder(const FightSettings& settings) : settings_(settings) {}
+
+  // Decodes the calls of one frame (up to its scriptWait) against the game
+  // right after it. `time` stamps the fight starts.
+  PassEvents Decode(double time, const std::vector<sim::Call>& calls, const sim::Game& game);
+
+  // The fighters of the running fight, as the passes so far tell it.
+  const std::vector<Ped>& roster() const { return roster_; }
+
+ private:
+  void DecodeRoll(std::uint32_t now, bool hit_seen, PassEvents& events);
+  void DecodeLeaves(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
+
+  FightSettings settings_;
+  MainLoopState loop_;  // the timer's part of the module's loop state
+  std::vector<Ped> roster_;
+};
+
+}  // namespace ruckvale::tools

@@ -1,0 +1,95 @@
+// The story's summary at the end of a run: counts, and the weapons seen
+// against the odds of the ini.
+#include <cstdio>
+#include <iomanip>
+#include <utility>
+
+#include "tools/story.h"
+#include "tools/weapon_odds.h"
+
+namespace ruckvale::tools {
+
+void Story::WriteSummaryJson(double seconds) {
+  const StoryCounts& c = counts_;
+  const WeaponOdds odds = OddsOf(settings_);
+  char time[32];
+  std::snprintf(time, sizeof time, "%.3f", seconds);
+  out_ << "{\"event\":\"summary\",\"seconds\":" << time << ",\"rolls\":" << c.rolls
+       << ",\"roll_hits\":" << c.roll_hits << ",\"fights_timer\":" << c.timer_fights
+       << ",\"fights_key\":" << c.key_fights << ",\"fights_too_few\":" << c.empty_fights
+       << ",\"fighters\":" << c.fighters_total << ",\"retasks\":" << c.retasks
+       << ",\"deaths\":" << c.deaths << ",\"fighter_deaths\":" << c.fighter_deaths
+       << ",\"pruned\":" << c.pruned << ",\"released\":" << c.released
+       << ",\"kept_persistent\":" << c.kept_now << ",\"kept_persistent_peak\":" << c.kept_peak
+       << ",\"gated_stretches\":" << c.gated_stretches << ",\"fled\":" << c.fled
+       << ",\"story_peds_taken\":" << c.story_taken << ",\"off_hand_guns\":" << c.off_hand
+       << ",\"corpses_drawn\":" << c.corpses << ",\"fights_without_hate\":" << c.cold_fights
+       << ",\"keys_ignored_background\":" << c.ignored_keys << ",\"weapons\":{";
+  for (int i = 0; i < 9; ++i) {
+    out_ << (i ? "," : "") << "\"" << OddsRowName(i) << "\":{\"seen\":" << c.weapon_seen[i]
+         << ",\"odds_percent\":" << odds.percent[i] << "}";
+  }
+  out_ << "}}\n";
+}
+
+// What the game made of the module's calls; 0 everywhere is a fight as meant.
+void Story::WriteFaultSummary() {
+  const StoryCounts& c = counts_;
+  const std::pair<const char*, int> rows[] = {
+      {"fighters that fled:", c.fled},
+      {"story peds taken over:", c.story_taken},
+      {"guns in the off hand:", c.off_hand},
+      {"corpses drawn as fighters:", c.corpses},
+      {"fights between groups that do not hate:", c.cold_fights},
+      {"key releases ignored in the background:", c.ignored_keys},
+  };
+  out_ << "  what the game made of it (0 is a fight as meant, but for ignored keys):\n";
+  for (const auto& [label, n] : rows) {
+    char line[96];
+    std::snprintf(line, sizeof line, "    %-40s %d\n", label, n);
+    out_ << line;
+  }
+}
+
+void Story::PrintSummary(double seconds) {
+  if (json_) {
+    WriteSummaryJson(seconds);
+    return;
+  }
+  const StoryCounts& c = counts_;
+  out_ << "\nSummary of " << seconds << " simulated seconds:\n";
+  out_ << "  timer rolls:        " << c.rolls << " (" << c.roll_hits << " hit)\n";
+  out_ << "  fights started:     " << c.timer_fights + c.key_fights << " (" << c.timer_fights
+       << " by the timer, " << c.key_fights << " by the key)";
+  if (c.empty_fights) {
+    out_ << "; " << c.empty_fights << (c.empty_fights == 1 ? " trigger" : " triggers")
+         << " found too few peds";
+  }
+  out_ << '\n';
+  if (c.with_fighters) {
+    out_ << "  fighters per fight: " << std::fixed << std::setprecision(1)
+         << static_cast<double>(c.fighters_total) / c.with_fighters << std::defaultfloat
+         << " (from " << c.fighters_min << " to " << c.fighters_max << ")\n";
+  }
+  out_ << "  re-tasks:           " << c.retasks << '\n';
+  out_ << "  deaths:             " << c.deaths << " (" << c.fighter_deaths
+       << (c.fighter_deaths == 1 ? " fighter)\n" : " fighters)\n");
+  out_ << "  left the roster:    " << c.pruned << '\n';
+  out_ << "  released to game:   " << c.released << '\n';
+  out_ << "  peds kept persistent: " << c.kept_now << " now, peak " << c.kept_peak << '\n';
+  out_ << "  gated stretches:    " << c.gated_stretches << '\n';
+  WriteFaultSummary();
+  out_ << "  weapons seen          odds of the ini\n";
+  const WeaponOdds odds = OddsOf(settings_);
+  int armed_total = 0;
+  for (const int n : c.weapon_seen) armed_total += n;
+  for (int i = 0; i < 9; ++i) {
+    const double seen = armed_total ? 100.0 * c.weapon_seen[i] / armed_total : 0.0;
+    char line[96];
+    std::snprintf(line, sizeof line, "    %-10s %5d %5.1f %%   %3d %%\n", OddsRowName(i),
+                  c.weapon_seen[i], seen, odds.percent[i]);
+    out_ << line;
+  }
+}
+
+}  // namespace ruckvale::tools

@@ -1,16 +1,16 @@
 #include "sim/call.h"
 
+#include "sim/call_args.h"
+
 #include <cstdio>
 
 namespace ruckvale::sim {
 
-namespace {
-void AppendHex(std::string& out, std::uint64_t v) {
+std::string HexText(std::uint64_t v) {
   char buf[24];
   std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
-  out += buf;
+  return buf;
 }
-}  // namespace
 
 std::string Call::Format() const {
   std::string out = name;
@@ -20,7 +20,7 @@ std::string Call::Format() const {
     if (i < text.size() && !text[i].empty()) {
       out += text[i];
     } else {
-      AppendHex(out, args[i]);
+      out += HexText(args[i]);
     }
   }
   out += ')';
@@ -29,7 +29,7 @@ std::string Call::Format() const {
     if (!result_text.empty()) {
       out += result_text;
     } else {
-      AppendHex(out, result);
+      out += HexText(result);
     }
   }
   return out;

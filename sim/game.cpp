@@ -6,40 +6,13 @@
 #include <cstring>
 
 #include "host/script_main.h"
-#include "sim/game_hash.h"
+#include "sim/call_args.h"
 
 namespace ruckvale::sim {
 
 namespace {
 
 Game* g_active_game = nullptr;
-
-const char* AsString(std::uint64_t address) {
-  return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(address));
-}
-
-std::string Quoted(const char* s) {
-  return std::string("\"") + s + "\"";
-}
-
-std::string Hex(std::uint64_t v) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
-  return buf;
-}
-
-Ped ArgPed(const std::vector<std::uint64_t>& args, std::size_t i) {
-  return i < args.size() ? static_cast<Ped>(static_cast<std::uint32_t>(args[i])) : 0;
-}
-
-std::uint32_t Arg32(const std::vector<std::uint64_t>& args, std::size_t i) {
-  return i < args.size() ? static_cast<std::uint32_t>(args[i]) : 0u;
-}
-
-float Distance(const Vector3& a, const Vector3& b) {
-  const float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
 
 }  // namespace
 
@@ -58,12 +31,12 @@ std::string NativeName(std::uint64_t hash) {
     RUCKVALE_NATIVES(RUCKVALE_NATIVE_NAME)
 #undef RUCKVALE_NATIVE_NAME
   }
-  return "native " + Hex(hash);
+  return "native " + HexText(hash);
 }
 
 std::string Game::NameOf(Hash hash) const {
   auto it = hash_names.find(hash);
-  return it == hash_names.end() ? Hex(hash) : it->second;
+  return it == hash_names.end() ? HexText(hash) : it->second;
 }
 
 void Game::Record(Call& call) {
@@ -195,238 +168,6 @@ std::uint32_t Game::GetCurrentProcessId() {
   c.result = kGameProcessId;
   Record(c);
   return kGameProcessId;
-}
-
-void Game::Answer(NativeHash hash, Call& call) {
-  World& w = world;
-  const auto& a = call.args;
-  auto set_bool = [this](bool v) { result_[0] = v ? 1 : 0; };
-  switch (hash) {
-    case NativeHash::GET_HASH_KEY: {
-      const char* name = AsString(a.at(0));
-      call.text[0] = Quoted(name);
-      const Hash h = w.hash_key_zero ? 0u : GameHash(name);
-      if (hash_names.find(h) == hash_names.end()) hash_names.emplace(h, name);
-      result_[0] = h;
-      break;
-    }
-    case NativeHash::PLAYER_PED_ID:
-      result_[0] = static_cast<std::uint32_t>(w.player);
-      break;
-    case NativeHash::GET_PED_RESET_FLAG:
-      set_bool(ArgPed(a, 0) == w.player && Arg32(a, 1) == kResetFlagGate && w.reset_flag);
-      break;
-    case NativeHash::GET_PED_NEARBY_PEDS: {
-      auto* buffer = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(a.at(1)));
-      std::int32_t capacity;
-      std::memcpy(&capacity, buffer, sizeof capacity);
-      call.text[1] = "buffer{capacity " + std::to_string(capacity) + "}";
-      const SimPed* from = w.Find(ArgPed(a, 0));
-      std::vector<Ped> listed = w.nearby.extra;
-      std::vector<const SimPed*> close_by;
-      for (const SimPed& p : w.peds) {
-        if (!p.exists || from == nullptr) continue;
-        if (p.handle == from->handle && !w.nearby.list_player) continue;
-        if (Distance(p.pos, from->pos) <= w.nearby_range) close_by.push_back(&p);
-      }
-      std::stable_sort(close_by.begin(), close_by.end(), [from](const SimPed* x, const SimPed* y) {
-        return Distance(x->pos, from->pos) < Distance(y->pos, from->pos);
-      });
-      for (const SimPed* p : close_by) {
-        listed.push_back(p->handle);
-        if (w.nearby.repeat_each) listed.push_back(p->handle);
-      }
-      const int limit = std::clamp(capacity, 0, 32);
-      if (static_cast<int>(listed.size()) > limit) listed.resize(static_cast<std::size_t>(limit));
-      const std::size_t width = w.nearby.eight_byte_slots ? 8 : 4;
-      for (int k = 1; k <= 32; ++k) {
-        const std::size_t slot = static_cast<std::size_t>(k) - 1;
-        std::uint64_t value = slot < listed.size()    ? static_cast<std::uint32_t>(listed[slot])
-                              : w.nearby.garbage_fill ? 0xA5A5A5A5u + static_cast<std::uint32_t>(k)
-                                                      : 0u;
-        if (w.nearby.eight_byte_slots && slot < listed.size() && listed[slot] < 0) {
-          value |= 0xFFFFFFFF00000000ull;  // sign-extended, as 8-byte script values are
-        }
-        std::memcpy(buffer + width * static_cast<std::size_t>(k), &value, width);
-      }
-      if (w.nearby.eight_byte_slots) {
-        const std::uint64_t size = listed.size();
-        std::memcpy(buffer, &size, 8);
-      }
-      const int count =
-          w.nearby.override_count ? w.nearby.count_override : static_cast<int>(listed.size());
-      std::string written = std::to_string(count) + " [";
-      for (std::size_t i = 0; i < listed.size(); ++i) {
-        written += (i ? "," : "") + std::to_string(listed[i]);
-      }
-      call.result_text = written + "]";
-      call.handles = listed;
-      result_[0] = static_cast<std::uint32_t>(count);
-      break;
-    }
-    case NativeHash::DOES_ENTITY_EXIST: {
-      const SimPed* p = w.Find(ArgPed(a, 0));
-      set_bool(p != nullptr && p->exists);
-      break;
-    }
-    case NativeHash::IS_PED_HUMAN: {
-      const SimPed* p = w.Find(ArgPed(a, 0));
-      set_bool(p != nullptr && p->exists && p->species == Species::Human);
-      break;
-    }
-    case NativeHash::IS_PED_DEAD_OR_DYING: {
-      const SimPed* p = w.Find(ArgPed(a, 0));
-      set_bool(p != nullptr && p->exists && p->life != Life::Alive);
-      break;
-    }
-    case NativeHash::IS_ENTITY_A_MISSION_ENTITY: {
-      const SimPed* p = w.Find(ArgPed(a, 0));
-      set_bool(p != nullptr && p->exists && p->mission_entity);
-      break;
-    }
-    case NativeHash::IS_PED_IN_COMBAT: {
-      const SimPed* p = w.Find(ArgPed(a, 0));
-      set_bool(p != nullptr && p->exists && p->life == Life::Alive && p->in_combat);
-      break;
-    }
-    case NativeHash::GET_ENTITY_COORDS: {
-      const SimPed* p = w.Find(ArgPed(a, 0));
-      const Vector3 v = p != nullptr && p->exists ? p->pos : Vector3{};
-      std::memcpy(result_, &v, sizeof v);
-      call.position[0] = v.x;
-      call.position[1] = v.y;
-      call.position[2] = v.z;
-      char buf[96];
-      std::snprintf(buf, sizeof buf, "(%g, %g, %g)", static_cast<double>(v.x),
-                    static_cast<double>(v.y), static_cast<double>(v.z));
-      call.result_text = buf;
-      break;
-    }
-    case NativeHash::ADD_RELATIONSHIP_GROUP: {
-      const char* name = AsString(a.at(0));
-      call.text[0] = Quoted(name);
-      call.text[1] = "&group";
-      auto* out = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(a.at(1)));
-      const Hash h = GameHash(name);
-      w.groups[name] = h;
-      hash_names.emplace(h, name);
-      if (w.group_leaves_zero) {
-        call.result_text = "wrote nothing";
-      } else if (w.group_writes_8_bytes) {
-        const std::uint64_t v = h;
-        std::memcpy(out, &v, 8);
-        call.result_text = "wrote " + Hex(v) + " (8 bytes)";
-      } else {
-        std::memcpy(out, &h, 4);
-        call.result_text = "wrote " + Hex(h);
-      }
-      break;
-    }
-    case NativeHash::SET_RELATIONSHIP_BETWEEN_GROUPS:
-      w.relations[{Arg32(a, 1), Arg32(a, 2)}] = static_cast<std::int32_t>(Arg32(a, 0));
-      break;
-    case NativeHash::SET_PED_RELATIONSHIP_GROUP_HASH:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->group = Arg32(a, 1);
-      break;
-    case NativeHash::PLAY_PED_AMBIENT_SPEECH_NATIVE: {
-      const auto* block =
-          reinterpret_cast<const std::uint64_t*>(static_cast<std::uintptr_t>(a.at(1)));
-      const char* line = AsString(block[0]);
-      std::string text = "speech{" + Quoted(line);
-      for (int i = 1; i < 8; ++i) text += ", " + Hex(block[i]);
-      call.text[1] = text + "}";
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->last_speech = line;
-      break;
-    }
-    case NativeHash::TASK_COMBAT_PED:
-      if (SimPed* p = w.Find(ArgPed(a, 0)); p != nullptr && p->exists) {
-        p->task_target = ArgPed(a, 1);
-        ++p->tasks;
-      }
-      break;
-    case NativeHash::SET_ENTITY_AS_MISSION_ENTITY:
-      if (SimPed* p = w.Find(ArgPed(a, 0)); p != nullptr && p->exists) {
-        // grabFromOtherScript takes a story ped away from its mission.
-        if (p->story_owned && Arg32(a, 2) != 0) {
-          p->story_owned = false;
-          p->taken_from_story = true;
-          ++w.story_peds_taken;
-        }
-        if (!p->story_owned) p->mission_entity = Arg32(a, 1) != 0;
-      }
-      break;
-    case NativeHash::SET_ENTITY_AS_NO_LONGER_NEEDED: {
-      // The game reads the handle behind the address and clears the whole
-      // 8-byte script value there.
-      auto* handle = reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(a.at(0)));
-      std::int64_t value;
-      std::memcpy(&value, handle, sizeof value);
-      call.text[0] = "&" + std::to_string(value);
-      call.handles = {static_cast<Ped>(value)};
-      if (SimPed* p = w.Find(static_cast<Ped>(value)); p != nullptr && p->exists) {
-        p->mission_entity = false;
-        ++p->released;
-      }
-      const std::uint64_t cleared = 0;
-      std::memcpy(handle, &cleared, sizeof cleared);
-      call.result_text = "handle cleared";
-      break;
-    }
-    case NativeHash::CLEAR_PED_TASKS_IMMEDIATELY:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) {
-        p->in_combat = false;
-        p->fleeing = false;
-        p->task_target = 0;
-        ++p->cleared;
-      }
-      break;
-    case NativeHash::REMOVE_ALL_PED_WEAPONS:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) {
-        p->weapons.clear();
-        p->current_weapon = 0;
-        p->off_hand_weapon = 0;
-      }
-      break;
-    case NativeHash::SET_BLOCKING_OF_NON_TEMPORARY_EVENTS:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->blocking_events = Arg32(a, 1) != 0;
-      break;
-    case NativeHash::SET_PED_FLEE_ATTRIBUTES:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->flee_attributes = static_cast<int>(Arg32(a, 1));
-      break;
-    case NativeHash::SET_PED_COMBAT_ATTRIBUTES:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) {
-        const auto attribute = static_cast<std::int32_t>(Arg32(a, 1));
-        p->combat_attributes[attribute] = Arg32(a, 2) != 0;
-        if (attribute == kAttributeAlwaysFlee && Arg32(a, 2) == 0) p->fleeing = false;
-      }
-      break;
-    case NativeHash::SET_PED_COMBAT_ABILITY:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->combat_ability = static_cast<int>(Arg32(a, 1));
-      break;
-    case NativeHash::SET_PED_COMBAT_RANGE:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->combat_range = static_cast<int>(Arg32(a, 1));
-      break;
-    case NativeHash::SET_PED_COMBAT_MOVEMENT:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->combat_movement = static_cast<int>(Arg32(a, 1));
-      break;
-    case NativeHash::SET_PED_KEEP_TASK:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) p->keep_task = Arg32(a, 1) != 0;
-      break;
-    case NativeHash::GIVE_WEAPON_TO_PED:
-      if (SimPed* p = w.Find(ArgPed(a, 0))) {
-        p->weapons.emplace_back(Arg32(a, 1), static_cast<std::int32_t>(Arg32(a, 2)));
-        // bForceInHand puts it at the attach point of the sixth argument.
-        if (Arg32(a, 3) != 0)
-          (Arg32(a, 5) == 1 ? p->off_hand_weapon : p->current_weapon) = Arg32(a, 1);
-      }
-      break;
-    case NativeHash::SET_CURRENT_PED_WEAPON:
-      // Attach point 0 is the primary hand, 1 the off hand, which does not shoot.
-      if (SimPed* p = w.Find(ArgPed(a, 0))) {
-        (Arg32(a, 3) == 1 ? p->off_hand_weapon : p->current_weapon) = Arg32(a, 1);
-      }
-      break;
-  }
 }
 
 void Game::ReleaseScriptEntities() {

@@ -70,7 +70,14 @@ class Game {
 
  private:
   void Record(Call& call);
+  // The answers, from the world (game_answers.cpp).
   void Answer(NativeHash hash, Call& call);
+  void AnswerNearby(Call& call);
+  bool AnswerQuery(NativeHash hash, Call& call);
+  void AnswerCoords(const Vector3& position, Call& call);
+  bool AnswerGroups(NativeHash hash, Call& call);
+  void AnswerPed(NativeHash hash, Call& call);
+  void AnswerRelease(Call& call);
 
   std::uint64_t pending_hash_ = 0;
   std::vector<std::uint64_t> pending_args_;

@@ -1,6 +1,5 @@
 #include "sim/scenarios.h"
 
-#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -13,9 +12,10 @@ namespace ruckvale::sim {
 namespace {
 
 // [SECTION] Helpers
-//   Crowd, Press, RunScene
+//   Crowd, Body, StoryPed, Press, PressAround, RunScene
 // [SECTION] The scenarios
-//   one entry per scenario: name, what it covers, ini, and what it does
+//   one function per scenario, then the table: name, what it covers, ini,
+//   start tick, function
 
 // The default trigger key, F12: none of the scenarios' inis names another.
 constexpr int kF12 = kDefaultKeyTrigger;
@@ -71,244 +71,282 @@ void RunScene(ModuleRun& run, std::uint64_t seed, int frames, int press_every) {
 
 struct Scenario {
   ScenarioInfo info;
-  std::optional<std::string> ini;
+  const char* ini;  // nullptr: no Ruckvale.ini
   std::uint32_t start_tick;
-  std::function<void(ModuleRun&)> body;
+  void (*body)(ModuleRun&);
 };
 
-// [SECTION] The scenarios
-const std::vector<Scenario>& All() {
-  static const std::vector<Scenario> all = {
-      {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
-       std::nullopt,
-       70000,
-       [](ModuleRun& r) { r.Frames(20); }},
-      {{"key-fight", "a key release starts a fight of two; supervision and pruning follow"},
-       std::nullopt,
-       5000,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 6);
-         r.Frames(2);
-         Press(r);
-         r.Frames(5);
-         r.game.world.Find(r.game.world.peds[1].handle)->life = Life::Dead;
-         r.Frames(80, 100);
-       }},
-      {{"gate", "a gated stretch with a key release inside it"},
-       "fight_timer=2\nfight_chance=100\n",
-       1000,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 4);
-         r.Frames(3);
-         r.game.world.keys_down[kF12] = 1;
-         r.Frame();
-         r.game.world.reset_flag = true;
-         r.game.world.keys_down[kF12] = 0;
-         r.Frames(10, 500);
-         r.game.world.reset_flag = false;
-         r.Frames(5);
-       }},
-      {{"timer-every-pass", "fight_timer 0 and chance 100: a fight of three every pass"},
-       "fight_timer=0\nfight_chance=100\nfight_group_size=3\n",
-       1000,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 5);
-         r.Frames(12);
-       }},
-      {{"timer-bounds", "a huge, a negative and a zero chance"},
-       "fight_timer=2147484\nfight_chance=-5\n",
-       4000000000u,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 3);
-         r.Frames(10, 1000);
-       }},
-      {{"tick-wrap", "rolls and rests across the wrap from 2^32 - 1 to 0"},
-       "fight_timer=1\nfight_chance=60\nfight_group_size=3\n",
-       4294967295u - 20000u,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 6);
-         r.Frames(1500, 33);
-       }},
-      {{"five-fighters", "five fighters among humans and horses, humans_only off"},
-       "fight_group_size=5\nhumans_only=0\n",
-       5000,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 3);
-         Crowd(r.game.world, 3, Species::Horse);
-         r.Frame();
-         Press(r);
-         r.Frames(4);
-       }},
-      {{"radius-edge", "peds at exactly the radius and just beyond"},
-       "fight_radius=5\nfight_group_size=2\n",
-       5000,
-       [](ModuleRun& r) {
-         World& w = r.game.world;
-         w.AddPed(3.0f, 4.0f);
-         w.AddPed(3.0f, 4.001f);
-         w.AddPed(0.0f, -5.0f);
-         w.AddPed(2.0f, 2.0f, Species::Dog);
-         r.Frame();
-         Press(r);
-         Press(r);
-       }},
-      {{"hostile-nearby", "8-byte slots, repeated handles, counts of 1000 and -3, garbage"},
-       "fight_group_size=3\n",
-       5000,
-       [](ModuleRun& r) {
-         World& w = r.game.world;
-         Crowd(w, 40);
-         r.Frame();
-         w.nearby.eight_byte_slots = true;
-         Press(r);
-         w.nearby.eight_byte_slots = false;
-         w.nearby.repeat_each = true;
-         Press(r);
-         w.nearby.repeat_each = false;
-         w.nearby.override_count = true;
-         w.nearby.count_override = 1000;
-         w.nearby.garbage_fill = true;
-         Press(r);
-         w.nearby.count_override = -3;
-         Press(r);
-         w.nearby.override_count = false;
-         w.nearby.list_player = true;
-         w.nearby.extra = {0, -1, 1, 1};
-         Press(r);
-       }},
-      {{"hostile-answers", "groups left 0 or 8 bytes wide, zero hashes, garbage high bits"},
-       "fight_group_size=2\n",
-       5000,
-       [](ModuleRun& r) {
-         World& w = r.game.world;
-         Crowd(w, 4);
-         w.group_leaves_zero = true;
-         w.hash_key_zero = true;
-         r.Frame();
-         Press(r);
-         w.group_leaves_zero = false;
-         w.group_writes_8_bytes = true;
-         w.garbage_high_bits = true;
-         Press(r);
-         r.Frames(20, 300);
-       }},
-      {{"restart", "the game reloads: the script starts again on a new fiber"},
-       "fight_timer=3\nfight_chance=100\n",
-       9000,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 4);
-         r.Frames(5, 1000);
-         r.host.StartScript();
-         r.Frames(5, 1000);
-       }},
-      {{"releases",
-        "fighters die, vanish and are drawn again, fights replace fights in 8-byte and 4-byte "
-        "lists; a restart releases nobody"},
-       "fight_group_size=3\n",
-       20000,
-       [](ModuleRun& r) {
-         World& w = r.game.world;
-         Crowd(w, 5);
-         r.Frame();
-         Press(r);
-         // One fighter dies, one vanishes although the engine keeps it.
-         int hit = 0;
-         for (SimPed& p : w.peds) {
-           if (!p.mission_entity) continue;
-           if (hit == 0) p.life = Life::Dead;
-           if (hit == 1) p.exists = false;
-           ++hit;
-         }
-         r.Frames(2);
-         Crowd(w, 4);
-         Press(r);
-         w.nearby.eight_byte_slots = false;
-         Press(r);
-         w.nearby.eight_byte_slots = true;
-         r.host.StartScript();
-         r.Frames(2);
-         Press(r);
-         r.Frames(3, 2500);
-       }},
-      {{"recipe",
-        "every weapon category; bodies and story peds in and out of the radius, drawn again "
-        "and in the roster; the foreground lost and regained around presses; a restart"},
-       "fight_group_size=4\nfight_timer=100000\nmelee_chance=12\nrevolver_chance=12\n"
-       "pistol_chance=12\nshotgun_chance=12\nrifle_chance=12\nrepeater_chance=12\n"
-       "throwables_chance=12\nbow_chance=12\n",
-       5000,
-       [](ModuleRun& r) {
-         World& w = r.game.world;
-         Crowd(w, 6);
-         Body(w, 3.0f, 2.0f);
-         StoryPed(w, 5.0f, -2.0f);
-         Body(w, 70.0f, 0.0f);
-         StoryPed(w, 0.0f, 75.0f);
-         r.Frame();
-         for (int i = 0; i < 4; ++i) Press(r);  // fights replace fights, fighters drawn again
-         // A fighter of the running fight dies, another becomes a body in the list.
-         for (SimPed& p : w.peds) {
-           if (p.mission_entity && !p.story_owned) {
-             p.life = Life::Dead;
-             break;
-           }
-         }
-         PressAround(r, false, true);  // down in the background, up in the game: a fight
-         PressAround(r, true, false);  // up in the background: ignored
-         w.no_foreground_window = true;
-         PressAround(r, true, true);  // no window has the keyboard: ignored
-         w.no_foreground_window = false;
-         r.host.StartScript();
-         r.Frames(2);
-         Press(r);
-         r.Frames(3, 2500);
-       }},
-      {{"ini-mistakes", "an ini with every kind of line"},
-       "\xEF\xBB\xBF"
-       "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
-       "fight_radius=0x1.4p4 units\nfight_group_size=abc\nhumans_only=yes\nkey_trigger=K\n"
-       "key_trigger=f1\nmelee_chance=-10\nbow_chance=99999999999\n\x1A"
-       "fight_chance=0\n",
-       100000,
-       [](ModuleRun& r) {
-         Crowd(r.game.world, 4, Species::Dog);
-         Crowd(r.game.world, 3);
-         r.Frames(3);
-         Press(r, 'K');
-         r.Frames(40, 250);
-       }},
-      {{"scene-1", "the built-in scene, 5000 frames, the key every 400"},
-       std::nullopt,
-       600000,
-       [](ModuleRun& r) { RunScene(r, 1, 5000, 400); }},
-      {{"scene-2-wrap", "a busy ini in the scene across the tick wrap, 6000 frames"},
-       "fight_timer=7\nfight_chance=70\nfight_group_size=4\nhumans_only=false\nfight_radius=60\n",
-       4294967295u - 90000u,
-       [](ModuleRun& r) { RunScene(r, 2, 6000, 250); }},
-      {{"scene-3-big", "eight fighters at a time, 4000 frames"},
-       "fight_timer=20\nfight_chance=100\nfight_group_size=8\nfight_radius=80\n"
-       "melee_chance=10\nthrowables_chance=30\n",
-       2147483000u,
-       [](ModuleRun& r) { RunScene(r, 3, 4000, 700); }},
-  };
-  return all;
+// [SECTION] The scenarios: each one's body, then the table
+
+void IdleDefaults(ModuleRun& r) {
+  r.Frames(20);
 }
+
+void KeyFight(ModuleRun& r) {
+  Crowd(r.game.world, 6);
+  r.Frames(2);
+  Press(r);
+  r.Frames(5);
+  r.game.world.Find(r.game.world.peds[1].handle)->life = Life::Dead;
+  r.Frames(80, 100);
+}
+
+void Gate(ModuleRun& r) {
+  Crowd(r.game.world, 4);
+  r.Frames(3);
+  r.game.world.keys_down[kF12] = 1;
+  r.Frame();
+  r.game.world.reset_flag = true;
+  r.game.world.keys_down[kF12] = 0;
+  r.Frames(10, 500);
+  r.game.world.reset_flag = false;
+  r.Frames(5);
+}
+
+void TimerEveryPass(ModuleRun& r) {
+  Crowd(r.game.world, 5);
+  r.Frames(12);
+}
+
+void TimerBounds(ModuleRun& r) {
+  Crowd(r.game.world, 3);
+  r.Frames(10, 1000);
+}
+
+void TickWrap(ModuleRun& r) {
+  Crowd(r.game.world, 6);
+  r.Frames(1500, 33);
+}
+
+void FiveFighters(ModuleRun& r) {
+  Crowd(r.game.world, 3);
+  Crowd(r.game.world, 3, Species::Horse);
+  r.Frame();
+  Press(r);
+  r.Frames(4);
+}
+
+void RadiusEdge(ModuleRun& r) {
+  World& w = r.game.world;
+  w.AddPed(3.0f, 4.0f);
+  w.AddPed(3.0f, 4.001f);
+  w.AddPed(0.0f, -5.0f);
+  w.AddPed(2.0f, 2.0f, Species::Dog);
+  r.Frame();
+  Press(r);
+  Press(r);
+}
+
+void HostileNearby(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 40);
+  r.Frame();
+  w.nearby.eight_byte_slots = true;
+  Press(r);
+  w.nearby.eight_byte_slots = false;
+  w.nearby.repeat_each = true;
+  Press(r);
+  w.nearby.repeat_each = false;
+  w.nearby.override_count = true;
+  w.nearby.count_override = 1000;
+  w.nearby.garbage_fill = true;
+  Press(r);
+  w.nearby.count_override = -3;
+  Press(r);
+  w.nearby.override_count = false;
+  w.nearby.list_player = true;
+  w.nearby.extra = {0, -1, 1, 1};
+  Press(r);
+}
+
+void HostileAnswers(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 4);
+  w.group_leaves_zero = true;
+  w.hash_key_zero = true;
+  r.Frame();
+  Press(r);
+  w.group_leaves_zero = false;
+  w.group_writes_8_bytes = true;
+  w.garbage_high_bits = true;
+  Press(r);
+  r.Frames(20, 300);
+}
+
+void Restart(ModuleRun& r) {
+  Crowd(r.game.world, 4);
+  r.Frames(5, 1000);
+  r.host.StartScript();
+  r.Frames(5, 1000);
+}
+
+void Releases(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 5);
+  r.Frame();
+  Press(r);
+  // One fighter dies, one vanishes although the engine keeps it.
+  int hit = 0;
+  for (SimPed& p : w.peds) {
+    if (!p.mission_entity) continue;
+    if (hit == 0) p.life = Life::Dead;
+    if (hit == 1) p.exists = false;
+    ++hit;
+  }
+  r.Frames(2);
+  Crowd(w, 4);
+  Press(r);
+  w.nearby.eight_byte_slots = false;
+  Press(r);
+  w.nearby.eight_byte_slots = true;
+  r.host.StartScript();
+  r.Frames(2);
+  Press(r);
+  r.Frames(3, 2500);
+}
+
+void Recipe(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 6);
+  Body(w, 3.0f, 2.0f);
+  StoryPed(w, 5.0f, -2.0f);
+  Body(w, 70.0f, 0.0f);
+  StoryPed(w, 0.0f, 75.0f);
+  r.Frame();
+  for (int i = 0; i < 4; ++i) Press(r);  // fights replace fights, fighters drawn again
+  // A fighter of the running fight dies, another becomes a body in the list.
+  for (SimPed& p : w.peds) {
+    if (p.mission_entity && !p.story_owned) {
+      p.life = Life::Dead;
+      break;
+    }
+  }
+  PressAround(r, false, true);  // down in the background, up in the game: a fight
+  PressAround(r, true, false);  // up in the background: ignored
+  w.no_foreground_window = true;
+  PressAround(r, true, true);  // no window has the keyboard: ignored
+  w.no_foreground_window = false;
+  r.host.StartScript();
+  r.Frames(2);
+  Press(r);
+  r.Frames(3, 2500);
+}
+
+void IniMistakes(ModuleRun& r) {
+  Crowd(r.game.world, 4, Species::Dog);
+  Crowd(r.game.world, 3);
+  r.Frames(3);
+  Press(r, 'K');
+  r.Frames(40, 250);
+}
+
+void Scene1(ModuleRun& r) {
+  RunScene(r, 1, 5000, 400);
+}
+
+void Scene2Wrap(ModuleRun& r) {
+  RunScene(r, 2, 6000, 250);
+}
+
+void Scene3Big(ModuleRun& r) {
+  RunScene(r, 3, 4000, 700);
+}
+
+// name, what it covers, ini, start tick, body
+constexpr Scenario kAll[] = {
+    {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
+     nullptr,
+     70000,
+     &IdleDefaults},
+    {{"key-fight", "a key release starts a fight of two; supervision and pruning follow"},
+     nullptr,
+     5000,
+     &KeyFight},
+    {{"gate", "a gated stretch with a key release inside it"},
+     "fight_timer=2\nfight_chance=100\n",
+     1000,
+     &Gate},
+    {{"timer-every-pass", "fight_timer 0 and chance 100: a fight of three every pass"},
+     "fight_timer=0\nfight_chance=100\nfight_group_size=3\n",
+     1000,
+     &TimerEveryPass},
+    {{"timer-bounds", "a huge, a negative and a zero chance"},
+     "fight_timer=2147484\nfight_chance=-5\n",
+     4000000000u,
+     &TimerBounds},
+    {{"tick-wrap", "rolls and rests across the wrap from 2^32 - 1 to 0"},
+     "fight_timer=1\nfight_chance=60\nfight_group_size=3\n",
+     4294967295u - 20000u,
+     &TickWrap},
+    {{"five-fighters", "five fighters among humans and horses, humans_only off"},
+     "fight_group_size=5\nhumans_only=0\n",
+     5000,
+     &FiveFighters},
+    {{"radius-edge", "peds at exactly the radius and just beyond"},
+     "fight_radius=5\nfight_group_size=2\n",
+     5000,
+     &RadiusEdge},
+    {{"hostile-nearby", "8-byte slots, repeated handles, counts of 1000 and -3, garbage"},
+     "fight_group_size=3\n",
+     5000,
+     &HostileNearby},
+    {{"hostile-answers", "groups left 0 or 8 bytes wide, zero hashes, garbage high bits"},
+     "fight_group_size=2\n",
+     5000,
+     &HostileAnswers},
+    {{"restart", "the game reloads: the script starts again on a new fiber"},
+     "fight_timer=3\nfight_chance=100\n",
+     9000,
+     &Restart},
+    {{"releases",
+      "fighters die, vanish and are drawn again, fights replace fights in 8-byte and 4-byte "
+      "lists; a restart releases nobody"},
+     "fight_group_size=3\n",
+     20000,
+     &Releases},
+    {{"recipe",
+      "every weapon category; bodies and story peds in and out of the radius, drawn again "
+      "and in the roster; the foreground lost and regained around presses; a restart"},
+     "fight_group_size=4\nfight_timer=100000\nmelee_chance=12\nrevolver_chance=12\n"
+     "pistol_chance=12\nshotgun_chance=12\nrifle_chance=12\nrepeater_chance=12\n"
+     "throwables_chance=12\nbow_chance=12\n",
+     5000,
+     &Recipe},
+    {{"ini-mistakes", "an ini with every kind of line"},
+     "\xEF\xBB\xBF"
+     "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
+     "fight_radius=0x1.4p4 units\nfight_group_size=abc\nhumans_only=yes\nkey_trigger=K\n"
+     "key_trigger=f1\nmelee_chance=-10\nbow_chance=99999999999\n\x1A"
+     "fight_chance=0\n",
+     100000,
+     &IniMistakes},
+    {{"scene-1", "the built-in scene, 5000 frames, the key every 400"}, nullptr, 600000, &Scene1},
+    {{"scene-2-wrap", "a busy ini in the scene across the tick wrap, 6000 frames"},
+     "fight_timer=7\nfight_chance=70\nfight_group_size=4\nhumans_only=false\nfight_radius=60\n",
+     4294967295u - 90000u,
+     &Scene2Wrap},
+    {{"scene-3-big", "eight fighters at a time, 4000 frames"},
+     "fight_timer=20\nfight_chance=100\nfight_group_size=8\nfight_radius=80\n"
+     "melee_chance=10\nthrowables_chance=30\n",
+     2147483000u,
+     &Scene3Big},
+};
 
 }  // namespace
 
 const std::vector<ScenarioInfo>& Scenarios() {
   static const std::vector<ScenarioInfo> infos = [] {
     std::vector<ScenarioInfo> list;
-    for (const Scenario& s : All()) list.push_back(s.info);
+    for (const Scenario& s : kAll) list.push_back(s.info);
     return list;
   }();
   return infos;
 }
 
 std::string RunScenario(const std::string& name) {
-  for (const Scenario& s : All()) {
+  for (const Scenario& s : kAll) {
     if (name != s.info.name) continue;
-    IniFolder folder(s.ini);
+    IniFolder folder(s.ini == nullptr ? std::nullopt : std::optional<std::string>(s.ini));
     ModuleRun run;
     run.game.world.tick = s.start_tick;
     run.Start();

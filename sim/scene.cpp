@@ -121,6 +121,26 @@ void Scene::StepCutscene(World& world, float dt, EmitFn emit, void* ctx) {
   }
 }
 
+// One frame of a ped in combat: its target gone or dead, no quarrel with
+// it, a kill, or dropping out.
+void Scene::StepCombat(World& world, SimPed& p, float dt, EmitFn emit, void* ctx) {
+  SimPed* target = world.Find(p.task_target);
+  if (target == nullptr || !target->exists || target->life != Life::Alive) {
+    p.in_combat = false;
+    emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
+  } else if (!world.Hostile(p, *target) && Chance(1.0, dt)) {
+    p.in_combat = false;  // no quarrel with that one
+    emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
+  } else if (Chance(KillRate(p.current_weapon), dt)) {
+    target->life = Life::Dying;
+    target->in_combat = false;
+    emit(ctx, SceneEvent{SceneEvent::Died, target->handle, p.handle});
+  } else if (Chance(0.15, dt)) {
+    p.in_combat = false;
+    emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
+  }
+}
+
 void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
   auto event = [&](SceneEvent::Kind kind, Ped ped, Ped by = 0) {
     emit(ctx, SceneEvent{kind, ped, by});
@@ -153,22 +173,7 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
       RunAway(p, dt);
       continue;
     }
-    if (!p.in_combat) continue;
-    SimPed* target = world.Find(p.task_target);
-    if (target == nullptr || !target->exists || target->life != Life::Alive) {
-      p.in_combat = false;
-      event(SceneEvent::DroppedOut, p.handle);
-    } else if (!world.Hostile(p, *target) && Chance(1.0, dt)) {
-      p.in_combat = false;  // no quarrel with that one
-      event(SceneEvent::DroppedOut, p.handle);
-    } else if (Chance(KillRate(p.current_weapon), dt)) {
-      target->life = Life::Dying;
-      target->in_combat = false;
-      event(SceneEvent::Died, target->handle, p.handle);
-    } else if (Chance(0.15, dt)) {
-      p.in_combat = false;
-      event(SceneEvent::DroppedOut, p.handle);
-    }
+    if (p.in_combat) StepCombat(world, p, dt, emit, ctx);
   }
 
   for (; arrivals > 0; --arrivals) event(SceneEvent::WalkedIn, SpawnPed(world));

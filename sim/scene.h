@@ -65,6 +65,7 @@ class Scene {
   using EmitFn = void (*)(void*, const SceneEvent&);
   void StepImpl(World& world, float dt, EmitFn emit, void* ctx);
   void StepCutscene(World& world, float dt, EmitFn emit, void* ctx);
+  void StepCombat(World& world, SimPed& p, float dt, EmitFn emit, void* ctx);
   double Uniform();  // [0, 1)
   bool Chance(double per_second, float dt);
   Ped SpawnPed(World& world);

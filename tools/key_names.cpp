@@ -1,89 +1,45 @@
 #include "tools/key_names.h"
 
-#include <cstdio>
+#include <string_view>
 
 namespace ruckvale::tools {
 
+namespace {
+
+struct NamedKey {
+  std::int32_t code;
+  std::string_view name;
+};
+
+// The keys with a name of their own; letters, digits, F-keys and the numpad
+// digits are named by rule.
+constexpr NamedKey kNamedKeys[] = {
+    {106, "numpad *"},        {107, "numpad +"},           {108, "numpad separator"},
+    {109, "numpad -"},        {110, "numpad ."},           {111, "numpad /"},
+    {144, "Num Lock"},        {145, "Scroll Lock"},        {160, "left Shift"},
+    {161, "right Shift"},     {162, "left Ctrl"},          {163, "right Ctrl"},
+    {164, "left Alt"},        {165, "right Alt"},          {173, "volume mute"},
+    {174, "volume down"},     {175, "volume up"},          {176, "next track"},
+    {177, "previous track"},  {178, "media stop"},         {179, "play/pause"},
+    {186, "';' (US layout)"}, {187, "'=' (US layout)"},    {188, "','"},
+    {189, "'-'"},             {190, "'.'"},                {191, "'/' (US layout)"},
+    {192, "'`' (US layout)"},
+};
+
+}  // namespace
+
 std::string KeyCodeName(std::int32_t code) {
-  if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
-  if (code >= '0' && code <= '9') return std::string(1, static_cast<char>(code));
-  char buf[64];
-  if (code >= 112 && code <= 135) {
-    std::snprintf(buf, sizeof buf, "F%d", code - 111);
-    return buf;
+  if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
+    return std::string(1, static_cast<char>(code));
   }
-  if (code >= 96 && code <= 105) {
-    std::snprintf(buf, sizeof buf, "numpad %d", code - 96);
-    return buf;
+  for (const NamedKey& key : kNamedKeys) {
+    if (key.code == code) return std::string(key.name);
   }
-  switch (code) {
-    case 106:
-      return "numpad *";
-    case 107:
-      return "numpad +";
-    case 108:
-      return "numpad separator";
-    case 109:
-      return "numpad -";
-    case 110:
-      return "numpad .";
-    case 111:
-      return "numpad /";
-    case 144:
-      return "Num Lock";
-    case 145:
-      return "Scroll Lock";
-    case 160:
-      return "left Shift";
-    case 161:
-      return "right Shift";
-    case 162:
-      return "left Ctrl";
-    case 163:
-      return "right Ctrl";
-    case 164:
-      return "left Alt";
-    case 165:
-      return "right Alt";
-    case 173:
-      return "volume mute";
-    case 174:
-      return "volume down";
-    case 175:
-      return "volume up";
-    case 176:
-      return "next track";
-    case 177:
-      return "previous track";
-    case 178:
-      return "media stop";
-    case 179:
-      return "play/pause";
-    case 186:
-      return "';' (US layout)";
-    case 187:
-      return "'=' (US layout)";
-    case 188:
-      return "','";
-    case 189:
-      return "'-'";
-    case 190:
-      return "'.'";
-    case 191:
-      return "'/' (US layout)";
-    case 192:
-      return "'`' (US layout)";
-    default:
-      break;
-  }
-  if (code >= 166 && code <= 172) {
-    std::snprintf(buf, sizeof buf, "browser key %d", code);
-  } else if (code >= 180 && code <= 183) {
-    std::snprintf(buf, sizeof buf, "launch key %d", code);
-  } else {
-    std::snprintf(buf, sizeof buf, "unassigned virtual key %d (no key on a keyboard)", code);
-  }
-  return buf;
+  if (code >= 112 && code <= 135) return "F" + std::to_string(code - 111);
+  if (code >= 96 && code <= 105) return "numpad " + std::to_string(code - 96);
+  if (code >= 166 && code <= 172) return "browser key " + std::to_string(code);
+  if (code >= 180 && code <= 183) return "launch key " + std::to_string(code);
+  return "unassigned virtual key " + std::to_string(code) + " (no key on a keyboard)";
 }
 
 }  // namespace ruckvale::tools

@@ -74,27 +74,103 @@ bool ParseStretches(const std::string& v, std::vector<std::pair<double, double>>
   return true;
 }
 
+// "2,30.5": times in seconds, none negative.
+bool ParseTimes(const std::string& v, std::vector<double>& out) {
+  for (std::size_t start = 0; start <= v.size();) {
+    const std::size_t comma = std::min(v.find(',', start), v.size());
+    double t = 0;
+    if (!ParseNumber(v.substr(start, comma - start), t) || t < 0) return false;
+    out.push_back(t);
+    start = comma + 1;
+  }
+  return true;
+}
+
+// "check-ini FILE" and "check-ini --help".
+std::optional<SimOptions> ParseCheckIni(const std::vector<std::string>& args, std::string& error) {
+  SimOptions o;
+  if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+    o.help = true;
+    o.check_ini = "";
+    return o;
+  }
+  if (args.size() != 2) {
+    error = "check-ini takes exactly one FILE";
+    return std::nullopt;
+  }
+  o.check_ini = args[1];
+  return o;
+}
+
+// Sets the option `a` with its value `v` (empty for a flag); false, with
+// `error`, for an unknown option or a bad value.
+bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std::string& error) {
+  const auto bad = [&](const char* wants) {
+    error = a + " wants " + wants + ", not '" + v + "'";
+    return false;
+  };
+  if (a == "--help" || a == "-h") {
+    o.help = true;
+  } else if (a == "--version") {
+    o.version = true;
+  } else if (a == "--trace") {
+    o.trace = true;
+  } else if (a == "--json") {
+    o.json = true;
+  } else if (a == "--quiet") {
+    o.quiet = true;
+  } else if (a == "--seconds") {
+    if (!ParseNumber(v, o.seconds) || o.seconds < 0 || o.seconds > 1e7) {
+      return bad("a number of seconds from 0 to 10000000");
+    }
+  } else if (a == "--fps") {
+    if (!ParseInt(v, o.fps) || o.fps < 1 || o.fps > 1000)
+      return bad("a whole number from 1 to 1000");
+  } else if (a == "--seed") {
+    if (!ParseInt(v, o.seed)) return bad("a whole number from 0 up");
+  } else if (a == "--press") {
+    if (!ParseTimes(v, o.presses)) return bad("times in seconds separated by commas, as in 2,30.5");
+  } else if (a == "--background") {
+    if (!ParseStretches(v, o.background)) {
+      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
+    }
+  } else if (a == "--ini") {
+    o.ini = v;
+  } else if (a == "--svg") {
+    o.svg = v;
+  } else {
+    error = "unknown option '" + a + "'";
+    return false;
+  }
+  return true;
+}
+
+// What no single option can tell.
+bool CheckTogether(const SimOptions& o, std::string& error) {
+  for (const double t : o.presses) {
+    if (t > o.seconds) {
+      char buf[96];
+      std::snprintf(buf, sizeof buf, "--press %g is after the end of the run (--seconds %g)", t,
+                    o.seconds);
+      error = buf;
+      return false;
+    }
+  }
+  if (o.json && o.trace) {
+    error = "--json and --trace do not mix: a trace line is not JSON";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
-  SimOptions o;
-  std::size_t i = 0;
-  if (!args.empty() && args[0] == "check-ini") {
-    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
-      o.help = true;
-      o.check_ini = "";
-      return o;
-    }
-    if (args.size() != 2) {
-      error = "check-ini takes exactly one FILE";
-      return std::nullopt;
-    }
-    o.check_ini = args[1];
-    return o;
-  }
+  if (!args.empty() && args[0] == "check-ini") return ParseCheckIni(args, error);
   static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",      "--press",
                                             "--ini",     "--svg", "--background"};
-  for (; i < args.size(); ++i) {
+  SimOptions o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string v;
     if (std::find(std::begin(kTakesValue), std::end(kTakesValue), a) != std::end(kTakesValue)) {
@@ -104,66 +180,9 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
       }
       v = args[++i];
     }
-    auto bad = [&](const char* wants) -> std::optional<SimOptions> {
-      error = a + " wants " + wants + ", not '" + v + "'";
-      return std::nullopt;
-    };
-    if (a == "--help" || a == "-h") {
-      o.help = true;
-    } else if (a == "--version") {
-      o.version = true;
-    } else if (a == "--trace") {
-      o.trace = true;
-    } else if (a == "--json") {
-      o.json = true;
-    } else if (a == "--quiet") {
-      o.quiet = true;
-    } else if (a == "--seconds") {
-      if (!ParseNumber(v, o.seconds) || o.seconds < 0 || o.seconds > 1e7) {
-        return bad("a number of seconds from 0 to 10000000");
-      }
-    } else if (a == "--fps") {
-      if (!ParseInt(v, o.fps) || o.fps < 1 || o.fps > 1000) {
-        return bad("a whole number from 1 to 1000");
-      }
-    } else if (a == "--seed") {
-      if (!ParseInt(v, o.seed)) return bad("a whole number from 0 up");
-    } else if (a == "--press") {
-      for (std::size_t start = 0; start <= v.size();) {
-        const std::size_t comma = std::min(v.find(',', start), v.size());
-        double t = 0;
-        if (!ParseNumber(v.substr(start, comma - start), t) || t < 0) {
-          return bad("times in seconds separated by commas, as in 2,30.5");
-        }
-        o.presses.push_back(t);
-        start = comma + 1;
-      }
-    } else if (a == "--background") {
-      if (!ParseStretches(v, o.background)) {
-        return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
-      }
-    } else if (a == "--ini") {
-      o.ini = v;
-    } else if (a == "--svg") {
-      o.svg = v;
-    } else {
-      error = "unknown option '" + a + "'";
-      return std::nullopt;
-    }
+    if (!ApplyOption(a, v, o, error)) return std::nullopt;
   }
-  for (const double t : o.presses) {
-    if (t > o.seconds) {
-      char buf[96];
-      std::snprintf(buf, sizeof buf, "--press %g is after the end of the run (--seconds %g)", t,
-                    o.seconds);
-      error = buf;
-      return std::nullopt;
-    }
-  }
-  if (o.json && o.trace) {
-    error = "--json and --trace do not mix: a trace line is not JSON";
-    return std::nullopt;
-  }
+  if (!CheckTogether(o, error)) return std::nullopt;
   return o;
 }
 

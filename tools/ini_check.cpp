@@ -12,8 +12,8 @@
 
 #include "fight/weapons.h"
 #include "host/main_loop_state.h"
-#include "settings/ini_line_reader.h"
 #include "settings/ini_line.h"
+#include "settings/ini_line_reader.h"
 #include "tools/key_names.h"
 #include "tools/weapon_odds.h"
 
@@ -24,6 +24,7 @@ namespace ruckvale::tools {
 // [SECTION] Warnings about one line
 // [SECTION] The whole file: 0x1A, UTF-16, keys given twice, the weapon sum
 // [SECTION] What to expect in play
+// [SECTION] The checker's three steps
 // [SECTION] Public functions
 
 namespace {
@@ -253,6 +254,18 @@ RawScan ScanRaw(std::FILE* file) {
 }
 
 // Per key: how many lines set it, and the last of them.
+// " (2 more lines lost: 'a=1', 'b=2')": what a Ctrl+Z byte hides.
+std::string LostLines(const RawScan& raw) {
+  if (raw.lines_after == 0 && raw.lost_sample.empty()) return "";
+  std::string text = " (" + std::to_string(std::max<std::int64_t>(raw.lines_after, 1)) +
+                     " more line" + (raw.lines_after > 1 ? "s" : "") + " lost";
+  for (std::size_t i = 0; i < raw.lost_sample.size(); ++i) {
+    text += (i == 0 ? ": '" : ", '") + Shown(raw.lost_sample[i]) + "'";
+  }
+  if (raw.lines_after > static_cast<std::int64_t>(raw.lost_sample.size())) text += ", ...";
+  return text + ")";
+}
+
 struct KeyUse {
   std::int64_t count = 0;
   std::int64_t first = 0;
@@ -280,6 +293,13 @@ std::string NeverDrawn(const FightSettings& s) {
 
 // [SECTION] What to expect in play
 
+void PrintOdds(const WeaponOdds& odds, std::ostream& out) {
+  for (int i = 0; i < 9; ++i) {
+    out << "  " << std::left << std::setw(10) << OddsRowName(i) << std::right << std::setw(4)
+        << odds.percent[i] << " %\n";
+  }
+}
+
 void PrintExpectations(const FightSettings& s, std::ostream& out) {
   const std::int32_t period = TimerPeriodMs(s.fight_timer);
   const double chance = std::clamp(s.fight_chance, 0, 100) / 100.0;
@@ -301,6 +321,112 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
                 s.fight_group_size);
   out << buf;
   out << "  key fights: one on each release of " << KeyCodeName(s.key_trigger) << "\n";
+}
+
+}  // namespace
+
+namespace {
+
+// [SECTION] The checker's three steps
+
+struct LineTally {
+  std::int64_t number = 0, set = 0, ignored = 0, warnings = 0;
+  KeyUse uses[kSettingKeyCount];
+};
+
+// One line: what it does, and the warnings about it.
+void CheckLine(std::string_view text, const RawScan& raw, FightSettings& settings, LineTally& tally,
+               std::ostream& out) {
+  const auto warn = [&](const std::string& what) {
+    out << "    warning: " << what << '\n';
+    ++tally.warnings;
+  };
+  const IniLine line = InterpretIniLine(text);
+  ApplyIniLine(line, settings);
+  const std::int64_t number = ++tally.number;
+  if (line.kind == IniLineKind::Sets) {
+    ++tally.set;
+    KeyUse& use = tally.uses[static_cast<int>(line.key)];
+    if (use.count++ == 0) use.first = number;
+    use.last = number;
+  }
+  // Blank lines and comments need no explanation.
+  const bool comment = IsComment(text);
+  if (line.kind != IniLineKind::Sets && line.kind != IniLineKind::Empty && !comment)
+    ++tally.ignored;
+  if (line.kind == IniLineKind::Empty || (comment && line.kind != IniLineKind::Sets)) return;
+  out << "  line " << number << ": " << Shown(text) << "\n    ";
+  Explain(line, out);
+  out << '\n';
+  if (line.kind == IniLineKind::Sets) {
+    if (const std::optional<std::string> w = ValueWarning(line)) warn(*w);
+  } else if (IgnoredByMistake(line, text) && !raw.utf16) {
+    warn("this line sets nothing");
+  }
+  const std::size_t cr = text.find('\r');
+  if (cr != std::string_view::npos && cr + 1 < text.size()) {
+    warn(
+        "carriage returns inside the line: old Mac line ends (CR only) make the file one "
+        "line, so only its first setting counts; save with Windows or Unix line ends");
+  }
+}
+
+// Every line as the module reads it, until the end or a failure.
+void ReadLines(std::FILE* file, const RawScan& raw, FightSettings& settings, LineTally& tally,
+               std::ostream& out) {
+  IniLineReader reader(file);
+  std::string_view text;
+  try {
+    while (reader.Next(text)) CheckLine(text, raw, settings, tally, out);
+  } catch (const std::bad_alloc&) {
+    out << "  line " << tally.number + 1
+        << ": too long for memory; the module stops reading here\n";
+    ++tally.warnings;
+  }
+  if (reader.failed()) {
+    out << "  read error after line " << tally.number << "; the rest is not read\n";
+    ++tally.warnings;
+  }
+}
+
+// What only the whole file shows: keys set twice, a Ctrl+Z byte, categories
+// that are never drawn.
+void FileWarnings(const RawScan& raw, const FightSettings& settings, LineTally& tally,
+                  std::ostream& out) {
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    const KeyUse& use = tally.uses[i];
+    if (use.count < 2) continue;
+    out << "  warning: " << KeyName(static_cast<SettingKey>(i)) << " is set on "
+        << LineList(use.count, use.first, use.last) << "; line " << use.last << " wins\n";
+    ++tally.warnings;
+  }
+  if (raw.eof_byte_line != 0 && raw.bytes_after) {
+    out << "  warning: a byte 0x1A (Ctrl+Z) on line " << raw.eof_byte_line
+        << " ends the file: nothing after it is read" << LostLines(raw) << '\n';
+    ++tally.warnings;
+  }
+  if (const std::string never = NeverDrawn(settings); !never.empty()) {
+    out << "  warning: never drawn: " << never
+        << " (the running sum of the weapon chances leaves them no draw from 0 to 99)\n";
+    ++tally.warnings;
+  }
+}
+
+// The values the module ends up with, what to expect, the odds, one summary line.
+void Report(const FightSettings& settings, const LineTally& tally, std::ostream& out) {
+  out << "\nEffective values:\n";
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    const auto key = static_cast<SettingKey>(i);
+    out << "  " << std::left << std::setw(18) << KeyName(key) << std::right << ' '
+        << ValueText(key, GetSetting(settings, key)) << '\n';
+  }
+  PrintExpectations(settings, out);
+  out << "\nWeapon odds of one fighter:\n";
+  PrintOdds(OddsOf(settings), out);
+  const std::int64_t set = tally.set, ignored = tally.ignored, warnings = tally.warnings;
+  out << "\nSummary: " << set << (set == 1 ? " line sets" : " lines set") << " a value, " << ignored
+      << (ignored == 1 ? " line" : " lines") << " ignored (comments and blank "
+      << "lines not counted), " << warnings << (warnings == 1 ? " warning" : " warnings") << '\n';
 }
 
 }  // namespace
@@ -341,17 +467,6 @@ bool ReadIniFile(const std::string& path, FightSettings& settings) {
   return true;
 }
 
-namespace {
-
-void PrintOdds(const WeaponOdds& odds, std::ostream& out) {
-  for (int i = 0; i < 9; ++i) {
-    out << "  " << std::left << std::setw(10) << OddsRowName(i) << std::right << std::setw(4)
-        << odds.percent[i] << " %\n";
-  }
-
-}  // namespace
-}
-
 int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {
   if (const std::optional<std::string> problem = IniFileProblem(path)) {
     err << "ruckvale-sim check-ini: " << *problem << '\n';
@@ -364,102 +479,18 @@ int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {
   }
   const RawScan raw = ScanRaw(file.get());
   std::rewind(file.get());
-
   FightSettings settings;
-  IniLineReader reader(file.get());
-  std::string_view text;
-  std::int64_t number = 0, set = 0, ignored = 0, warnings = 0;
-  KeyUse uses[kSettingKeyCount];
-  const auto warn = [&](const std::string& what) {
-    out << "    warning: " << what << '\n';
-    ++warnings;
-  };
+  LineTally tally;
   out << "Lines of " << path << ":\n";
   if (raw.utf16) {
     out << "  warning: the file is UTF-16 (\"Unicode\" in Notepad): every key reads as unknown "
            "and nothing is set; save it as plain text (ANSI or UTF-8)\n";
-    ++warnings;
+    ++tally.warnings;
   }
-  try {
-    while (reader.Next(text)) {
-      const IniLine line = InterpretIniLine(text);
-      ApplyIniLine(line, settings);
-      ++number;
-      if (line.kind == IniLineKind::Sets) {
-        ++set;
-        KeyUse& use = uses[static_cast<int>(line.key)];
-        if (use.count++ == 0) use.first = number;
-        use.last = number;
-      }
-      // Blank lines and comments need no explanation.
-      const bool comment = IsComment(text);
-      if (line.kind != IniLineKind::Sets && line.kind != IniLineKind::Empty && !comment) ++ignored;
-      if (line.kind == IniLineKind::Empty || (comment && line.kind != IniLineKind::Sets)) continue;
-      out << "  line " << number << ": " << Shown(text) << "\n    ";
-      Explain(line, out);
-      out << '\n';
-      if (line.kind == IniLineKind::Sets) {
-        if (const std::optional<std::string> w = ValueWarning(line)) warn(*w);
-      } else if (IgnoredByMistake(line, text) && !raw.utf16) {
-        warn("this line sets nothing");
-      }
-      const std::size_t cr = text.find('\r');
-      if (cr != std::string_view::npos && cr + 1 < text.size()) {
-        warn(
-            "carriage returns inside the line: old Mac line ends (CR only) make the file one "
-            "line, so only its first setting counts; save with Windows or Unix line ends");
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    out << "  line " << number + 1 << ": too long for memory; the module stops reading here\n";
-    ++warnings;
-  }
-  if (reader.failed()) {
-    out << "  read error after line " << number << "; the rest is not read\n";
-    ++warnings;
-  }
-
-  for (int i = 0; i < kSettingKeyCount; ++i) {
-    const KeyUse& use = uses[i];
-    if (use.count < 2) continue;
-    out << "  warning: " << KeyName(static_cast<SettingKey>(i)) << " is set on "
-        << LineList(use.count, use.first, use.last) << "; line " << use.last << " wins\n";
-    ++warnings;
-  }
-  if (raw.eof_byte_line != 0 && raw.bytes_after) {
-    out << "  warning: a byte 0x1A (Ctrl+Z) on line " << raw.eof_byte_line
-        << " ends the file: nothing after it is read";
-    if (raw.lines_after > 0 || !raw.lost_sample.empty()) {
-      out << " (" << std::max<std::int64_t>(raw.lines_after, 1) << " more line"
-          << (raw.lines_after > 1 ? "s" : "") << " lost";
-      for (std::size_t i = 0; i < raw.lost_sample.size(); ++i) {
-        out << (i == 0 ? ": " : ", ") << '\'' << Shown(raw.lost_sample[i]) << '\'';
-      }
-      if (raw.lines_after > static_cast<std::int64_t>(raw.lost_sample.size())) out << ", ...";
-      out << ')';
-    }
-    out << '\n';
-    ++warnings;
-  }
-  if (const std::string never = NeverDrawn(settings); !never.empty()) {
-    out << "  warning: never drawn: " << never
-        << " (the running sum of the weapon chances leaves them no draw from 0 to 99)\n";
-    ++warnings;
-  }
-
-  out << "\nEffective values:\n";
-  for (int i = 0; i < kSettingKeyCount; ++i) {
-    const auto key = static_cast<SettingKey>(i);
-    out << "  " << std::left << std::setw(18) << KeyName(key) << std::right << ' '
-        << ValueText(key, GetSetting(settings, key)) << '\n';
-  }
-  PrintExpectations(settings, out);
-  out << "\nWeapon odds of one fighter:\n";
-  PrintOdds(OddsOf(settings), out);
-  out << "\nSummary: " << set << (set == 1 ? " line sets" : " lines set") << " a value, " << ignored
-      << (ignored == 1 ? " line" : " lines") << " ignored (comments and blank "
-      << "lines not counted), " << warnings << (warnings == 1 ? " warning" : " warnings") << '\n';
-  return warnings == 0 ? kCheckClean : kCheckFindings;
+  ReadLines(file.get(), raw, settings, tally, out);
+  FileWarnings(raw, settings, tally, out);
+  Report(settings, tally, out);
+  return tally.warnings == 0 ? kCheckClean : kCheckFindings;
 }
 
 }  // namespace ruckvale::tools

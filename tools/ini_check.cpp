@@ -123,6 +123,21 @@ void Explain(const IniLine& line, std::ostream& out) {
 
 // [SECTION] Warnings about one line
 
+// A key_trigger value that gives another key than it seems to.
+std::optional<std::string> KeyTriggerWarning(const IniLine& line) {
+  const std::string_view v = line.value_text;
+  const std::int32_t n = line.value.integer;
+  if (!line.key_f_form && v.size() > 1) {
+    return "key_trigger '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
+           " key";
+  }
+  if (line.key_f_form && (n < 112 || n > 135)) {
+    return "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " +
+           std::to_string(n) + ", the " + KeyCodeName(n) + " key";
+  }
+  return std::nullopt;
+}
+
 // A mistake-shaped but legal value of a line that sets one.
 std::optional<std::string> ValueWarning(const IniLine& line) {
   const std::int32_t n = line.value.integer;
@@ -164,19 +179,8 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
                "' means false: only \"1\" and \"true\" mean true";
       }
       break;
-    case SettingKey::key_trigger: {
-      const std::string_view v = line.value_text;
-      const bool f_form = line.key_f_form;
-      if (!f_form && v.size() > 1) {
-        return "key_trigger '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
-               " key";
-      }
-      if (f_form && (n < 112 || n > 135)) {
-        return "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " + number +
-               ", the " + KeyCodeName(n) + " key";
-      }
-      break;
-    }
+    case SettingKey::key_trigger:
+      return KeyTriggerWarning(line);
     default:
       if (IsWeaponChance(line.key) && n < 0) {
         return std::string(KeyName(line.key)) + " " + number +

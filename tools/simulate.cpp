@@ -123,6 +123,78 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
   return json + "}}\n";
 }
 
+// The paths of a run, made absolute before the run changes folder.
+struct RunPaths {
+  std::optional<std::string> ini;  // --ini
+  std::optional<std::string> svg;  // --svg
+  std::string ini_read;            // the ini the module reads: --ini, or the working folder's
+};
+
+// Resolves the user's paths; the reason the run cannot use them, or nullopt.
+std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
+  if (o.ini) paths.ini = Absolute(*o.ini);
+  if (o.svg) paths.svg = Absolute(*o.svg);
+  paths.ini_read = paths.ini ? *paths.ini : Absolute("Ruckvale.ini");
+  if (paths.ini) {
+    if (std::optional<std::string> problem = IniFileProblem(*paths.ini)) return problem;
+  }
+  if (paths.svg && SameFile(*paths.svg, paths.ini_read)) {
+    return "the map '" + *o.svg + "' would overwrite the ini the run reads";
+  }
+  return std::nullopt;
+}
+
+void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_ini,
+                 std::ostream& out) {
+  if (o.json) {
+    out << JsonSettings(o, settings);
+  } else if (!o.quiet) {
+    out << "Ruckvale in the built-in scene: " << o.seconds << " s at " << o.fps
+        << " frames per second, seed " << o.seed << ", "
+        << (o.ini      ? "ini " + *o.ini
+            : have_ini ? "Ruckvale.ini of the working directory"
+                       : "no Ruckvale.ini (defaults)")
+        << "\n";
+  }
+}
+
+// The run itself: the scene and the module frame by frame, each pass told
+// by the story. Stops early when a write has failed.
+void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
+               const bool& map_failed, std::ostream& out, std::ostream& err) {
+  sim::ModuleRun run;
+  sim::Game& game = run.game;
+  sim::Scene scene(o.seed);
+  scene.Populate(game.world);
+  game.world.tick = kStartTick;
+  if (o.trace) {
+    game.observer = [&](const sim::Call& c) { out << "    " << c.Format() << '\n'; };
+  }
+  run.Start();
+  const double dt = 1.0 / o.fps;
+  const auto frames = static_cast<std::uint64_t>(std::llround(o.seconds * o.fps));
+  Progress progress(err);
+  const int key = settings.key_trigger;
+  for (std::uint64_t frame = 0; frame < frames; ++frame) {
+    const double now = static_cast<double>(frame) * dt;
+    game.world.keys_down[key & 0xFF] = KeyDownAt(o, now) ? 1 : 0;
+    const bool foreground = !InBackgroundAt(o, now);
+    if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
+    game.world.game_in_foreground = foreground;
+    scene.Step(game.world, static_cast<float>(dt),
+               [&](const sim::SceneEvent& e) { story.OnSceneEvent(now, e, game.world); });
+    game.calls.clear();
+    run.host.RunFrame();
+    story.OnPass(now, game.calls, game);
+    game.world.tick =
+        kStartTick +
+        static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
+    if (!out || map_failed) break;  // a write failed: no use going on
+    if ((frame & 1023) == 0) progress.Update(now / o.seconds);
+  }
+  run.host.Unload();
+}
+
 }  // namespace
 
 int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
@@ -130,32 +202,23 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
     err << "ruckvale-sim: " << what << '\n';
     return 2;
   };
-  // Every path the user gave is resolved before the run changes folder.
-  const std::optional<std::string> ini = o.ini ? std::optional(Absolute(*o.ini)) : std::nullopt;
-  const std::optional<std::string> svg = o.svg ? std::optional(Absolute(*o.svg)) : std::nullopt;
-  const std::string ini_read = ini ? *ini : Absolute("Ruckvale.ini");
-  if (ini) {
-    if (const std::optional<std::string> problem = IniFileProblem(*ini)) return fail(*problem);
-  }
-  if (svg && SameFile(*svg, ini_read)) {
-    return fail("the map '" + *o.svg + "' would overwrite the ini the run reads");
-  }
-
+  RunPaths paths;
+  if (const std::optional<std::string> problem = ResolvePaths(o, paths)) return fail(*problem);
   FightSettings settings;
-  const bool have_ini = ReadIniFile(ini_read, settings);
+  const bool have_ini = ReadIniFile(paths.ini_read, settings);
   // The map's file is made before the run, so a path that cannot be written
   // is reported now and not at the end.
   RemoveTempFilesOnSignals();
   SvgMapWriter map;
   std::string error;
-  if (svg && !map.Open(*svg, settings.fight_radius, error)) return fail(error);
+  if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return fail(error);
 
   // The module reads Ruckvale.ini from the working directory; --ini runs it
   // in a folder of its own that holds a link to the user's file.
   std::optional<sim::IniFolder> folder;
-  if (ini) {
+  if (paths.ini) {
     try {
-      folder.emplace(sim::IniFolder::LinkTo{*ini});
+      folder.emplace(sim::IniFolder::LinkTo{*paths.ini});
     } catch (const std::exception& e) {
       return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
     }
@@ -173,60 +236,18 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
 
   Story story(out, o.json, o.quiet, settings);
   bool map_failed = false;
-  if (svg) {
+  if (paths.svg) {
     story.on_fight_start = [&map, &map_failed](const FightStart& f) {
       map_failed = map_failed || !map.Add(f);
     };
   }
-  if (o.json) {
-    out << JsonSettings(o, settings);
-  } else if (!o.quiet) {
-    out << "Ruckvale in the built-in scene: " << o.seconds << " s at " << o.fps
-        << " frames per second, seed " << o.seed << ", "
-        << (o.ini      ? "ini " + *o.ini
-            : have_ini ? "Ruckvale.ini of the working directory"
-                       : "no Ruckvale.ini (defaults)")
-        << "\n";
-  }
-
-  sim::ModuleRun run;
-  sim::Game& game = run.game;
-  sim::Scene scene(o.seed);
-  scene.Populate(game.world);
-  game.world.tick = kStartTick;
-  double now = 0;
-  if (o.trace) {
-    game.observer = [&](const sim::Call& c) { out << "    " << c.Format() << '\n'; };
-  }
-  run.Start();
-
-  const double dt = 1.0 / o.fps;
-  const auto frames = static_cast<std::uint64_t>(std::llround(o.seconds * o.fps));
-  Progress progress(err);
-  const int key = settings.key_trigger;
-  for (std::uint64_t frame = 0; frame < frames; ++frame) {
-    now = static_cast<double>(frame) * dt;
-    game.world.keys_down[key & 0xFF] = KeyDownAt(o, now) ? 1 : 0;
-    const bool foreground = !InBackgroundAt(o, now);
-    if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
-    game.world.game_in_foreground = foreground;
-    scene.Step(game.world, static_cast<float>(dt),
-               [&](const sim::SceneEvent& e) { story.OnSceneEvent(now, e, game.world); });
-    game.calls.clear();
-    run.host.RunFrame();
-    story.OnPass(now, game.calls, game);
-    game.world.tick =
-        kStartTick +
-        static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
-    if (!out || map_failed) break;  // a write failed: no use going on
-    if ((frame & 1023) == 0) progress.Update(now / o.seconds);
-  }
-  run.host.Unload();
+  PrintHeader(o, settings, have_ini, out);
+  RunFrames(o, settings, story, map_failed, out, err);
   if (out) story.PrintSummary(o.seconds);
   out.flush();
   if (!out) return fail("cannot write the output (closed, or the disk is full)");
   if (map_failed) return fail("cannot write the map '" + *o.svg + "' (disk full?)");
-  if (svg && !map.Finish(error)) return fail(error);
+  if (paths.svg && !map.Finish(error)) return fail(error);
   return 0;
 }
 

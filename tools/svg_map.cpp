@@ -145,7 +145,7 @@ void Legend(std::string& svg, double left, double y) {
       {"#c62828", true, "group 1"},
       {"#1f5fbf", true, "group 2"},
       {kCandidate, true, "candidate, not drawn"},
-      {kLeftOut, true, "too far, gone or listed twice"},
+      {kLeftOut, true, "too far, dead, gone, another script's, listed twice"},
       {kNotHuman, true, "not human"},
       {kUnlisted, true, "not listed by the game"},
       {"#ffffff", false, "square: an animal"},
@@ -167,56 +167,99 @@ void Legend(std::string& svg, double left, double y) {
   svg += Text(left + 36, y, "combat task (fighter to target)");
 }
 
-}  // namespace
-
-std::string SvgPanel(const FightStart& fight, int index, float radius) {
-  const int col = index % kColumns, row = index / kColumns;
-  const double left = col * kPanelW, top = static_cast<double>(row) * kPanelH;
-  const bool finite = std::isfinite(radius) && radius > 0;
-  // Show the radius with room around it, and at least 90 units.
-  const double extent = finite ? std::max(90.0, static_cast<double>(radius) * 1.15) : 90.0;
-  const Frame f{left + kPanelW / 2.0, top + 30 + (kMapH - 30) / 2.0, (kMapH - 30) / 2.0 / extent};
-  const Vector3& player = fight.player_pos;
-  std::string svg;
-  std::vector<Box> taken;
-
-  svg += "<g class=\"panel\" data-fight=\"" + std::to_string(index + 1) + "\">\n";
-  svg += "<rect x=\"" + Num(left + 2) + "\" y=\"" + Num(top + 2) + "\" width=\"" +
-         std::to_string(kPanelW - 4) + "\" height=\"" + std::to_string(kPanelH - 4) +
-         "\" fill=\"#faf7f0\" stroke=\"#999\"/>\n";
-  // Everything of the map stays inside its area.
-  svg += "<clipPath id=\"map" + std::to_string(index + 1) + "\"><rect x=\"" + Num(left + 3) +
-         "\" y=\"" + Num(top + 28) + "\" width=\"" + std::to_string(kPanelW - 6) + "\" height=\"" +
-         std::to_string(kMapH - 28) + "\"/></clipPath>\n";
-  const std::size_t n = fight.fighters.size();
-  char title[160];
-  std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s): %zu fighter%s", index + 1,
-                fight.time, fight.by_timer ? "timer" : "key", n, n == 1 ? "" : "s");
-  svg += "<text x=\"" + Num(left + 10) + "\" y=\"" + Num(top + 20) +
-         "\" font-size=\"13\" font-family=\"sans-serif\">" + Escape(title) + "</text>\n";
-  svg += "<g clip-path=\"url(#map" + std::to_string(index + 1) + ")\">\n";
-
-  if (std::isfinite(radius) && radius >= 0) {
-    const double r = static_cast<double>(radius) * f.scale;
-    svg += "<circle class=\"radius\" data-radius=\"" + Num(radius) + "\" cx=\"" + Num(f.ox) +
-           "\" cy=\"" + Num(f.oy) + "\" r=\"" + Num(r) +
-           "\" fill=\"none\" stroke=\"#777\" stroke-dasharray=\"4 3\"/>\n";
-    const std::string label = "fight_radius " + Num(radius);
-    const double ly = std::max(top + 42, f.oy - r - 4);
-    svg += Text(f.ox - kCharW * static_cast<double>(label.size()) / 2, ly, label, " fill=\"#555\"");
-    taken.push_back({f.ox - kCharW * static_cast<double>(label.size()) / 2, ly - 10,
-                     f.ox + kCharW * static_cast<double>(label.size()) / 2, ly});
-  } else {
-    svg += "<text class=\"radius\" data-radius=\"" + Escape(std::to_string(radius)) + "\" x=\"" +
-           Num(left + 10) + "\" y=\"" + Num(top + 42) +
-           "\" font-size=\"10\" font-family=\"sans-serif\">fight_radius " +
-           Escape(std::to_string(radius)) +
-           " is no finite size: every listed ped qualifies, or none</text>\n";
+// Writes one panel, part by part, onto `svg`.
+class PanelWriter {
+ public:
+  PanelWriter(const FightStart& fight, int index, float radius)
+      : fight_(fight), index_(index), radius_(radius) {
+    left_ = (index % kColumns) * kPanelW;
+    top_ = static_cast<double>(index / kColumns) * kPanelH;
+    const bool finite = std::isfinite(radius) && radius > 0;
+    // Show the radius with room around it, and at least 90 units.
+    extent_ = finite ? std::max(90.0, static_cast<double>(radius) * 1.15) : 90.0;
+    frame_ = {left_ + kPanelW / 2.0, top_ + 30 + (kMapH - 30) / 2.0, (kMapH - 30) / 2.0 / extent_};
   }
+  std::string Write();
 
-  // Task lines first, under the peds.
-  auto pos_of = [&](Ped ped, Vector3& out) {
-    for (const ListedPed& l : fight.listed) {
+ private:
+  double X(const Vector3& p) const { return frame_.X(p, fight_.player_pos); }
+  double Y(const Vector3& p) const { return frame_.Y(p, fight_.player_pos); }
+  void Background();
+  void RadiusCircle();
+  void TaskLines();
+  void OtherPeds();
+  void FightersAndPlayer();
+  void ScaleBar();
+  void FighterList();
+
+  const FightStart& fight_;
+  int index_;
+  float radius_;
+  double left_ = 0, top_ = 0, extent_ = 0;
+  Frame frame_{};
+  std::string svg_;
+  std::vector<Box> taken_;  // where labels may not go
+};
+
+std::string PanelWriter::Write() {
+  const std::string id = std::to_string(index_ + 1);
+  svg_ += "<g class=\"panel\" data-fight=\"" + id + "\">\n";
+  Background();
+  svg_ += "<g clip-path=\"url(#map" + id + ")\">\n";
+  RadiusCircle();
+  TaskLines();  // first, under the peds
+  OtherPeds();
+  FightersAndPlayer();  // last, on top, with their ped numbers
+  ScaleBar();
+  svg_ += "</g>\n";
+  FighterList();
+  Legend(svg_, left_, top_ + kPanelH - 34);
+  svg_ += "</g>\n";
+  return std::move(svg_);
+}
+
+void PanelWriter::Background() {
+  const std::string id = std::to_string(index_ + 1);
+  svg_ += "<rect x=\"" + Num(left_ + 2) + "\" y=\"" + Num(top_ + 2) + "\" width=\"" +
+          std::to_string(kPanelW - 4) + "\" height=\"" + std::to_string(kPanelH - 4) +
+          "\" fill=\"#faf7f0\" stroke=\"#999\"/>\n";
+  // Everything of the map stays inside its area.
+  svg_ += "<clipPath id=\"map" + id + "\"><rect x=\"" + Num(left_ + 3) + "\" y=\"" +
+          Num(top_ + 28) + "\" width=\"" + std::to_string(kPanelW - 6) + "\" height=\"" +
+          std::to_string(kMapH - 28) + "\"/></clipPath>\n";
+  const std::size_t n = fight_.fighters.size();
+  char title[160];
+  std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s): %zu fighter%s", index_ + 1,
+                fight_.time, fight_.by_timer ? "timer" : "key", n, n == 1 ? "" : "s");
+  svg_ += "<text x=\"" + Num(left_ + 10) + "\" y=\"" + Num(top_ + 20) +
+          "\" font-size=\"13\" font-family=\"sans-serif\">" + Escape(title) + "</text>\n";
+}
+
+void PanelWriter::RadiusCircle() {
+  const float radius = radius_;
+  if (!(std::isfinite(radius) && radius >= 0)) {
+    svg_ += "<text class=\"radius\" data-radius=\"" + Escape(std::to_string(radius)) + "\" x=\"" +
+            Num(left_ + 10) + "\" y=\"" + Num(top_ + 42) +
+            "\" font-size=\"10\" font-family=\"sans-serif\">fight_radius " +
+            Escape(std::to_string(radius)) +
+            " is no finite size: every listed ped qualifies, or none</text>\n";
+    return;
+  }
+  const Frame& f = frame_;
+  const double r = static_cast<double>(radius) * f.scale;
+  svg_ += "<circle class=\"radius\" data-radius=\"" + Num(radius) + "\" cx=\"" + Num(f.ox) +
+          "\" cy=\"" + Num(f.oy) + "\" r=\"" + Num(r) +
+          "\" fill=\"none\" stroke=\"#777\" stroke-dasharray=\"4 3\"/>\n";
+  const std::string label = "fight_radius " + Num(radius);
+  const double half = kCharW * static_cast<double>(label.size()) / 2;
+  const double ly = std::max(top_ + 42, f.oy - r - 4);
+  svg_ += Text(f.ox - half, ly, label, " fill=\"#555\"");
+  taken_.push_back({f.ox - half, ly - 10, f.ox + half, ly});
+}
+
+void PanelWriter::TaskLines() {
+  const auto pos_of = [this](Ped ped, Vector3& out) {
+    for (const ListedPed& l : fight_.listed) {
       if (l.ped == ped) {
         out = l.pos;
         return true;
@@ -224,86 +267,104 @@ std::string SvgPanel(const FightStart& fight, int index, float radius) {
     }
     return false;
   };
-  for (const auto& [from, to] : fight.tasks) {
+  for (const auto& [from, to] : fight_.tasks) {
     Vector3 a, b;
     if (!pos_of(from, a) || !pos_of(to, b)) continue;
-    svg += "<line class=\"task\" data-from=\"" + std::to_string(from) + "\" data-to=\"" +
-           std::to_string(to) + "\" x1=\"" + Num(f.X(a, player)) + "\" y1=\"" +
-           Num(f.Y(a, player)) + "\" x2=\"" + Num(f.X(b, player)) + "\" y2=\"" +
-           Num(f.Y(b, player)) + "\" stroke=\"#e0a030\" stroke-width=\"1\" opacity=\"0.7\"/>\n";
+    svg_ += "<line class=\"task\" data-from=\"" + std::to_string(from) + "\" data-to=\"" +
+            std::to_string(to) + "\" x1=\"" + Num(X(a)) + "\" y1=\"" + Num(Y(a)) + "\" x2=\"" +
+            Num(X(b)) + "\" y2=\"" + Num(Y(b)) +
+            "\" stroke=\"#e0a030\" stroke-width=\"1\" opacity=\"0.7\"/>\n";
   }
-  for (const ListedPed& u : fight.unlisted) {
-    DrawPed(svg, "ped unlisted", f.X(u.pos, player), f.Y(u.pos, player), u.human, kUnlisted,
+}
+
+// The unlisted peds, the candidates not drawn and the peds left out.
+void PanelWriter::OtherPeds() {
+  for (const ListedPed& u : fight_.unlisted) {
+    DrawPed(svg_, "ped unlisted", X(u.pos), Y(u.pos), u.human, kUnlisted,
             " data-ped=\"" + std::to_string(u.ped) + "\" data-reason=\"not listed by the game\"",
             "ped " + std::to_string(u.ped) + ": not listed by the game");
   }
-  // Fighters last, on top, with their ped numbers.
-  struct Label {
-    double x, y;
-    const FighterInfo* fighter;
-  };
-  std::vector<Label> labels;
-  for (const ListedPed& l : fight.listed) {
-    const auto fighter = std::find_if(fight.fighters.begin(), fight.fighters.end(),
-                                      [&](const FighterInfo& fi) { return fi.ped == l.ped; });
-    const double x = f.X(l.pos, player), y = f.Y(l.pos, player);
+  for (const ListedPed& l : fight_.listed) {
+    const bool fighter = std::any_of(fight_.fighters.begin(), fight_.fighters.end(),
+                                     [&](const FighterInfo& fi) { return fi.ped == l.ped; });
+    if (fighter || l.reason == LeftOut::Player) continue;
     const std::string ped = std::to_string(l.ped);
-    if (fighter != fight.fighters.end()) {
-      labels.push_back({x, y, &*fighter});
-    } else if (l.reason == LeftOut::None) {
-      DrawPed(svg, "ped candidate", x, y, l.human, kCandidate,
+    if (l.reason == LeftOut::None) {
+      DrawPed(svg_, "ped candidate", X(l.pos), Y(l.pos), l.human, kCandidate,
               " data-ped=\"" + ped + "\" data-reason=\"candidate, not drawn\"",
               "ped " + ped + ": candidate, not drawn");
-    } else if (l.reason != LeftOut::Player) {
-      DrawPed(svg, "ped left-out", x, y, l.human,
+    } else {
+      DrawPed(svg_, "ped left-out", X(l.pos), Y(l.pos), l.human,
               l.reason == LeftOut::NotHuman ? kNotHuman : kLeftOut,
               " data-ped=\"" + ped + "\" data-reason=\"" + LeftOutText(l.reason) + "\"",
               "ped " + ped + ": " + LeftOutText(l.reason));
     }
   }
-  svg += "<g class=\"player\"><title>the player</title><circle cx=\"" + Num(f.ox) + "\" cy=\"" +
-         Num(f.oy) + "\" r=\"7\" fill=\"#000\"/></g>\n";
-  taken.push_back({f.ox - 7, f.oy - 7, f.ox + 7, f.oy + 7});
-  for (const Label& l : labels) taken.push_back({l.x - 5, l.y - 5, l.x + 5, l.y + 5});
-  const auto [px, py] = PlaceLabel(taken, f.ox, f.oy + 4, "player");
-  svg += Text(px, py, "player", " font-weight=\"bold\"");
+}
+
+void PanelWriter::FightersAndPlayer() {
+  struct Label {
+    double x, y;
+    const FighterInfo* fighter;
+  };
+  std::vector<Label> labels;
+  for (const ListedPed& l : fight_.listed) {
+    for (const FighterInfo& fi : fight_.fighters) {
+      if (fi.ped == l.ped) labels.push_back({X(l.pos), Y(l.pos), &fi});
+    }
+  }
+  const Frame& f = frame_;
+  svg_ += "<g class=\"player\"><title>the player</title><circle cx=\"" + Num(f.ox) + "\" cy=\"" +
+          Num(f.oy) + "\" r=\"7\" fill=\"#000\"/></g>\n";
+  taken_.push_back({f.ox - 7, f.oy - 7, f.ox + 7, f.oy + 7});
+  for (const Label& l : labels) taken_.push_back({l.x - 5, l.y - 5, l.x + 5, l.y + 5});
+  const auto [px, py] = PlaceLabel(taken_, f.ox, f.oy + 4, "player");
+  svg_ += Text(px, py, "player", " font-weight=\"bold\"");
   for (const Label& l : labels) {
     const FighterInfo& fi = *l.fighter;
     const std::string ped = std::to_string(fi.ped);
     const std::string category = CategoryText(fi.category);
-    DrawPed(svg, "ped fighter", l.x, l.y, true, GroupColour(fi.group),
+    DrawPed(svg_, "ped fighter", l.x, l.y, true, GroupColour(fi.group),
             " data-ped=\"" + ped + "\" data-group=\"" + std::to_string(fi.group) +
                 "\" data-weapon=\"" + Escape(category) + "\"",
             "ped " + ped + ", group " + std::to_string(fi.group) + ", " + category);
-    const auto [lx, ly] = PlaceLabel(taken, l.x, l.y, ped);
-    svg += Text(lx, ly, ped, " class=\"ped-label\" font-weight=\"bold\"");
+    const auto [lx, ly] = PlaceLabel(taken_, l.x, l.y, ped);
+    svg_ += Text(lx, ly, ped, " class=\"ped-label\" font-weight=\"bold\"");
   }
-  // The scale bar, bottom left of the map.
-  const double bar = ScaleLength(extent / 3);
-  const double bx = left + 14, by = top + kMapH - 14;
-  svg += "<g class=\"scale\"><line x1=\"" + Num(bx) + "\" y1=\"" + Num(by) + "\" x2=\"" +
-         Num(bx + bar * f.scale) + "\" y2=\"" + Num(by) +
-         "\" stroke=\"#000\" stroke-width=\"2\"/>" +
-         Text(bx, by - 5, Num(bar).substr(0, Num(bar).size() - 2) + " units") + "</g>\n";
-  svg += "</g>\n";
+}
 
-  // The fighters, as the story lists them, in three columns.
-  double ty = top + kMapH + 14;
-  svg +=
-      Text(left + 12, ty,
+// The scale bar, bottom left of the map.
+void PanelWriter::ScaleBar() {
+  const double bar = ScaleLength(extent_ / 3);
+  const double bx = left_ + 14, by = top_ + kMapH - 14;
+  svg_ += "<g class=\"scale\"><line x1=\"" + Num(bx) + "\" y1=\"" + Num(by) + "\" x2=\"" +
+          Num(bx + bar * frame_.scale) + "\" y2=\"" + Num(by) +
+          "\" stroke=\"#000\" stroke-width=\"2\"/>" +
+          Text(bx, by - 5, Num(bar).substr(0, Num(bar).size() - 2) + " units") + "</g>\n";
+}
+
+// The fighters, as the story lists them, in three columns.
+void PanelWriter::FighterList() {
+  const std::size_t n = fight_.fighters.size();
+  const double ty = top_ + kMapH + 14;
+  svg_ +=
+      Text(left_ + 12, ty,
            n == 0 ? "No fighters: too few peds qualified." : "Fighters:", " font-weight=\"bold\"");
   for (std::size_t i = 0; i < n; ++i) {
-    const FighterInfo& fi = fight.fighters[i];
-    const double x = left + 12 + static_cast<double>(i % 3) * 175;
+    const FighterInfo& fi = fight_.fighters[i];
+    const double x = left_ + 12 + static_cast<double>(i % 3) * 175;
     const double y = ty + 13 + static_cast<double>(i / 3) * 12;
-    svg += Text(x, y,
-                "ped " + std::to_string(fi.ped) + ", group " + std::to_string(fi.group) + ", " +
-                    CategoryText(fi.category),
-                std::string(" fill=\"") + GroupColour(fi.group) + "\"");
+    svg_ += Text(x, y,
+                 "ped " + std::to_string(fi.ped) + ", group " + std::to_string(fi.group) + ", " +
+                     CategoryText(fi.category),
+                 std::string(" fill=\"") + GroupColour(fi.group) + "\"");
   }
-  Legend(svg, left, top + kPanelH - 34);
-  svg += "</g>\n";
-  return svg;
+}
+
+}  // namespace
+
+std::string SvgPanel(const FightStart& fight, int index, float radius) {
+  return PanelWriter(fight, index, radius).Write();
 }
 
 // [SECTION] The streamed file

@@ -372,18 +372,18 @@ std::string SvgPanel(const FightStart& fight, int index, float radius) {
 bool SvgMapWriter::Open(const std::string& path, float radius, std::string& error) {
   radius_ = radius;
   panels_ = 0;
-  return map_.Open(path, error) && body_.Open(path + ".panels", error);
+  return map_.Open(path, error) && panels_file_.Open(path + ".panels", error);
 }
 
 bool SvgMapWriter::Add(const FightStart& fight) {
   const std::string panel = SvgPanel(fight, panels_++, radius_);
-  std::FILE* file = body_.file();
+  std::FILE* file = panels_file_.file();
   return file != nullptr && std::fwrite(panel.data(), 1, panel.size(), file) == panel.size();
 }
 
 bool SvgMapWriter::Finish(std::string& error) {
   std::FILE* map = map_.file();
-  std::FILE* body = body_.file();
+  std::FILE* body = panels_file_.file();
   const int panels = std::max(1, panels_);
   const int columns = std::min(kColumns, panels);
   const int rows = (panels + kColumns - 1) / kColumns;

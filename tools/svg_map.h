@@ -29,7 +29,7 @@ class SvgMapWriter {
   bool Finish(std::string& error);
 
  private:
-  AtomicFile body_;  // the panels, in order; never renamed
+  ScratchFile panels_file_;  // the panels, in order, until Finish copies them
   AtomicFile map_;
   float radius_ = 0;
   int panels_ = 0;

@@ -72,6 +72,25 @@ void ForgetTemp(const std::string& path) {
   }
 }
 
+namespace {
+
+// Creates a file named `base` and a random suffix, registered for removal on
+// a signal; its path goes to `path`. Null, with `error`, when it cannot be made.
+std::FILE* CreateTemp(const std::string& base, std::string& path, std::string& error) {
+  std::random_device entropy;
+  path = base + ".tmp-" + std::to_string(entropy() % 1000000000u);
+  std::FILE* file = std::fopen(path.c_str(), "w+b");
+  if (file == nullptr) {
+    error = "cannot create '" + path + "': " + std::strerror(errno);
+    path.clear();
+    return nullptr;
+  }
+  RegisterTemp(path, false);
+  return file;
+}
+
+}  // namespace
+
 AtomicFile::~AtomicFile() {
   Discard();
 }
@@ -91,16 +110,8 @@ bool AtomicFile::Open(const std::string& target, std::string& error) {
     const fs::path resolved = fs::canonical(target, ec);
     if (!ec) target_ = resolved.string();
   }
-  std::random_device entropy;
-  temp_ = target_ + ".tmp-" + std::to_string(entropy() % 1000000000u);
-  file_ = std::fopen(temp_.c_str(), "w+b");
-  if (file_ == nullptr) {
-    error = "cannot create '" + temp_ + "' beside '" + target + "': " + std::strerror(errno);
-    temp_.clear();
-    return false;
-  }
-  RegisterTemp(temp_, false);
-  return true;
+  file_ = CreateTemp(target_, temp_, error);
+  return file_ != nullptr;
 }
 
 bool AtomicFile::Commit(std::string& error) {
@@ -136,6 +147,26 @@ void AtomicFile::Discard() {
     ForgetTemp(temp_);
   }
   temp_.clear();
+}
+
+ScratchFile::~ScratchFile() {
+  Remove();
+}
+
+bool ScratchFile::Open(const std::string& near, std::string& error) {
+  Remove();
+  file_ = CreateTemp(near, path_, error);
+  return file_ != nullptr;
+}
+
+void ScratchFile::Remove() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  if (!path_.empty()) {
+    std::remove(path_.c_str());
+    ForgetTemp(path_);
+  }
+  path_.clear();
 }
 
 }  // namespace ruckvale::tools

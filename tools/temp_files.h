@@ -40,4 +40,24 @@ class AtomicFile {
   std::FILE* file_ = nullptr;
 };
 
+// A scratch file for the length of a run: made under a temporary name beside
+// a path, registered for removal on a signal, and removed when it goes out of
+// scope. It never becomes a file of the user's.
+class ScratchFile {
+ public:
+  ScratchFile() = default;
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  // Creates the file beside `near`; false, with `error`, when it cannot be made.
+  bool Open(const std::string& near, std::string& error);
+  std::FILE* file() const { return file_; }
+
+ private:
+  void Remove();
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
 }  // namespace ruckvale::tools

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "host/module_state.h"
 #include "fight/fight_state.h"
+#include "host/module_state.h"
 #include "module_fixture.h"
 #include "sim/scenarios.h"
 

@@ -8,8 +8,8 @@
 
 #include "host/module_state.h"
 #include "settings/fight_settings.h"
-#include "settings/load_settings.h"
 #include "settings/ini_line.h"
+#include "settings/load_settings.h"
 #include "settings/number_reader.h"
 #include "settings_expect.h"
 #include "sim/module_run.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <set>
 
-#include "host/module_state.h"
 #include "fight/start_fight.h"
 #include "fight_fixture.h"
+#include "host/module_state.h"
 #include "sim/game_hash.h"
 
 namespace ruckvale {
@@ -76,18 +76,14 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   EXPECT_EQ(game.calls[1].args[2], 0xFFFFFFFFu);
   EXPECT_EQ(game.calls[1].args[3], 0xFFFFFFFFu);
   const Hash g1 = sim::GameHash("BRAWL_GROUP_1"), g2 = sim::GameHash("BRAWL_GROUP_2");
-  EXPECT_EQ(game.calls[6].args, (Args{game.calls[3].args[0], 1}));  // dead or dying, too
-  EXPECT_EQ(game.calls[7].args, (Args{game.calls[3].args[0]}));
-  EXPECT_EQ(game.calls[18].text[0], "\"BRAWL_GROUP_1\"");
-  EXPECT_EQ(game.calls[19].text[0], "\"BRAWL_GROUP_2\"");
-  // 6 is the game's hate; 5 would be "wanted".
-  EXPECT_EQ(game.calls[20].args, (Args{6, g1, g2}));
-  EXPECT_EQ(game.calls[21].args, (Args{6, g2, g1}));
-  // Per fighter: preparation, group, speech; then the tasks.
-  const auto groups = Calls("SET_PED_RELATIONSHIP_GROUP_HASH");
-  ASSERT_EQ(groups.size(), 2u);
-  EXPECT_EQ(groups[0]->args, (Args{static_cast<std::uint32_t>(a), g1}));
-  EXPECT_EQ(groups[1]->args, (Args{static_cast<std::uint32_t>(b), g2}));
+  for (const sim::Call* c : Calls("IS_PED_DEAD_OR_DYING")) EXPECT_EQ(c->args[1], 1u);
+  // The groups exist and hate each other both ways: 6 is the game's hate, 5 "wanted".
+  EXPECT_EQ(world.groups,
+            (std::map<std::string, Hash>{{"BRAWL_GROUP_1", g1}, {"BRAWL_GROUP_2", g2}}));
+  EXPECT_EQ(world.relations.at({g1, g2}), 6);
+  EXPECT_EQ(world.relations.at({g2, g1}), 6);
+  EXPECT_EQ(world.Find(a)->group, g1);
+  EXPECT_EQ(world.Find(b)->group, g2);
   const auto speech = Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE");
   ASSERT_EQ(speech.size(), 2u);
   const std::string params = "0x" + [] {

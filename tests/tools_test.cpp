@@ -11,9 +11,9 @@
 #include "settings_expect.h"
 #include "sim/module_run.h"
 #include "tools/ini_check.h"
-#include "tools/weapon_odds.h"
 #include "tools/options.h"
 #include "tools/simulate.h"
+#include "tools/weapon_odds.h"
 
 namespace ruckvale {
 namespace {

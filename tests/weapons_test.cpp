@@ -3,10 +3,10 @@
 
 #include <optional>
 
-#include "host/module_state.h"
 #include "fight/combatant.h"
 #include "fight/weapons.h"
 #include "fight_fixture.h"
+#include "host/module_state.h"
 #include "sim/game_hash.h"
 
 namespace ruckvale {
@@ -171,34 +171,35 @@ TEST_F(FightTest, CatalogueHoldsThirtyWeaponsInOrderEvenWhenBuiltTwice) {
   EXPECT_EQ(game.Find("GET_HASH_KEY").size(), 60u);
 }
 
-TEST_F(FightTest, PreparationMakesTwelveCallsInOrderThenArms) {
+// What preparation leaves on the ped; only the grab comes first, and the old
+// weapons go before the new one comes.
+TEST_F(FightTest, PreparationLeavesAFighterReadyAndArmed) {
   Module().settings.melee_chance = 100;
-  PrepareCombatant(-1);
-  const std::uint64_t ped = 0xFFFFFFFF;
-  const std::vector<std::pair<std::string, Args>> expected = {
-      {"SET_ENTITY_AS_MISSION_ENTITY", {ped, 1, 1}},
-      {"CLEAR_PED_TASKS_IMMEDIATELY", {ped, 1, 1}},
-      {"REMOVE_ALL_PED_WEAPONS", {ped, 1, 1}},
-      {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", {ped, 1}},
-      {"SET_PED_FLEE_ATTRIBUTES", {ped, 0, 0}},
-      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 5, 1}},
-      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 17, 0}},  // 17 is always-flee
-      {"SET_PED_COMBAT_ATTRIBUTES", {ped, 46, 1}},
-      {"SET_PED_COMBAT_ABILITY", {ped, 2}},
-      {"SET_PED_COMBAT_RANGE", {ped, 2}},
-      {"SET_PED_COMBAT_MOVEMENT", {ped, 2}},
-      {"SET_PED_KEEP_TASK", {ped, 1}},
-  };
-  ASSERT_EQ(game.calls.size(),
-            15u);  // then GET_HASH_KEY, GIVE_WEAPON_TO_PED, SET_CURRENT_PED_WEAPON
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(game.calls[i].name, expected[i].first) << i;
-    EXPECT_EQ(game.calls[i].args, expected[i].second) << i;
-  }
-  EXPECT_EQ(game.calls[12].name, "GET_HASH_KEY");
-  EXPECT_EQ(game.calls[13].name, "GIVE_WEAPON_TO_PED");
-  EXPECT_EQ(game.calls[13].args[2], 1u);  // melee: one, as the game's scripts give it
-  EXPECT_EQ(game.calls[14].name, "SET_CURRENT_PED_WEAPON");
+  const Ped ped = world.AddPed(3, 0);
+  sim::SimPed& p = *world.Find(ped);
+  p.in_combat = true;
+  p.weapons = {{0x1234, 7}};
+  p.combat_attributes[17] = true;  // left on by an earlier script
+  PrepareCombatant(ped);
+  EXPECT_EQ(game.calls.front().name, "SET_ENTITY_AS_MISSION_ENTITY");
+  EXPECT_EQ(game.calls.front().args, (Args{static_cast<std::uint32_t>(ped), 1, 1}));
+  EXPECT_TRUE(p.mission_entity);
+  EXPECT_EQ(p.cleared, 1u);
+  EXPECT_FALSE(p.in_combat);
+  EXPECT_TRUE(p.blocking_events);
+  EXPECT_EQ(p.flee_attributes, 0);
+  // 5 always fight, 17 always flee (off), 46 fight armed peds unarmed.
+  EXPECT_EQ(p.combat_attributes,
+            (std::map<std::int32_t, bool>{{5, true}, {17, false}, {46, true}}));
+  EXPECT_EQ(p.combat_ability, 2);
+  EXPECT_EQ(p.combat_range, 2);
+  EXPECT_EQ(p.combat_movement, 2);
+  EXPECT_TRUE(p.keep_task);
+  ASSERT_EQ(p.weapons.size(), 1u);    // the old weapon is gone
+  EXPECT_EQ(p.weapons[0].second, 1);  // melee: one, as the game's scripts give it
+  EXPECT_EQ(p.current_weapon, p.weapons[0].first);
+  EXPECT_EQ(p.off_hand_weapon, 0u);
+  EXPECT_EQ(game.calls.size(), 15u);  // twelve settings, then the add reason, the weapon, the hand
 }
 
 }  // namespace

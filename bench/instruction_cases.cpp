@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
+#include "host/module_state.h"
 #include "host/script_main.h"
 #include "minimal_game.h"
 

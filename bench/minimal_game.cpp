@@ -2,8 +2,8 @@
 // counts the module's own cost and not the simulated game's: 32 human peds
 // around the player, all existing, alive and (as the benchmark says) in
 // combat or not; the answers come from a few fixed values.
-#include "host/module_state.h"
 #include "minimal_game.h"
+#include "host/module_state.h"
 
 #include <cstring>
 

@@ -3,11 +3,11 @@
 //   build/bench/bench/ruckvale_bench
 #include <benchmark/benchmark.h>
 
-#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
 #include "fight/weapons.h"
+#include "host/module_state.h"
 #include "host/random.h"
 #include "host/script_main.h"
 #include "minimal_game.h"

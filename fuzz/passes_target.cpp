@@ -1,5 +1,5 @@
-#include "host/module_state.h"
 #include "fuzz/passes_target.h"
+#include "host/module_state.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "settings/ini_line_reader.h"
 #include "settings/ini_line.h"
+#include "settings/ini_line_reader.h"
 
 namespace ruckvale::fuzz {
 

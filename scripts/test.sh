@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, on a fresh Debian 12 machine too:
+#   0. clang-format: no source file may differ from what it would write;
 #   1. the native suite (GoogleTest through CTest, and the tool tests);
-#   2. the same suite under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   2. the same suite built with clang, under AddressSanitizer and
+#      UndefinedBehaviorSanitizer;
 #   3. the libFuzzer targets, each for a bounded time, from their saved inputs;
 #   4. Ruckvale.asi cross-built with mingw-w64: its import table, and the same
 #      scenarios run natively and through the DLL under wine, trace for trace;
@@ -13,12 +15,20 @@ scripts/install-deps.sh all
 jobs=$(nproc)
 step() { printf '\n==== %s\n' "$*"; }
 
+step "formatting"
+mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+if ! clang-format --dry-run --Werror "${sources[@]}"; then
+  echo "clang-format would change the files above: run clang-format -i on them" >&2
+  exit 1
+fi
+echo "${#sources[@]} files formatted as .clang-format says"
+
 step "native build and tests"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
 
-step "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+step "tests built with clang, under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j "$jobs"
 ctest --preset sanitize -j "$jobs"

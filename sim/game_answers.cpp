@@ -51,7 +51,7 @@ void WriteNearbyList(const NearbyAnswer& knobs, const std::vector<Ped>& listed,
   const std::size_t width = knobs.eight_byte_slots ? 8 : 4;
   for (int k = 1; k <= 32; ++k) {
     const std::size_t slot = static_cast<std::size_t>(k) - 1;
-    std::uint64_t value = slot < listed.size()   ? static_cast<std::uint32_t>(listed[slot])
+    std::uint64_t value = slot < listed.size() ? static_cast<std::uint32_t>(listed[slot])
                           : knobs.garbage_fill ? 0xA5A5A5A5u + static_cast<std::uint32_t>(k)
                                                : 0u;
     if (knobs.eight_byte_slots && slot < listed.size() && listed[slot] < 0) {
@@ -64,7 +64,6 @@ void WriteNearbyList(const NearbyAnswer& knobs, const std::vector<Ped>& listed,
     std::memcpy(buffer, &size, 8);
   }
 }
-
 
 // What the module sets on a ped that needs nothing of the call but its
 // arguments. False for a native of another kind.
@@ -214,8 +213,8 @@ void Game::AnswerCoords(const Vector3& v, Call& call) {
   call.position[1] = v.y;
   call.position[2] = v.z;
   char buf[96];
-  std::snprintf(buf, sizeof buf, "(%g, %g, %g)", static_cast<double>(v.x),
-                static_cast<double>(v.y), static_cast<double>(v.z));
+  std::snprintf(buf, sizeof buf, "(%g, %g, %g)", static_cast<double>(v.x), static_cast<double>(v.y),
+                static_cast<double>(v.z));
   call.result_text = buf;
 }
 

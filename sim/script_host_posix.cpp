@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/module_state.h"
 #include "host/dll_main.h"
+#include "host/module_state.h"
 #include "host/script_main.h"
 #include "sim/script_host.h"
 

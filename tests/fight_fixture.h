@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/module_state.h"
 #include "fight/fight_state.h"
 #include "fight/weapons.h"
+#include "host/module_state.h"
 #include "host/random.h"
 #include "settings/fight_settings.h"
 #include "sim/game.h"

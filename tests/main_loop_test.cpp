@@ -196,16 +196,17 @@ TEST_F(ModuleTest, KeyStartsOneFightOnReleaseOnly) {
 }
 
 TEST_F(ModuleTest, KeyDownAtTheFirstPollFightsOnRelease) {
-  world().keys_down['K'] = 1;
+  constexpr int kK = 'K';
+  world().keys_down[kK] = 1;
   Start("fight_timer=1000\nkey_trigger=K\n");
   EXPECT_EQ(FightStarts(RunPass()), 1);  // the start-up read only
-  EXPECT_EQ(Module().main_loop.key_latch['K'], 1);
+  EXPECT_EQ(Module().main_loop.key_latch[kK], 1);
   for (int k = 0; k < 256; ++k) {
-    if (k != 'K') {
+    if (k != kK) {
       EXPECT_EQ(Module().main_loop.key_latch[k], 0) << k;
     }
   }
-  world().keys_down['K'] = 0;
+  world().keys_down[kK] = 0;
   EXPECT_EQ(FightStarts(RunPass()), 1);
 }
 

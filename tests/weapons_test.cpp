@@ -141,7 +141,7 @@ TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZerosAndFloatBits) {
 }
 
 TEST_F(FightTest, TheOneBowStillTakesItsIndexDraw) {
-  EXPECT_EQ(DrawsTakenBy([this] { GiveRandomWeapon(100, Module().catalogue[7]); }), 2);
+  EXPECT_EQ(DrawsTakenBy([] { GiveRandomWeapon(100, Module().catalogue[7]); }), 2);
   game.calls.clear();
   GiveRandomWeapon(100, Module().catalogue[7]);
   EXPECT_EQ(Calls("GIVE_WEAPON_TO_PED")[0]->args[1], 0x88A8505Cu);

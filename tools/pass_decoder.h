@@ -28,8 +28,8 @@ struct LeaveEvent {
 };
 
 struct PassEvents {
-  bool start_up = false;  // the script started or started again in this pass
-  bool gated = false;     // the reset flag closed the gate: nothing else happened
+  bool start_up = false;     // the script started or started again in this pass
+  bool gated = false;        // the reset flag closed the gate: nothing else happened
   std::optional<bool> roll;  // the timer rolled: hit or miss
   std::vector<FightStart> starts;
   std::vector<RetaskEvent> retasks;

@@ -117,7 +117,8 @@ void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World
     case sim::SceneEvent::Fled:
       if (fighter) {
         ++counts_.fled;
-        Emit(time, "fighter " + ped + " flees instead of fighting (combat attribute 17: always flee)",
+        Emit(time,
+             "fighter " + ped + " flees instead of fighting (combat attribute 17: always flee)",
              "\"event\":\"fled\",\"ped\":" + ped);
       }
       break;
@@ -196,8 +197,9 @@ void Story::WriteFightStart(const FightStart& fight) {
   if (fight.fighters.empty()) {
     ++counts_.empty_fights;
     const std::string trigger = fight.by_timer ? "timer" : "key";
-    const auto candidates = std::count_if(fight.listed.begin(), fight.listed.end(),
-                                          [](const ListedPed& l) { return l.reason == LeftOut::None; });
+    const auto candidates =
+        std::count_if(fight.listed.begin(), fight.listed.end(),
+                      [](const ListedPed& l) { return l.reason == LeftOut::None; });
     Emit(fight.time,
          "fight start (" + trigger + "): too few peds qualify (" + std::to_string(candidates) +
              " of " + std::to_string(fight.listed.size()) + " listed), the running fight goes on",

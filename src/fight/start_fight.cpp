@@ -11,7 +11,7 @@
 namespace ruckvale {
 
 const char* const kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH",
-                                    "GENERIC_MOCK"};
+                                     "GENERIC_MOCK"};
 
 int NearbyPedBuffer::Stride(int count) const {
   return count >= 1 && Handle(1, 4) == 0 ? 8 : 4;
@@ -174,8 +174,8 @@ void StartFight() {
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];
     PrepareCombatant(fighter);
-    natives::SetPedRelationshipGroupHash(fighter,
-                                         i % 2 == 0 ? f.groups.Group1Hash() : f.groups.Group2Hash());
+    natives::SetPedRelationshipGroupHash(
+        fighter, i % 2 == 0 ? f.groups.Group1Hash() : f.groups.Group2Hash());
     Insult(fighter);
   }
   for (std::size_t i = 0; i < n; ++i) {

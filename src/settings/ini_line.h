@@ -73,11 +73,11 @@ struct IniLine {
   std::string_view key_text;                 // the bytes before the first "="
   std::string_view value_text;               // the bytes after it
   SettingValue value;                        // for Sets
-  std::string_view ignored_tail;             // value bytes after the number (Integer, Float, F-form)
+  std::string_view ignored_tail;  // value bytes after the number (Integer, Float, F-form)
   // key_trigger: the value was read as an F-key ("F" and a number, 3 bytes at
   // most), whatever code that gave; otherwise as a letter.
   bool key_f_form = false;
-  NearMiss near_miss = NearMiss::None;       // for UnknownKey
+  NearMiss near_miss = NearMiss::None;  // for UnknownKey
   SettingKey near_key = SettingKey::fight_timer;
 };
 

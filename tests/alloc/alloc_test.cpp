@@ -7,9 +7,9 @@
 #include <optional>
 #include <set>
 
-#include "host/module_state.h"
 #include "counting_allocator.h"
 #include "fight/fight_state.h"
+#include "host/module_state.h"
 #include "settings/fight_settings.h"
 #include "sim/game_hash.h"
 #include "sim/module_run.h"
@@ -104,8 +104,8 @@ void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const s
                          std::all_of(after.retask.begin(), after.retask.end(),
                                      [&](const auto& e) { return distinct.count(e.first) == 1; });
   EXPECT_TRUE(untouched || whole_new) << where;
-  const bool groups_as_before =
-      after.groups.group1_slot == before.groups.group1_slot && after.groups.group2_slot == before.groups.group2_slot;
+  const bool groups_as_before = after.groups.group1_slot == before.groups.group1_slot &&
+                                after.groups.group2_slot == before.groups.group2_slot;
   const bool groups_made = after.groups.Group1Hash() == sim::GameHash("BRAWL_GROUP_1") &&
                            after.groups.Group2Hash() == sim::GameHash("BRAWL_GROUP_2");
   EXPECT_TRUE(groups_as_before || groups_made) << where;

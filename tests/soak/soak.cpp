@@ -18,8 +18,8 @@
 #include <map>
 #include <string>
 
-#include "host/module_state.h"
 #include "fight/fight_state.h"
+#include "host/module_state.h"
 #include "sim/module_run.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "fight/fight_state.h"
 #include "fight/weapons.h"
 #include "host/main_loop_state.h"
 #include "settings/ini_line.h"
@@ -131,7 +132,7 @@ std::optional<std::string> KeyTriggerWarning(const IniLine& line) {
     return "key_trigger '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
            " key";
   }
-  if (line.key_f_form && (n < 112 || n > 135)) {
+  if (line.key_f_form && (n < kVirtualKeyF1 || n > kVirtualKeyF24)) {
     return "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " +
            std::to_string(n) + ", the " + KeyCodeName(n) + " key";
   }
@@ -160,9 +161,9 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
     case SettingKey::fight_group_size:
       if (n < 0) return "fight_group_size " + number + ": no fight ever starts";
       if (n < 2) return "fight_group_size " + number + ": one fighter has nobody to fight";
-      if (n > 32) {
-        return "fight_group_size " + number +
-               " is never reached: the game lists at most 32 peds, so no fight starts";
+      if (n > kNearbyCapacity) {
+        return "fight_group_size " + number + " is never reached: the game lists at most " +
+               std::to_string(kNearbyCapacity) + " peds, so no fight starts";
       }
       break;
     case SettingKey::fight_radius: {

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "settings/ini_line.h"
+
 namespace ruckvale::tools {
 
 namespace {
@@ -53,7 +55,9 @@ std::string KeyCodeName(std::int32_t code) {
   for (const NamedKey& key : kNamedKeys) {
     if (key.code == code) return std::string(key.name);
   }
-  if (code >= 112 && code <= 135) return "F" + std::to_string(code - 111);
+  if (code >= kVirtualKeyF1 && code <= kVirtualKeyF24) {
+    return "F" + std::to_string(code - kVirtualKeyF1 + 1);
+  }
   if (code >= 96 && code <= 105) return "numpad " + std::to_string(code - 96);
   if (code >= 166 && code <= 172) return "browser key " + std::to_string(code);
   if (code >= 180 && code <= 183) return "launch key " + std::to_string(code);

@@ -74,10 +74,10 @@ const char* GroupColour(int group) {
   return group == 2 ? "#1f5fbf" : "#c62828";
 }
 
-const char* kCandidate = "#4caf50";
-const char* kLeftOut = "#9e9e9e";
-const char* kNotHuman = "#a1887f";
-const char* kUnlisted = "#dddddd";
+constexpr const char* kCandidate = "#4caf50";
+constexpr const char* kLeftOut = "#9e9e9e";
+constexpr const char* kNotHuman = "#a1887f";
+constexpr const char* kUnlisted = "#dddddd";
 
 std::string Shape(double x, double y, bool human, const char* fill) {
   if (human) {

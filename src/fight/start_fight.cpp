@@ -10,9 +10,6 @@
 
 namespace ruckvale {
 
-const char* const kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH",
-                                     "GENERIC_MOCK"};
-
 int NearbyPedBuffer::Stride(int count) const {
   return count >= 1 && Handle(1, 4) == 0 ? 8 : 4;
 }

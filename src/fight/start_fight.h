@@ -37,7 +37,8 @@ inline bool WithinFightRadius(const Vector3& origin, const Vector3& at, float ra
 }
 
 // The speech lines a fighter shouts, drawn modulo 3.
-extern const char* const kInsultLines[3];
+inline constexpr const char* kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL",
+                                                "GENERIC_INSULT_HIGH", "GENERIC_MOCK"};
 
 // Asks the game for the peds near the player, draws fight_group_size distinct
 // qualifying ones, prepares, groups and insults each, tasks every ordered pair

@@ -8,34 +8,34 @@ namespace ruckvale {
 
 namespace {
 
-const char* const kMelee[] = {"WEAPON_MELEE_KNIFE", "WEAPON_MELEE_MACHETE", "WEAPON_MELEE_HATCHET",
-                              "WEAPON_MELEE_CLEAVER"};
-const char* const kRevolver[] = {"WEAPON_REVOLVER_CATTLEMAN", "WEAPON_REVOLVER_DOUBLEACTION",
-                                 "WEAPON_REVOLVER_SCHOFIELD", "WEAPON_REVOLVER_LEMAT"};
-const char* const kPistol[] = {"WEAPON_PISTOL_VOLCANIC", "WEAPON_PISTOL_MAUSER",
-                               "WEAPON_PISTOL_SEMIAUTO", "WEAPON_PISTOL_M1899"};
-const char* const kShotgun[] = {"WEAPON_SHOTGUN_DOUBLEBARREL", "WEAPON_SHOTGUN_PUMP",
-                                "WEAPON_SHOTGUN_REPEATING", "WEAPON_SHOTGUN_SEMIAUTO",
-                                "WEAPON_SHOTGUN_SAWEDOFF"};
-const char* const kRifle[] = {"WEAPON_RIFLE_SPRINGFIELD", "WEAPON_RIFLE_BOLTACTION",
-                              "WEAPON_SNIPERRIFLE_ROLLINGBLOCK", "WEAPON_SNIPERRIFLE_CARCANO"};
-const char* const kRepeater[] = {"WEAPON_REPEATER_CARBINE", "WEAPON_REPEATER_HENRY",
-                                 "WEAPON_REPEATER_WINCHESTER", "WEAPON_REPEATER_EVANS"};
-const char* const kThrowable[] = {"WEAPON_THROWN_DYNAMITE", "WEAPON_THROWN_MOLOTOV",
-                                  "WEAPON_THROWN_THROWING_KNIVES", "WEAPON_THROWN_TOMAHAWK"};
-const char* const kBow[] = {"WEAPON_BOW"};
+constexpr const char* kMelee[] = {"WEAPON_MELEE_KNIFE", "WEAPON_MELEE_MACHETE",
+                                  "WEAPON_MELEE_HATCHET", "WEAPON_MELEE_CLEAVER"};
+constexpr const char* kRevolver[] = {"WEAPON_REVOLVER_CATTLEMAN", "WEAPON_REVOLVER_DOUBLEACTION",
+                                     "WEAPON_REVOLVER_SCHOFIELD", "WEAPON_REVOLVER_LEMAT"};
+constexpr const char* kPistol[] = {"WEAPON_PISTOL_VOLCANIC", "WEAPON_PISTOL_MAUSER",
+                                   "WEAPON_PISTOL_SEMIAUTO", "WEAPON_PISTOL_M1899"};
+constexpr const char* kShotgun[] = {"WEAPON_SHOTGUN_DOUBLEBARREL", "WEAPON_SHOTGUN_PUMP",
+                                    "WEAPON_SHOTGUN_REPEATING", "WEAPON_SHOTGUN_SEMIAUTO",
+                                    "WEAPON_SHOTGUN_SAWEDOFF"};
+constexpr const char* kRifle[] = {"WEAPON_RIFLE_SPRINGFIELD", "WEAPON_RIFLE_BOLTACTION",
+                                  "WEAPON_SNIPERRIFLE_ROLLINGBLOCK", "WEAPON_SNIPERRIFLE_CARCANO"};
+constexpr const char* kRepeater[] = {"WEAPON_REPEATER_CARBINE", "WEAPON_REPEATER_HENRY",
+                                     "WEAPON_REPEATER_WINCHESTER", "WEAPON_REPEATER_EVANS"};
+constexpr const char* kThrowable[] = {"WEAPON_THROWN_DYNAMITE", "WEAPON_THROWN_MOLOTOV",
+                                      "WEAPON_THROWN_THROWING_KNIVES", "WEAPON_THROWN_TOMAHAWK"};
+constexpr const char* kBow[] = {"WEAPON_BOW"};
 
 template <std::size_t N>
 constexpr WeaponCategoryNames Names(const char* const (&names)[N]) {
   return {names, N};
 }
 
-const WeaponCategoryNames kCatalogueNames[kWeaponCategoryCount] = {
+constexpr WeaponCategoryNames kCatalogueNames[kWeaponCategoryCount] = {
     Names(kMelee), Names(kRevolver), Names(kPistol),    Names(kShotgun),
     Names(kRifle), Names(kRepeater), Names(kThrowable), Names(kBow),
 };
 
-const char* const kCategoryNames[kWeaponCategoryCount] = {
+constexpr const char* kCategoryNames[kWeaponCategoryCount] = {
     "Melee", "Revolver", "Pistol", "Shotgun", "Rifle", "Repeater", "Throwable", "Bow"};
 
 std::int32_t ChanceOf(const FightSettings& s, WeaponCategory category) {

@@ -48,7 +48,7 @@ void FindNearMiss(IniLine& line) {
 }
 
 // The key-code rules: an F-form of at most 3 bytes gives the number after the
-// "F" plus 111 (F1..F24 are 112..135); otherwise a capital letter gives its own
+// "F" counted from F1's code (F1..F24 are 112..135); otherwise a capital letter gives its own
 // code; anything else gives no code.
 void ReadKeyCode(IniLine& line) {
   const std::string_view v = line.value_text;
@@ -61,7 +61,7 @@ void ReadKeyCode(IniLine& line) {
       return;
     }
     line.kind = IniLineKind::Sets;
-    line.value.integer = n + 111;  // n lies in -9..99, so the code in 102..210
+    line.value.integer = n + kVirtualKeyF1 - 1;  // n lies in -9..99, so the code in 102..210
     line.ignored_tail = v.substr(1 + read.consumed);
     return;
   }

@@ -27,6 +27,10 @@ enum class SettingKey : std::uint8_t {
 };
 inline constexpr int kSettingKeyCount = 14;
 
+// The Windows virtual-key codes of F1 and F24; "F<n>" gives F1's code + n - 1.
+inline constexpr std::int32_t kVirtualKeyF1 = 112;
+inline constexpr std::int32_t kVirtualKeyF24 = 135;
+
 enum class SettingType : std::uint8_t { Integer, Float, Boolean, KeyCode };
 
 struct SettingKeyInfo {

@@ -109,13 +109,19 @@ std::uint64_t* Game::NativeCall() {
   return world.null_result ? nullptr : result_;
 }
 
-std::uint32_t Game::GetTickCount() {
+std::uint64_t Game::RecordWindows(const char* name, std::uint64_t result,
+                                  std::vector<std::uint64_t> args) {
   Call c;
   c.kind = CallKind::Windows;
-  c.name = "GetTickCount";
-  c.result = world.tick;
+  c.name = name;
+  c.args = std::move(args);
+  c.result = result;
   Record(c);
-  return world.tick;
+  return result;
+}
+
+std::uint32_t Game::GetTickCount() {
+  return static_cast<std::uint32_t>(RecordWindows("GetTickCount", world.tick));
 }
 
 std::int16_t Game::GetAsyncKeyState(int key) {
@@ -123,12 +129,8 @@ std::int16_t Game::GetAsyncKeyState(int key) {
   // Bit 15: down now. Bit 0 (pressed since the last call) is set too, as
   // Windows may, so that a module reading the wrong bit goes wrong in tests.
   const std::int16_t state = down ? static_cast<std::int16_t>(0x8001) : std::int16_t{1};
-  Call c;
-  c.kind = CallKind::Windows;
-  c.name = "GetAsyncKeyState";
-  c.args = {static_cast<std::uint32_t>(key)};
-  c.result = static_cast<std::uint16_t>(state);
-  Record(c);
+  RecordWindows("GetAsyncKeyState", static_cast<std::uint16_t>(state),
+                {static_cast<std::uint32_t>(key)});
   return state;
 }
 
@@ -136,11 +138,7 @@ std::uintptr_t Game::GetForegroundWindow() {
   const std::uintptr_t window = world.no_foreground_window ? 0
                                 : world.game_in_foreground ? kGameWindow
                                                            : kOtherWindow;
-  Call c;
-  c.kind = CallKind::Windows;
-  c.name = "GetForegroundWindow";
-  c.result = window;
-  Record(c);
+  RecordWindows("GetForegroundWindow", window);
   return window;
 }
 
@@ -162,12 +160,7 @@ std::uint32_t Game::GetWindowThreadProcessId(std::uintptr_t window, std::uint32_
 }
 
 std::uint32_t Game::GetCurrentProcessId() {
-  Call c;
-  c.kind = CallKind::Windows;
-  c.name = "GetCurrentProcessId";
-  c.result = kGameProcessId;
-  Record(c);
-  return kGameProcessId;
+  return static_cast<std::uint32_t>(RecordWindows("GetCurrentProcessId", kGameProcessId));
 }
 
 void Game::ReleaseScriptEntities() {

@@ -70,6 +70,9 @@ class Game {
 
  private:
   void Record(Call& call);
+  // Records a Windows call with its arguments and returns its result.
+  std::uint64_t RecordWindows(const char* name, std::uint64_t result,
+                              std::vector<std::uint64_t> args = {});
   // The answers, from the world (game_answers.cpp).
   void Answer(NativeHash hash, Call& call);
   void AnswerNearby(Call& call);

@@ -89,6 +89,18 @@ std::FILE* CreateTemp(const std::string& base, std::string& path, std::string& e
   return file;
 }
 
+// Closes and removes a file CreateTemp made, and forgets it; both are
+// cleared. Nothing happens for an empty path.
+void RemoveTemp(std::FILE*& file, std::string& path) {
+  if (file != nullptr) std::fclose(file);
+  file = nullptr;
+  if (!path.empty()) {
+    std::remove(path.c_str());
+    ForgetTemp(path);
+  }
+  path.clear();
+}
+
 }  // namespace
 
 AtomicFile::~AtomicFile() {
@@ -140,13 +152,7 @@ bool AtomicFile::Commit(std::string& error) {
 }
 
 void AtomicFile::Discard() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
-  if (!temp_.empty()) {
-    std::remove(temp_.c_str());
-    ForgetTemp(temp_);
-  }
-  temp_.clear();
+  RemoveTemp(file_, temp_);
 }
 
 ScratchFile::~ScratchFile() {
@@ -160,13 +166,7 @@ bool ScratchFile::Open(const std::string& near, std::string& error) {
 }
 
 void ScratchFile::Remove() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
-  if (!path_.empty()) {
-    std::remove(path_.c_str());
-    ForgetTemp(path_);
-  }
-  path_.clear();
+  RemoveTemp(file_, path_);
 }
 
 }  // namespace ruckvale::tools

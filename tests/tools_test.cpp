@@ -58,6 +58,7 @@ TEST(SimOptions, BadOptionsAndValuesAreRefused) {
       {"--frobnicate"},    {"--json", "--trace"},
       {"check-ini"},       {"check-ini", "a", "b"},
       {"--ini"},           {"--seconds", "60", "--press", "61"},
+      {"--press", "0"},    {"--seconds", "300", "--press", "300"},
   };
   for (const auto& args : bad) {
     std::string error;
@@ -212,7 +213,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
            "'f12' is no key for key_trigger",
            "sets key_trigger to 70 (F)",
            "sets fight_radius to 12; value after the number ignored: ',5'",
-           "unreadable value '99999999999' for bow_chance",
+           "value '99999999999' for bow_chance is too large",
            "Melee       50 %",
            "unarmed     10 %",
        }) {
@@ -244,6 +245,11 @@ TEST(IniChecker, WarnsAboutLikelyMistakesWithTheirLines) {
       {"fight_chance=101\n", "fight_chance 101 is above 100"},
       {"fight_chance=0\n", "fight_chance 0: the timer never starts a fight"},
       {"fight_group_size=1\n", "one fighter has nobody to fight"},
+      {"fight_group_size=1\n", "each when at least 1 ped qualifies"},
+      {"fight_group_size=0\n", "fight_group_size 0: a fight has no fighters"},
+      {"fight_radius=12,5\n", "fight_radius takes a decimal point, not a comma: '12,5' reads 12"},
+      {"fight_timer=0\nfight_chance=100\n", "timer fights: 108,000 an hour"},
+      {"key_trigger=F25\n", "gives code 136, which no key on a keyboard sends"},
       {"fight_group_size=33\n", "fight_group_size 33 is never reached"},
       {"fight_radius=-1\n", "fight_radius is not positive"},
       {"fight_radius=inf\n", "fight_radius is infinite"},
@@ -277,6 +283,15 @@ TEST(IniChecker, WarnsAboutLikelyMistakesWithTheirLines) {
     EXPECT_EQ(tools::CheckIni("lint.ini", out, err), tools::kCheckFindings) << c.ini;
     EXPECT_NE(out.str().find(c.warning), std::string::npos) << c.warning << "\n" << out.str();
   }
+  // A UTF-16 file gets its one warning, not one a line, and no line of its last NUL.
+  std::ofstream("utf16.ini", std::ios::binary) << std::string(
+      "\xFF\xFE"
+      "f\0=\0\r\0\n\0b\0\r\0\n\0",
+      16);
+  std::ostringstream utf16, ignored;
+  tools::CheckIni("utf16.ini", utf16, ignored);
+  EXPECT_EQ(Occurrences(utf16.str(), "warning:"), 1) << utf16.str();
+  EXPECT_EQ(utf16.str().find("\\x00\n"), std::string::npos) << utf16.str();
   // Folders, FIFOs and devices get one line and status 2, without a read.
   for (const char* path : {".", "/dev/zero"}) {
     std::ostringstream out, err;

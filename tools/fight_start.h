@@ -47,6 +47,7 @@ struct ListedPed {
   bool human = true;
   bool exists = true;
   LeftOut reason = LeftOut::None;
+  bool measured = false;  // the module read its position
 };
 
 struct FightStart {
@@ -54,6 +55,9 @@ struct FightStart {
   bool by_timer = false;
   std::vector<FighterInfo> fighters;  // empty: too few peds qualified
   std::vector<ListedPed> listed;      // what the game listed, with the verdict on each
+  // The module tested the listed peds; false when the game listed fewer than
+  // the fight needs, and no ped was looked at.
+  bool filtered = false;
   std::vector<std::pair<Ped, Ped>> tasks;
   Vector3 player_pos{};
   std::vector<ListedPed> unlisted;  // peds of the world the game did not list

@@ -106,8 +106,16 @@ void Explain(const IniLine& line, std::ostream& out) {
       }
       return;
     case IniLineKind::Unreadable:
-      out << "unreadable value '" << Shown(line.value_text) << "' for " << KeyName(line.key)
-          << ", line skipped";
+      if (line.out_of_range) {
+        out << "value '" << Shown(line.value_text) << "' for " << KeyName(line.key)
+            << (line.key == SettingKey::fight_radius
+                    ? " is out of range (beyond 3.4e38, or too close to 0)"
+                    : " is too large (beyond -2147483648 to 2147483647)")
+            << ", line skipped";
+      } else {
+        out << "unreadable value '" << Shown(line.value_text) << "' for " << KeyName(line.key)
+            << ", line skipped";
+      }
       return;
     case IniLineKind::NoKeyCode:
       out << "ignored: '" << Shown(line.value_text)
@@ -133,8 +141,10 @@ std::optional<std::string> KeyTriggerWarning(const IniLine& line) {
            " key";
   }
   if (line.key_f_form && (n < kVirtualKeyF1 || n > kVirtualKeyF24)) {
-    return "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " +
-           std::to_string(n) + ", the " + KeyCodeName(n) + " key";
+    const std::string outside =
+        "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " + std::to_string(n);
+    if (!KeyOnKeyboard(n)) return outside + ", which no key on a keyboard sends: no key fights";
+    return outside + ", the " + KeyCodeName(n) + " key";
   }
   return std::nullopt;
 }
@@ -150,6 +160,12 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
     return std::string(KeyName(line.key)) + " takes a whole number: '" + Shown(line.value_text) +
            "' reads " + number;
   }
+  if (decimal && tail[0] == ',' && line.key == SettingKey::fight_radius) {
+    char real[48];
+    std::snprintf(real, sizeof real, "%g", static_cast<double>(line.value.real));
+    return "fight_radius takes a decimal point, not a comma: '" + Shown(line.value_text) +
+           "' reads " + real;
+  }
   switch (line.key) {
     case SettingKey::fight_timer:
       if (n <= 0) return "fight_timer " + number + " rolls the timer on every frame";
@@ -160,7 +176,8 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
       break;
     case SettingKey::fight_group_size:
       if (n < 0) return "fight_group_size " + number + ": no fight ever starts";
-      if (n < 2) return "fight_group_size " + number + ": one fighter has nobody to fight";
+      if (n == 0) return "fight_group_size 0: a fight has no fighters";
+      if (n == 1) return "fight_group_size 1: the one fighter has nobody to fight";
       if (n > kNearbyCapacity) {
         return "fight_group_size " + number + " is never reached: the game lists at most " +
                std::to_string(kNearbyCapacity) + " peds, so no fight starts";
@@ -305,26 +322,39 @@ void PrintOdds(const WeaponOdds& odds, std::ostream& out) {
   }
 }
 
+// "108,000", "60", "2.5": a count an hour, whole with thousands marked from 100 up.
+std::string PerHour(double n) {
+  char buf[48];
+  if (n < 100) {
+    std::snprintf(buf, sizeof buf, "%.3g", n);
+    return buf;
+  }
+  const int length = std::snprintf(buf, sizeof buf, "%.0f", n);
+  std::string grouped;
+  for (int i = 0; i < length; ++i) {
+    if (i > 0 && (length - i) % 3 == 0) grouped += ',';
+    grouped += buf[i];
+  }
+  return grouped;
+}
+
 void PrintExpectations(const FightSettings& s, std::ostream& out) {
   const std::int32_t period = TimerPeriodMs(s.fight_timer);
   const double chance = std::clamp(s.fight_chance, 0, 100) / 100.0;
-  char buf[200];
+  const double rolls_per_hour = period <= 0 ? 108000.0 : 3600000.0 / period;
   out << "\nWhat to expect in play:\n";
   if (period <= 0) {
-    std::snprintf(buf, sizeof buf,
-                  "  timer rolls: on every frame (about 108000 an hour at 30 frames a second)\n");
+    out << "  timer rolls: on every frame (about 108,000 an hour at 30 frames a second)\n";
   } else {
-    std::snprintf(buf, sizeof buf, "  timer rolls: one every %g s, %.4g an hour\n", period / 1000.0,
-                  3600000.0 / period);
+    char every[32];
+    std::snprintf(every, sizeof every, "%g", period / 1000.0);
+    out << "  timer rolls: one every " << every << " s, " << PerHour(rolls_per_hour)
+        << " an hour\n";
   }
-  out << buf;
-  const double rolls_per_hour = period <= 0 ? 108000.0 : 3600000.0 / period;
-  std::snprintf(buf, sizeof buf,
-                "  timer fights: %.4g an hour (%d %% of the rolls), each when at least %d peds "
-                "qualify\n",
-                rolls_per_hour * chance, static_cast<int>(std::lround(chance * 100)),
-                s.fight_group_size);
-  out << buf;
+  const std::int32_t n = s.fight_group_size;
+  out << "  timer fights: " << PerHour(rolls_per_hour * chance) << " an hour ("
+      << std::lround(chance * 100) << " % of the rolls), each when at least " << n
+      << (n == 1 ? " ped qualifies" : " peds qualify") << "\n";
   out << "  key fights: one on each release of " << KeyCodeName(s.key_trigger) << "\n";
 }
 
@@ -357,9 +387,12 @@ void CheckLine(std::string_view text, const RawScan& raw, FightSettings& setting
   }
   // Blank lines and comments need no explanation.
   const bool comment = IsComment(text);
-  if (line.kind != IniLineKind::Sets && line.kind != IniLineKind::Empty && !comment)
+  if (line.kind != IniLineKind::Sets && line.kind != IniLineKind::Empty && !comment) {
     ++tally.ignored;
+  }
   if (line.kind == IniLineKind::Empty || (comment && line.kind != IniLineKind::Sets)) return;
+  // A UTF-16 file has one warning for the whole file, not one a line.
+  if (raw.utf16) return;
   out << "  line " << number << ": " << Shown(text) << "\n    ";
   Explain(line, out);
   out << '\n';
@@ -391,6 +424,10 @@ void ReadLines(std::FILE* file, const RawScan& raw, FightSettings& settings, Lin
   if (reader.failed()) {
     out << "  read error after line " << tally.number << "; the rest is not read\n";
     ++tally.warnings;
+  }
+  if (raw.utf16) {
+    out << "  (" << tally.number << (tally.number == 1 ? " line" : " lines")
+        << " not listed: the module reads them as bytes, and no key matches)\n";
   }
 }
 
@@ -468,7 +505,11 @@ bool ReadIniFile(const std::string& path, FightSettings& settings) {
   if (!file) return false;
   IniLineReader reader(file.get());
   std::string_view line;
-  while (reader.Next(line)) ApplyIniLine(InterpretIniLine(line), settings);
+  try {
+    while (reader.Next(line)) ApplyIniLine(InterpretIniLine(line), settings);
+  } catch (const std::bad_alloc&) {
+    // A line too long for memory ends reading, as it does for the module.
+  }
   return true;
 }
 

@@ -64,4 +64,8 @@ std::string KeyCodeName(std::int32_t code) {
   return "unassigned virtual key " + std::to_string(code) + " (no key on a keyboard)";
 }
 
+bool KeyOnKeyboard(std::int32_t code) {
+  return KeyCodeName(code).rfind("unassigned", 0) != 0;
+}
+
 }  // namespace ruckvale::tools

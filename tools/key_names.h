@@ -10,4 +10,7 @@ namespace ruckvale::tools {
 // keyboard has, "unassigned virtual key N (no key on a keyboard)".
 std::string KeyCodeName(std::int32_t code);
 
+// False for a code that no key on a keyboard sends, so it is never down.
+bool KeyOnKeyboard(std::int32_t code);
+
 }  // namespace ruckvale::tools

@@ -147,11 +147,23 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
 
 // What no single option can tell.
 bool CheckTogether(const SimOptions& o, std::string& error) {
+  // The release is seen on the first frame at or after t, after the key has
+  // been down for kKeyHoldSeconds.
+  const double last_frame = (std::round(o.seconds * o.fps) - 1) / o.fps;
   for (const double t : o.presses) {
-    if (t > o.seconds) {
-      char buf[96];
-      std::snprintf(buf, sizeof buf, "--press %g is after the end of the run (--seconds %g)", t,
-                    o.seconds);
+    char buf[160];
+    if (t < kKeyHoldSeconds) {
+      std::snprintf(buf, sizeof buf,
+                    "--press %g is too early: the key is held %g s before its release, so a "
+                    "release comes at %g s or later",
+                    t, kKeyHoldSeconds, kKeyHoldSeconds);
+      error = buf;
+      return false;
+    }
+    if (t > last_frame) {
+      std::snprintf(buf, sizeof buf,
+                    "--press %g is after the last frame of the run (%g s, with --seconds %g)", t,
+                    last_frame, o.seconds);
       error = buf;
       return false;
     }

@@ -9,6 +9,9 @@
 
 namespace ruckvale::tools {
 
+// How long the simulator holds the key down before each release.
+inline constexpr double kKeyHoldSeconds = 0.3;
+
 struct SimOptions {
   double seconds = 300;
   int fps = 30;

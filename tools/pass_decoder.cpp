@@ -112,10 +112,13 @@ void StartReader::ReadAnswer(const sim::Call& c) {
     if (ped == player_ && !have_player_pos_) {
       fight_.player_pos = v;
       have_player_pos_ = true;
+      fight_.filtered = true;
       return;
     }
     for (ListedPed& l : fight_.listed) {
-      if (l.ped == ped && l.reason == LeftOut::None) l.pos = v;
+      if (l.ped != ped || l.reason != LeftOut::None) continue;
+      l.pos = v;
+      l.measured = true;
     }
     if (!WithinFightRadius(fight_.player_pos, v, radius_)) Judge(ped, LeftOut::TooFar);
   } else if (c.name == "DOES_ENTITY_EXIST" && c.result == 0) {
@@ -189,9 +192,12 @@ void StartReader::FillFromWorld() {
     if (p == nullptr) continue;
     // The module read positions only of the peds it measured; the others
     // stand where the world has them.
-    if (l.reason != LeftOut::None && l.reason != LeftOut::TooFar) l.pos = p->pos;
+    if (!l.measured) l.pos = p->pos;
     l.human = p->species == sim::Species::Human;
     l.exists = p->exists;
+  }
+  if (!have_player_pos_) {
+    if (const sim::SimPed* p = world.Find(player_)) fight_.player_pos = p->pos;
   }
   for (const sim::SimPed& p : world.peds) {
     if (p.handle == player_ || !p.exists) continue;

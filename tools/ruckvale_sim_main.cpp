@@ -54,8 +54,11 @@ int main(int argc, char** argv) {
   }
   try {
     return RunSimulation(*options, std::cout, std::cerr);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "ruckvale-sim: out of memory; the run stopped\n";
+    return 2;
   } catch (const std::exception& e) {
-    std::cerr << "ruckvale-sim: " << e.what() << '\n';
-    return 1;
+    std::cerr << "ruckvale-sim: the run stopped: " << e.what() << '\n';
+    return 2;
   }
 }

@@ -12,6 +12,7 @@
 #include "sim/scene.h"
 #include "tools/ini_check.h"
 #include "tools/json.h"
+#include "tools/key_names.h"
 #include "tools/story.h"
 #include "tools/svg_map.h"
 #include "tools/temp_files.h"
@@ -30,8 +31,6 @@ namespace {
 
 // The system has been up ten minutes when the run starts.
 constexpr std::uint32_t kStartTick = 600000;
-// How long the key is held before each release.
-constexpr double kKeyHoldSeconds = 0.3;
 
 // The key is down for a moment before each release time.
 bool KeyDownAt(const SimOptions& o, double t) {
@@ -102,17 +101,9 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
     const SettingValue v = GetSetting(s, key);
     json += std::string(i ? "," : "") + "\"" + std::string(kSettingKeys[i].name) + "\":";
     switch (kSettingKeys[i].type) {
-      case SettingType::Float: {
-        char buf[48];
-        const double r = static_cast<double>(v.real);
-        if (std::isfinite(r)) {
-          std::snprintf(buf, sizeof buf, "%.9g", r);
-        } else {
-          std::snprintf(buf, sizeof buf, "\"%s\"", std::isnan(r) ? "nan" : r > 0 ? "inf" : "-inf");
-        }
-        json += buf;
+      case SettingType::Float:
+        json += JsonNumber(static_cast<double>(v.real));
         break;
-      }
       case SettingType::Boolean:
         json += v.boolean ? "true" : "false";
         break;
@@ -155,6 +146,10 @@ void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_i
             : have_ini ? "Ruckvale.ini of the working directory"
                        : "no Ruckvale.ini (defaults)")
         << "\n";
+    if (!o.presses.empty() && !KeyOnKeyboard(settings.key_trigger)) {
+      out << "key_trigger " << settings.key_trigger
+          << " is no key on a keyboard: the presses do nothing\n";
+    }
   }
 }
 
@@ -174,10 +169,11 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
   const double dt = 1.0 / o.fps;
   const auto frames = static_cast<std::uint64_t>(std::llround(o.seconds * o.fps));
   Progress progress(err);
-  const int key = settings.key_trigger;
+  // A code no keyboard sends is never down, however often the user presses.
+  const int key = KeyOnKeyboard(settings.key_trigger) ? settings.key_trigger : -1;
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     const double now = static_cast<double>(frame) * dt;
-    game.world.keys_down[key & 0xFF] = KeyDownAt(o, now) ? 1 : 0;
+    if (key >= 0 && key < 256) game.world.keys_down[key] = KeyDownAt(o, now) ? 1 : 0;
     const bool foreground = !InBackgroundAt(o, now);
     if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
     game.world.game_in_foreground = foreground;

@@ -200,9 +200,13 @@ void Story::WriteFightStart(const FightStart& fight) {
     const auto candidates =
         std::count_if(fight.listed.begin(), fight.listed.end(),
                       [](const ListedPed& l) { return l.reason == LeftOut::None; });
-    Emit(fight.time,
-         "fight start (" + trigger + "): too few peds qualify (" + std::to_string(candidates) +
-             " of " + std::to_string(fight.listed.size()) + " listed), the running fight goes on",
+    const std::string why =
+        fight.filtered ? "too few peds qualify (" + std::to_string(candidates) + " of " +
+                             std::to_string(fight.listed.size()) + " listed)"
+                       : "the game lists " + std::to_string(fight.listed.size()) +
+                             (fight.listed.size() == 1 ? " ped" : " peds") + ", fewer than the " +
+                             std::to_string(settings_.fight_group_size) + " the fight needs";
+    Emit(fight.time, "fight start (" + trigger + "): " + why + ", the running fight goes on",
          "\"event\":\"fight_start\",\"trigger\":\"" + trigger + "\",\"fighters\":[]");
   } else {
     WriteFighters(fight);

@@ -146,9 +146,8 @@ void Legend(std::string& svg, double left, double y) {
       {"#1f5fbf", true, "group 2"},
       {kCandidate, true, "candidate, not drawn"},
       {kLeftOut, true, "too far, dead, gone, another script's, listed twice"},
-      {kNotHuman, true, "not human"},
+      {kNotHuman, false, "not human (square: an animal)"},
       {kUnlisted, true, "not listed by the game"},
-      {"#ffffff", false, "square: an animal"},
   };
   double x = left + 12;
   for (const Item& item : items) {
@@ -163,8 +162,23 @@ void Legend(std::string& svg, double left, double y) {
   }
   y += 14;
   svg += "<line x1=\"" + Num(left + 12) + "\" y1=\"" + Num(y - 4) + "\" x2=\"" + Num(left + 30) +
-         "\" y2=\"" + Num(y - 4) + "\" stroke=\"#e0a030\" stroke-width=\"2\"/>\n";
+         "\" y2=\"" + Num(y - 4) +
+         "\" stroke=\"#e0a030\" stroke-width=\"2\" marker-end=\"url(#arrow)\"/>\n";
   svg += Text(left + 36, y, "combat task (fighter to target)");
+}
+
+// How far from the player the farthest ped of the panel stands.
+double Farthest(const FightStart& fight) {
+  double most = 0;
+  const auto consider = [&](const ListedPed& l) {
+    const double dx = static_cast<double>(l.pos.x) - static_cast<double>(fight.player_pos.x);
+    const double dy = static_cast<double>(l.pos.y) - static_cast<double>(fight.player_pos.y);
+    const double d = std::sqrt(dx * dx + dy * dy);
+    if (std::isfinite(d)) most = std::max(most, d);
+  };
+  std::for_each(fight.listed.begin(), fight.listed.end(), consider);
+  std::for_each(fight.unlisted.begin(), fight.unlisted.end(), consider);
+  return most;
 }
 
 // Writes one panel, part by part, onto `svg`.
@@ -175,8 +189,11 @@ class PanelWriter {
     left_ = (index % kColumns) * kPanelW;
     top_ = static_cast<double>(index / kColumns) * kPanelH;
     const bool finite = std::isfinite(radius) && radius > 0;
-    // Show the radius with room around it, and at least 90 units.
-    extent_ = finite ? std::max(90.0, static_cast<double>(radius) * 1.15) : 90.0;
+    // Show the radius with room around it, or the peds when they all stand
+    // well inside it, and at least 90 units.
+    const double shown =
+        finite ? std::min(static_cast<double>(radius), Farthest(fight)) : Farthest(fight);
+    extent_ = std::max(90.0, shown * 1.15);
     frame_ = {left_ + kPanelW / 2.0, top_ + 30 + (kMapH - 30) / 2.0, (kMapH - 30) / 2.0 / extent_};
   }
   std::string Write();
@@ -229,8 +246,13 @@ void PanelWriter::Background() {
           std::to_string(kMapH - 28) + "\"/></clipPath>\n";
   const std::size_t n = fight_.fighters.size();
   char title[160];
-  std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s): %zu fighter%s", index_ + 1,
-                fight_.time, fight_.by_timer ? "timer" : "key", n, n == 1 ? "" : "s");
+  if (n == 0) {
+    std::snprintf(title, sizeof title, "%d: trigger at %.1f s (%s), no fight: too few peds",
+                  index_ + 1, fight_.time, fight_.by_timer ? "timer" : "key");
+  } else {
+    std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s): %zu fighter%s", index_ + 1,
+                  fight_.time, fight_.by_timer ? "timer" : "key", n, n == 1 ? "" : "s");
+  }
   svg_ += "<text x=\"" + Num(left_ + 10) + "\" y=\"" + Num(top_ + 20) +
           "\" font-size=\"13\" font-family=\"sans-serif\">" + Escape(title) + "</text>\n";
 }
@@ -250,7 +272,8 @@ void PanelWriter::RadiusCircle() {
   svg_ += "<circle class=\"radius\" data-radius=\"" + Num(radius) + "\" cx=\"" + Num(f.ox) +
           "\" cy=\"" + Num(f.oy) + "\" r=\"" + Num(r) +
           "\" fill=\"none\" stroke=\"#777\" stroke-dasharray=\"4 3\"/>\n";
-  const std::string label = "fight_radius " + Num(radius);
+  const std::string label =
+      "fight_radius " + Num(radius) + (radius > extent_ ? " (its circle lies beyond the map)" : "");
   const double half = kCharW * static_cast<double>(label.size()) / 2;
   const double ly = std::max(top_ + 42, f.oy - r - 4);
   svg_ += Text(f.ox - half, ly, label, " fill=\"#555\"");
@@ -270,10 +293,11 @@ void PanelWriter::TaskLines() {
   for (const auto& [from, to] : fight_.tasks) {
     Vector3 a, b;
     if (!pos_of(from, a) || !pos_of(to, b)) continue;
-    svg_ += "<line class=\"task\" data-from=\"" + std::to_string(from) + "\" data-to=\"" +
-            std::to_string(to) + "\" x1=\"" + Num(X(a)) + "\" y1=\"" + Num(Y(a)) + "\" x2=\"" +
-            Num(X(b)) + "\" y2=\"" + Num(Y(b)) +
-            "\" stroke=\"#e0a030\" stroke-width=\"1\" opacity=\"0.7\"/>\n";
+    svg_ +=
+        "<line class=\"task\" data-from=\"" + std::to_string(from) + "\" data-to=\"" +
+        std::to_string(to) + "\" x1=\"" + Num(X(a)) + "\" y1=\"" + Num(Y(a)) + "\" x2=\"" +
+        Num(X(b)) + "\" y2=\"" + Num(Y(b)) +
+        "\" stroke=\"#e0a030\" stroke-width=\"1\" opacity=\"0.7\" marker-end=\"url(#arrow)\"/>\n";
   }
 }
 
@@ -317,7 +341,13 @@ void PanelWriter::FightersAndPlayer() {
   svg_ += "<g class=\"player\"><title>the player</title><circle cx=\"" + Num(f.ox) + "\" cy=\"" +
           Num(f.oy) + "\" r=\"7\" fill=\"#000\"/></g>\n";
   taken_.push_back({f.ox - 7, f.oy - 7, f.ox + 7, f.oy + 7});
-  for (const Label& l : labels) taken_.push_back({l.x - 5, l.y - 5, l.x + 5, l.y + 5});
+  // The player's label covers no ped.
+  for (const ListedPed& l : fight_.listed) {
+    taken_.push_back({X(l.pos) - 5, Y(l.pos) - 5, X(l.pos) + 5, Y(l.pos) + 5});
+  }
+  for (const ListedPed& u : fight_.unlisted) {
+    taken_.push_back({X(u.pos) - 5, Y(u.pos) - 5, X(u.pos) + 5, Y(u.pos) + 5});
+  }
   const auto [px, py] = PlaceLabel(taken_, f.ox, f.oy + 4, "player");
   svg_ += Text(px, py, "player", " font-weight=\"bold\"");
   for (const Label& l : labels) {
@@ -372,10 +402,15 @@ std::string SvgPanel(const FightStart& fight, int index, float radius) {
 bool SvgMapWriter::Open(const std::string& path, float radius, std::string& error) {
   radius_ = radius;
   panels_ = 0;
+  not_drawn_ = 0;
   return map_.Open(path, error) && panels_file_.Open(path + ".panels", error);
 }
 
 bool SvgMapWriter::Add(const FightStart& fight) {
+  if (panels_ >= kMaxPanels) {
+    ++not_drawn_;
+    return true;
+  }
   const std::string panel = SvgPanel(fight, panels_++, radius_);
   std::FILE* file = panels_file_.file();
   return file != nullptr && std::fwrite(panel.data(), 1, panel.size(), file) == panel.size();
@@ -387,13 +422,23 @@ bool SvgMapWriter::Finish(std::string& error) {
   const int panels = std::max(1, panels_);
   const int columns = std::min(kColumns, panels);
   const int rows = (panels + kColumns - 1) / kColumns;
+  const int note = not_drawn_ > 0 ? 40 : 0;  // room for the line on what is left out
   std::fprintf(map,
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\">\n",
-               columns * kPanelW, rows * kPanelH);
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\">\n"
+               "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"14\" refY=\"5\" "
+               "markerWidth=\"6\" markerHeight=\"6\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 "
+               "z\" fill=\"#e0a030\"/></marker></defs>\n",
+               columns * kPanelW, rows * kPanelH + note);
   if (panels_ == 0) {
     std::fputs("<text x=\"20\" y=\"40\" font-family=\"sans-serif\">No fight started.</text>\n",
                map);
+  }
+  if (not_drawn_ > 0) {
+    std::fprintf(map,
+                 "<text class=\"not-drawn\" x=\"20\" y=\"%d\" font-family=\"sans-serif\">"
+                 "%lld more fight starts, not drawn: the map shows the first %d.</text>\n",
+                 rows * kPanelH + 26, static_cast<long long>(not_drawn_), kMaxPanels);
   }
   bool copied = std::fflush(body) == 0 && std::ferror(body) == 0;
   std::rewind(body);

@@ -6,6 +6,7 @@
 // and weapon, the task lines, why the other peds were left out, and a legend.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "tools/fight_start.h"
@@ -17,6 +18,9 @@ namespace ruckvale::tools {
 // Streams the map: each panel is written as its fight starts, so memory does
 // not grow with the run; the file appears under its name only when Finish
 // succeeds.
+// The most panels a map holds: beyond them a map grows past what viewers open.
+inline constexpr int kMaxPanels = 300;
+
 class SvgMapWriter {
  public:
   // Creates the temporary files beside `path`; false, with `error`, when
@@ -33,6 +37,7 @@ class SvgMapWriter {
   AtomicFile map_;
   float radius_ = 0;
   int panels_ = 0;
+  std::int64_t not_drawn_ = 0;  // fight starts beyond kMaxPanels
 };
 
 // The text of one panel at grid position `index` (tests read it).

@@ -58,6 +58,7 @@ void ReadKeyCode(IniLine& line) {
     const NumberRead read = ReadInt32(v.substr(1), n);
     if (!read.ok) {
       line.kind = IniLineKind::Unreadable;
+      line.out_of_range = read.out_of_range;
       return;
     }
     line.kind = IniLineKind::Sets;
@@ -99,12 +100,14 @@ IniLine InterpretIniLine(std::string_view text) noexcept {
     case SettingType::Integer: {
       const NumberRead read = ReadInt32(v, line.value.integer);
       line.kind = read.ok ? IniLineKind::Sets : IniLineKind::Unreadable;
+      line.out_of_range = read.out_of_range;
       if (read.ok) line.ignored_tail = v.substr(read.consumed);
       break;
     }
     case SettingType::Float: {
       const NumberRead read = ReadFloat(v, line.value.real);
       line.kind = read.ok ? IniLineKind::Sets : IniLineKind::Unreadable;
+      line.out_of_range = read.out_of_range;
       if (read.ok) line.ignored_tail = v.substr(read.consumed);
       break;
     }

@@ -82,6 +82,7 @@ struct IniLine {
   // most), whatever code that gave; otherwise as a letter.
   bool key_f_form = false;
   NearMiss near_miss = NearMiss::None;  // for UnknownKey
+  bool out_of_range = false;            // for Unreadable: a number too large or too small
   SettingKey near_key = SettingKey::fight_timer;
 };
 

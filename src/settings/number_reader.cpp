@@ -42,7 +42,7 @@ NumberRead ReadInt32(std::string_view text, std::int32_t& out) {
   const char* first = text.data() + start - (negative ? 1 : 0);
   std::int32_t value = 0;
   const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value, 10);
-  if (ec != std::errc{}) return {};
+  if (ec != std::errc{}) return {false, 0, ec == std::errc::result_out_of_range};
   out = value;
   return {true, static_cast<std::size_t>(end - text.data())};
 }
@@ -68,10 +68,10 @@ NumberRead ReadFloat(std::string_view text, float& out) {
     // Also takes "0x" without hex digits as the number 0 followed by "x...".
     result = std::from_chars(first, last, value, std::chars_format::general);
   }
-  if (result.ec != std::errc{}) return {};
+  if (result.ec != std::errc{}) return {false, 0, result.ec == std::errc::result_out_of_range};
   if (std::isfinite(value) && value != 0.0f &&
       std::fabs(value) < std::numeric_limits<float>::min()) {
-    return {};  // subnormal: underflows the float range
+    return {false, 0, true};  // subnormal: underflows the float range
   }
   out = negative ? -value : value;
   return {true, static_cast<std::size_t>(result.ptr - text.data())};

@@ -9,8 +9,9 @@ namespace ruckvale {
 
 // What became of reading a number at the start of a value.
 struct NumberRead {
-  bool ok = false;           // false: no number of the syntax, or it does not fit
-  std::size_t consumed = 0;  // bytes of the value used by the number (when ok)
+  bool ok = false;            // false: no number of the syntax, or it does not fit
+  std::size_t consumed = 0;   // bytes of the value used by the number (when ok)
+  bool out_of_range = false;  // not ok: a number of the syntax that does not fit
 };
 
 // Optional white space (space, \t, \n, \v, \f, \r), an optional "+" or "-",

@@ -7,5 +7,11 @@ function(ruckvale_warnings target)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
                                              -Wnon-virtual-dtor -Wold-style-cast -Werror)
+    # GCC 12 warns -Wrestrict inside std::string's operator+ when it inlines
+    # it at -O3 ("literal" + std::to_string(n)), a false positive of its own
+    # headers (GCC bug 105329), seen under mingw-w64.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+      target_compile_options(${target} PRIVATE -Wno-restrict)
+    endif()
   endif()
 endfunction()

@@ -8,7 +8,7 @@
 set -euo pipefail
 want=(g++ cmake ninja-build libgtest-dev python3)
 if [[ "${1:-native}" == all ]]; then
-  want+=(clang libclang-rt-14-dev clang-format libbenchmark-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
+  want+=(clang libclang-rt-14-dev clang-format libbenchmark-dev g++-mingw-w64-x86-64-win32 mingw-w64-tools
          wine wine64 zip unzip locales)
 fi
 missing=()

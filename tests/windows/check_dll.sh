@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks Ruckvale.asi as the loader and the player's Windows will see it: a
 # 64-bit DLL whose only imports are the six hook functions (by their
-# decorated names) and system DLLs, that exports nothing, takes GetTickCount
-# and GetCurrentProcessId from KERNEL32 and from USER32 only the key poll and
-# the two foreground functions, and carries the hardening
+# decorated names) and system functions on an allow-list, that exports
+# nothing, takes from USER32 only the key poll and the two foreground
+# functions, and carries the hardening
 # flags and a version resource (what Windows shows in the file's properties).
 # Usage: check_dll.sh Ruckvale.asi VERSION
 set -euo pipefail
@@ -29,8 +29,37 @@ imports_of() {  # the function names imported from DLL $1
 hook=$(imports_of ScriptHookRDR2.dll)
 want='?nativeCall@@YAPEA_KXZ ?nativeInit@@YAX_K@Z ?nativePush64@@YAX_K@Z ?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z ?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z ?scriptWait@@YAXK@Z '
 [[ "$hook" == "$want" ]] || fail "hook imports: $hook"
-for f in GetTickCount GetCurrentProcessId; do
-  grep -qw "$f" <<<"$(imports_of KERNEL32.dll)" || fail "$f not imported from KERNEL32.dll"
+
+# Every system import on an allow-list: what the module calls, and what the
+# C++ runtime needs for exceptions, memory, locale and its error path. A new
+# import fails here until someone adds it on purpose. Mod sites and antivirus
+# tools score thread-context, process, debugger and console functions.
+allowed_user32="GetAsyncKeyState GetForegroundWindow GetWindowThreadProcessId"
+allowed_kernel32="GetTickCount GetCurrentProcessId
+  CloseHandle CreateSemaphoreW DeleteCriticalSection EnterCriticalSection GetCurrentThreadId
+  GetLastError GetModuleHandleW GetProcAddress InitializeCriticalSection IsDBCSLeadByteEx
+  LeaveCriticalSection LoadLibraryW MultiByteToWideChar RaiseException ReleaseSemaphore
+  RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind SetLastError Sleep
+  TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
+  WideCharToMultiByte"
+# fopen, fread, ferror and fclose read Ruckvale.ini; fputs, fputc, fwrite and
+# vfprintf to stderr are the runtime's last words before abort (an unhandled
+# exception, a failed relocation at load), which a game's window never shows.
+allowed_msvcrt="fopen fread ferror fclose _read _close
+  malloc calloc realloc free memchr memcmp memcpy memmove memset strcmp strlen strncmp wcslen
+  strerror localeconv ___lc_codepage_func ___mb_cur_max_func _errno _initterm _amsg_exit
+  __setusermatherr _lock _unlock abort __iob_func fputs fputc fwrite vfprintf"
+check_allowed() {  # DLL, allowed names
+  local name
+  for name in $(imports_of "$1"); do
+    grep -qw -- "$name" <<<"$2" || fail "$1 import $name is not on the allow-list (tests/windows/check_dll.sh)"
+  done
+}
+check_allowed KERNEL32.dll "$allowed_kernel32"
+check_allowed USER32.dll "$allowed_user32"
+check_allowed msvcrt.dll "$allowed_msvcrt"
+for name in GetTickCount GetCurrentProcessId; do
+  grep -qw "$name" <<<"$(imports_of KERNEL32.dll)" || fail "$name not imported from KERNEL32.dll"
 done
 [[ "$(imports_of USER32.dll)" == "GetAsyncKeyState GetForegroundWindow GetWindowThreadProcessId " ]] ||
   fail "USER32.dll imports: $(imports_of USER32.dll)"

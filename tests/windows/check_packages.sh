@@ -28,9 +28,10 @@ crlf_only() {  # zip, member: every line of the text ends in CR LF
 crlf_only "$player" Ruckvale-README.txt || fail "Ruckvale-README.txt lacks Windows line ends"
 crlf_only "$player" Ruckvale-LICENSE.txt || fail "Ruckvale-LICENSE.txt lacks Windows line ends"
 crlf_only "$modder" simulator/README.txt || fail "the simulator's README.txt lacks Windows line ends"
+crlf_only "$player" Ruckvale.ini || fail "Ruckvale.ini lacks Windows line ends (players edit it in Notepad)"
 # The ini in the zip is the repository's sample, and the readme names the version.
 unzip -p "$player" Ruckvale-README.txt | grep -q "Ruckvale $version" ||
   fail "Ruckvale-README.txt lacks the version"
-unzip -p "$player" Ruckvale.ini | cmp -s - "$(dirname "$0")/../../packaging/Ruckvale.ini" ||
+unzip -p "$player" Ruckvale.ini | tr -d '\r' | cmp -s - "$(dirname "$0")/../../packaging/Ruckvale.ini" ||
   fail "Ruckvale.ini differs from the sample"
 echo "check_packages: $(basename "$player") and $(basename "$modder") hold what they should"

@@ -1,5 +1,7 @@
 #include "sim/module_run.h"
 
+#include "sim/run_files.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -16,11 +18,12 @@ IniFolder::IniFolder(const std::optional<std::string>& ini) {
 
 IniFolder::IniFolder(const LinkTo& ini) {
   Enter();
+  const fs::path user_file = PathOf(ini.path);
   std::error_code ec;
-  fs::create_symlink(ini.path, file(), ec);
+  fs::create_symlink(user_file, file(), ec);
   if (!ec) return;
   try {
-    fs::copy_file(ini.path, file());
+    fs::copy_file(user_file, file());
   } catch (...) {
     std::error_code ignored;
     fs::remove(file(), ignored);
@@ -33,16 +36,19 @@ IniFolder::IniFolder(const LinkTo& ini) {
 void IniFolder::Enter() {
   static unsigned serial = 0;
   std::random_device entropy;
-  previous_ = fs::current_path().string();
-  const fs::path folder = fs::temp_directory_path() / ("ruckvale-" + std::to_string(entropy()) +
-                                                       "-" + std::to_string(++serial));
+  previous_ = fs::current_path();
+  const fs::path temp = fs::temp_directory_path();
+  // What runs killed outright left goes first; a live run's folder stays.
+  RemoveLeftovers(temp, kRunFolderPrefix);
+  const fs::path folder = temp / PathOf(RunTag(kRunFolderPrefix) + std::to_string(entropy()) + "-" +
+                                        std::to_string(++serial));
   fs::create_directories(folder);
-  folder_ = folder.string();
+  folder_ = folder;
   fs::current_path(folder);
 }
 
-std::string IniFolder::file() const {
-  return (fs::path(folder_) / "Ruckvale.ini").string();
+fs::path IniFolder::file() const {
+  return folder_ / "Ruckvale.ini";
 }
 
 IniFolder::~IniFolder() {
@@ -52,7 +58,7 @@ IniFolder::~IniFolder() {
 }
 
 void IniFolder::Write(const std::optional<std::string>& ini) {
-  const fs::path file = fs::path(folder_) / "Ruckvale.ini";
+  const fs::path file = folder_ / "Ruckvale.ini";
   std::error_code ec;
   fs::remove(file, ec);
   if (ini) std::ofstream(file, std::ios::binary) << *ini;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,10 +15,13 @@ namespace ruckvale::sim {
 // While it lives, the working directory is a fresh temporary folder holding
 // "Ruckvale.ini" with the given text (no file for nullopt): the module reads
 // its ini from the working directory, as in the game's folder.
+// The prefix of a run folder's name; the run's process id follows.
+inline constexpr char kRunFolderPrefix[] = "ruckvale-run-";
+
 class IniFolder {
  public:
   explicit IniFolder(const std::optional<std::string>& ini);
-  // The user's own file, by absolute path: "Ruckvale.ini" is a link to it, or,
+  // The user's own file, by absolute path in UTF-8: "Ruckvale.ini" is a link to it, or,
   // where links cannot be made, a whole copy. Throws
   // std::filesystem::filesystem_error when neither can be made: the module is
   // never handed part of a file.
@@ -31,13 +35,13 @@ class IniFolder {
   // Replaces the file (or removes it, for nullopt).
   void Write(const std::optional<std::string>& ini);
   // The temporary folder, and the ini in it.
-  const std::string& folder() const { return folder_; }
-  std::string file() const;
+  const std::filesystem::path& folder() const { return folder_; }
+  std::filesystem::path file() const;
 
  private:
   void Enter();
-  std::string previous_;
-  std::string folder_;
+  std::filesystem::path previous_;
+  std::filesystem::path folder_;
 };
 
 class ModuleRun {

@@ -15,6 +15,7 @@
 #include "host/main_loop_state.h"
 #include "settings/ini_line.h"
 #include "settings/ini_line_reader.h"
+#include "sim/run_files.h"
 #include "tools/key_names.h"
 #include "tools/weapon_odds.h"
 
@@ -34,7 +35,7 @@ namespace fs = std::filesystem;
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 FilePtr Open(const std::string& path) {
-  return {std::fopen(path.c_str(), "rb"), &std::fclose};
+  return {sim::OpenFile(sim::PathOf(path), "rb"), &std::fclose};
 }
 
 // [SECTION] Showing bytes, values and keys
@@ -477,7 +478,7 @@ void Report(const FightSettings& settings, const LineTally& tally, std::ostream&
 
 std::optional<std::string> IniFileProblem(const std::string& path) {
   std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
+  const fs::file_status st = fs::status(sim::PathOf(path), ec);
   if (ec || !fs::exists(st)) {
     return "cannot open '" + path + "': " + (ec ? ec.message() : "no such file");
   }

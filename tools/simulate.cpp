@@ -9,6 +9,7 @@
 
 #include "settings/ini_line.h"
 #include "sim/module_run.h"
+#include "sim/run_files.h"
 #include "sim/scene.h"
 #include "tools/ini_check.h"
 #include "tools/json.h"
@@ -21,6 +22,7 @@
 #include <io.h>
 #define RUCKVALE_ISATTY _isatty
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #define RUCKVALE_ISATTY isatty
 #endif
@@ -76,17 +78,32 @@ class Progress {
 
 namespace fs = std::filesystem;
 
-// A path the user gave, made absolute against the folder the tool started in.
+// A path the user gave (UTF-8), made absolute against the folder the tool
+// started in.
 std::string Absolute(const std::string& path) {
   std::error_code ec;
-  const fs::path absolute = fs::absolute(path, ec);
-  return ec ? path : absolute.string();
+  const fs::path absolute = fs::absolute(sim::PathOf(path), ec);
+  return ec ? path : sim::Utf8Of(absolute);
 }
 
 // True when both name one existing file.
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
+  return fs::equivalent(sim::PathOf(a), sim::PathOf(b), ec) && !ec;
+}
+
+// True when `path` names the file standard output writes to (as /dev/stdout
+// does when the output goes to a file): the map would replace the story.
+bool IsStandardOutput(const std::string& path) {
+#if defined(_WIN32)
+  (void)path;
+  return false;
+#else
+  struct stat out {};
+  struct stat file {};
+  return fstat(1, &out) == 0 && stat(sim::PathOf(path).c_str(), &file) == 0 &&
+         out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+#endif
 }
 
 std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
@@ -131,6 +148,9 @@ std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
   }
   if (paths.svg && SameFile(*paths.svg, paths.ini_read)) {
     return "the map '" + *o.svg + "' would overwrite the ini the run reads";
+  }
+  if (paths.svg && !o.quiet && IsStandardOutput(*paths.svg)) {
+    return "the map '" + *o.svg + "' would overwrite the story on standard output";
   }
   return std::nullopt;
 }
@@ -204,7 +224,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   const bool have_ini = ReadIniFile(paths.ini_read, settings);
   // The map's file is made before the run, so a path that cannot be written
   // is reported now and not at the end.
-  RemoveTempFilesOnSignals();
+  sim::RemoveTempFilesOnSignals();
   SvgMapWriter map;
   std::string error;
   if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return fail(error);
@@ -218,15 +238,15 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
     } catch (const std::exception& e) {
       return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
     }
-    RegisterTemp(folder->file(), false);
-    RegisterTemp(folder->folder(), true);
+    sim::RegisterTemp(folder->file(), false);
+    sim::RegisterTemp(folder->folder(), true);
   }
   struct Unregister {
     const std::optional<sim::IniFolder>& folder;
     ~Unregister() {
       if (!folder) return;
-      ForgetTemp(folder->file());
-      ForgetTemp(folder->folder());
+      sim::ForgetTemp(folder->file());
+      sim::ForgetTemp(folder->folder());
     }
   } unregister{folder};
 

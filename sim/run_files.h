@@ -1,0 +1,43 @@
+// The files and folders a simulator run makes for itself, and the paths the
+// user names. Paths travel as UTF-8 text and reach the system as
+// std::filesystem::path (wide on Windows), so that any name works whatever
+// the system's code page. What a run makes is registered here, so that it
+// never outlives the run: its owner removes it, a handler does when a signal
+// or a console event ends the run first, and the next run removes what a run
+// killed outright left, named by its process id.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ruckvale::sim {
+
+std::filesystem::path PathOf(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
+// fopen of a path; _wfopen on Windows.
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
+// This process's id, and whether a process with an id runs now.
+unsigned long ProcessId();
+bool ProcessAlive(unsigned long pid);
+
+// "<prefix><pid>-": the start of the names of this run's files and folders.
+std::string RunTag(std::string_view prefix);
+// Removes what runs that have ended left in `folder`: files and folders named
+// `prefix`, a process id that no longer runs, and "-". Never touches those of
+// a run that still runs.
+void RemoveLeftovers(const std::filesystem::path& folder, std::string_view prefix);
+
+// Registers a file, or a folder to remove once empty, for removal when the
+// run is cut short; Forget withdraws it once its owner removed or kept it.
+void RegisterTemp(const std::filesystem::path& path, bool folder);
+void ForgetTemp(const std::filesystem::path& path);
+// Removes every registered path when a terminating signal (POSIX) arrives,
+// then lets it end the process as it would have. Call once, early.
+void RemoveTempFilesOnSignals();
+// Removes every registered path now (a console event on Windows).
+void RemoveRegisteredTemps();
+
+}  // namespace ruckvale::sim

@@ -9,6 +9,8 @@
 #include <direct.h>
 #include <stdio.h>
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -160,6 +162,54 @@ void RemoveTempFilesOnSignals() {
 #else
   std::signal(SIGINT, RemoveAndReraise);
   std::signal(SIGTERM, RemoveAndReraise);
+#endif
+}
+
+namespace {
+volatile std::sig_atomic_t g_stop_requested = 0;
+#if defined(_WIN32)
+HANDLE g_run_finished = nullptr;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  g_stop_requested = 1;
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  // Closing the console ends the process once this returns: wait for the
+  // run to clean up, as long as Windows allows.
+  if (g_run_finished != nullptr) WaitForSingleObject(g_run_finished, 4000);
+  return TRUE;
+}
+#endif
+}  // namespace
+
+void StopRunOnConsoleEvents() {
+#if defined(_WIN32)
+  if (g_run_finished == nullptr) g_run_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+#endif
+}
+
+bool StopRequested() {
+  return g_stop_requested != 0;
+}
+
+void RunFinished() {
+#if defined(_WIN32)
+  if (g_run_finished != nullptr) SetEvent(g_run_finished);
+#endif
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+#if defined(_WIN32)
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide != nullptr && i < count; ++i) args.push_back(Utf8Of(fs::path(wide[i])));
+  if (wide != nullptr) LocalFree(wide);
+  return args;
+#else
+  return std::vector<std::string>(argv + 1, argv + argc);
 #endif
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ruckvale::sim {
 
@@ -37,7 +38,20 @@ void ForgetTemp(const std::filesystem::path& path);
 // Removes every registered path when a terminating signal (POSIX) arrives,
 // then lets it end the process as it would have. Call once, early.
 void RemoveTempFilesOnSignals();
-// Removes every registered path now (a console event on Windows).
+// Removes every registered path now.
 void RemoveRegisteredTemps();
+
+// Windows: Ctrl+C, Ctrl+Break and closing the console ask the run to stop;
+// the frame loop sees StopRequested() and ends, and the owners remove their
+// files as at any other end (a loaded DLL's file cannot go any other way).
+// The console waits for RunFinished() before it closes the process.
+// Elsewhere signals do this (RemoveTempFilesOnSignals) and nothing is asked.
+void StopRunOnConsoleEvents();
+bool StopRequested();
+void RunFinished();
+
+// The program's arguments as UTF-8: on Windows read as the system's wide
+// command line, so that names outside the code page arrive whole.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 }  // namespace ruckvale::sim

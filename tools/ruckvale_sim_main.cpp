@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/run_files.h"
 #include "tools/ini_check.h"
 #include "tools/options.h"
 #include "tools/simulate.h"
@@ -11,6 +12,7 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <csignal>
 #endif
@@ -26,7 +28,11 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 #endif
   std::ios::sync_with_stdio(false);
-  const std::vector<std::string> args(argv + 1, argv + argc);
+#if defined(_WIN32)
+  // Paths are UTF-8 inside the tool, and so is what it prints.
+  if (_isatty(_fileno(stdout))) SetConsoleOutputCP(CP_UTF8);
+#endif
+  const std::vector<std::string> args = ruckvale::sim::Utf8Arguments(argc, argv);
   std::string error;
   const std::optional<SimOptions> options = ParseOptions(args, error);
   if (!options) {
@@ -52,6 +58,10 @@ int main(int argc, char** argv) {
     const int code = CheckIni(*options->check_ini, std::cout, std::cerr);
     return code == kCheckUnreadable ? code : done(code);
   }
+  // A console closing waits for the run's files to go.
+  struct Finished {
+    ~Finished() { ruckvale::sim::RunFinished(); }
+  } finished;
   try {
     return RunSimulation(*options, std::cout, std::cerr);
   } catch (const std::bad_alloc&) {

@@ -206,6 +206,7 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
         kStartTick +
         static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
     if (!out || map_failed) break;  // a write failed: no use going on
+    if (sim::StopRequested()) break;
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
   run.host.Unload();
@@ -225,6 +226,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   // The map's file is made before the run, so a path that cannot be written
   // is reported now and not at the end.
   sim::RemoveTempFilesOnSignals();
+  sim::StopRunOnConsoleEvents();
   SvgMapWriter map;
   std::string error;
   if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return fail(error);
@@ -259,6 +261,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   }
   PrintHeader(o, settings, have_ini, out);
   RunFrames(o, settings, story, map_failed, out, err);
+  if (sim::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
   if (out) story.PrintSummary(o.seconds);
   out.flush();
   if (!out) return fail("cannot write the output (closed, or the disk is full)");

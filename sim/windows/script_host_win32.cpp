@@ -12,9 +12,11 @@
 #include <windows.h>
 
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
+#include "sim/run_files.h"
 #include "sim/script_host.h"
 #include "sim/windows/hook_table.h"
 
@@ -137,6 +139,8 @@ struct ScriptHost::Impl {
     wchar_t temp[MAX_PATH];
     const DWORD n = GetTempPathW(MAX_PATH, temp);
     if (n == 0 || n >= MAX_PATH) Fail("cannot find the temporary folder");
+    // What runs killed outright left goes first; a live run's folder stays.
+    RemoveLeftovers(std::filesystem::path(temp), "ruckvale-sim-");
     for (unsigned attempt = 0;; ++attempt) {
       hook_folder = std::wstring(temp) + L"ruckvale-sim-" + std::to_wstring(GetCurrentProcessId()) +
                     L"-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt);

@@ -42,5 +42,10 @@ cmp -s "$out/sim-native.json" "$out/sim-windows.json" ||
   { echo "ruckvale-sim and ruckvale-sim.exe tell different stories" >&2; exit 1; }
 echo "differential: ruckvale-sim.exe tells the same story ($(wc -l < "$out/sim-native.json") events)"
 
+if [[ "${OS:-}" != Windows_NT ]]; then
+  WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    tests/windows/unicode_test.sh "$bin" 2> >(grep -v -e 'rundll32.exe' -e 'configuration' >&2)
+fi
+
 (cd build/windows && cpack >/dev/null)
 tests/windows/check_packages.sh build/windows/packages "$version"

@@ -2,7 +2,8 @@
 # Cross-builds Ruckvale.asi and the Windows simulator with mingw-w64, checks
 # the DLL's tables, runs the fixed scenarios natively and through the DLL
 # under wine and compares the traces byte for byte, does the same for a
-# simulator run, and builds and checks the release zips.
+# simulator run, runs the simulator with names outside the code page and cut
+# short, and builds and checks the release zips.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh all

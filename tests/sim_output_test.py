@@ -2,7 +2,9 @@
 """ruckvale-sim as a hostile user meets it: no output is lost or reported as
 written when it was not, no temporary file outlives a run, inputs that are
 not files are refused at once, and memory does not grow with the run."""
+import json
 import os
+import resource
 import signal
 import subprocess
 import sys
@@ -80,7 +82,8 @@ def main(sim):
                 assert r.stderr.count("\n") == 1 and "not an ini file" in r.stderr, (args, r)
 
         # A run killed by a signal leaves no temporary folder or file behind.
-        for sig in (signal.SIGINT, signal.SIGTERM):
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGQUIT, signal.SIGXFSZ,
+                    signal.SIGUSR1, signal.SIGALRM):
             proc = subprocess.Popen([sim, "--seconds", "100000", "--ini", "my.ini",
                                      "--svg", "killed.svg"], cwd=tmp, env=env,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -97,12 +100,72 @@ def main(sim):
         assert proc.wait(timeout=30) != 0
         assert not list(private_tmp.iterdir()), list(private_tmp.iterdir())
 
+        # A run killed outright leaves files, which the next run removes.
+        proc = subprocess.Popen([sim, "--seconds", "100000", "--ini", "my.ini",
+                                 "--svg", "killed.svg"], cwd=tmp, env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        proc.kill()
+        proc.wait(timeout=10)
+        assert list(private_tmp.iterdir()) and list(tmp.glob(".ruckvale-*")), "nothing to clean"
+        r = run(sim, ["--seconds", "1", "--ini", "my.ini", "--svg", "again.svg"], tmp, env)
+        assert r.returncode == 0, r
+        left = list(private_tmp.iterdir()) + list(tmp.glob(".ruckvale-*"))
+        assert not left, left
+
+        check_map_targets(sim, tmp, env)
+        check_json_and_memory_limits(sim, tmp, env)
+
         # Memory does not grow with the run, map included: a fight on every
         # frame for 40 and for 160 simulated seconds.
         short = peak_kb(sim, ["--seconds", "40", "--ini", "my.ini", "--svg", "a.svg"], tmp)
         long = peak_kb(sim, ["--seconds", "160", "--ini", "my.ini", "--svg", "b.svg"], tmp)
         assert long <= short * 1.2, (short, long)
     print("output is never lost, temporary files never stay, memory stays flat")
+
+
+def check_map_targets(sim, tmp, env):
+    """The map goes where a link points, never over a read-only file or the
+    story on standard output, and any legal name works."""
+    (tmp / "maps").mkdir()
+    os.symlink("maps/linked.svg", tmp / "link.svg")
+    r = run(sim, ["--seconds", "2", "--svg", "link.svg"], tmp, env)
+    assert r.returncode == 0, r
+    assert (tmp / "link.svg").is_symlink() and (tmp / "maps" / "linked.svg").is_file()
+    (tmp / "ro.svg").write_text("keep")
+    os.chmod(tmp / "ro.svg", 0o444)
+    r = run(sim, ["--seconds", "2", "--svg", "ro.svg"], tmp, env)
+    assert r.returncode == 2 and "read-only" in r.stderr, r
+    assert (tmp / "ro.svg").read_text() == "keep"
+    long_name = "m" * 236 + ".svg"
+    r = run(sim, ["--seconds", "2", "--svg", long_name], tmp, env)
+    assert r.returncode == 0 and (tmp / long_name).is_file(), r
+    with open(tmp / "story.txt", "w") as story:
+        r = run(sim, ["--seconds", "2", "--svg", "/dev/stdout"], tmp, env, stdout=story)
+    assert r.returncode == 2 and "standard output" in r.stderr, r
+
+
+def check_json_and_memory_limits(sim, tmp, env):
+    """JSON stays valid for a path that is not UTF-8 and for an infinite
+    radius; a line too long for memory ends reading, not the run."""
+    odd = os.fsencode(tmp) + b"/odd-\xe9.ini"
+    with open(odd, "w") as f:
+        f.write("fight_radius=inf\n")
+    r = subprocess.run([sim, "--seconds", "1", "--json", "--ini", odd], cwd=tmp, env=env,
+                       capture_output=True)
+    assert r.returncode == 0, r
+    record = json.loads(r.stdout.decode("utf-8").splitlines()[0])
+    assert record["settings"]["fight_radius"] is None, record
+    assert record["ini"].endswith("odd-\ufffd.ini"), record
+    if "ASAN_OPTIONS" in os.environ:
+        return  # the sanitizers reserve more address space than any limit here
+    with open(tmp / "huge.ini", "wb") as f:
+        f.write(b"fight_timer=5\nfight_chance=" + b"1" * (200 << 20) + b"\n")
+    limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (150 << 20, 150 << 20))
+    r = subprocess.run([sim, "--seconds", "1", "--quiet", "--ini", "huge.ini"], cwd=tmp, env=env,
+                       capture_output=True, text=True, preexec_fn=limit)
+    assert r.returncode in (0, 2), r
+    assert "bad_alloc" not in r.stderr, r
 
 
 if __name__ == "__main__":

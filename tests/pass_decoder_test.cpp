@@ -56,6 +56,14 @@ class DecoderTest : public ModuleTest {
     return events;
   }
 
+  // A pass with the key down, then the pass that finds it released.
+  tools::PassEvents PressAndRelease() {
+    world().keys_down[kF12] = 1;
+    Step();
+    world().keys_down[kF12] = 0;
+    return Step();
+  }
+
   std::optional<tools::PassDecoder> decoder_;
 };
 
@@ -63,10 +71,7 @@ TEST_F(DecoderTest, AFightItsReTasksAndItsEndAgreeWithTheModule) {
   world().tick = 10000;
   Begin("fight_timer=100000\nfight_group_size=3\n");
   Step();
-  world().keys_down[kF12] = 1;
-  Step();
-  world().keys_down[kF12] = 0;
-  const tools::PassEvents fight = Step();
+  const tools::PassEvents fight = PressAndRelease();
   ASSERT_EQ(fight.starts.size(), 1u);
   EXPECT_FALSE(fight.starts[0].by_timer);
   for (int i = 0; i < 200; ++i) {
@@ -85,10 +90,7 @@ TEST_F(DecoderTest, TwoStartsInOnePassAndAStartThatChangesNothing) {
   world().tick = 10000;
   Begin("fight_timer=0\nfight_chance=100\nfight_group_size=2\n");
   Step();
-  world().keys_down[kF12] = 1;
-  Step();
-  world().keys_down[kF12] = 0;
-  const tools::PassEvents both = Step();
+  const tools::PassEvents both = PressAndRelease();
   ASSERT_EQ(both.starts.size(), 2u);
   EXPECT_TRUE(both.starts[0].by_timer);
   EXPECT_FALSE(both.starts[1].by_timer);

@@ -99,6 +99,16 @@ TEST(SimTool, TheIniIsHonoured) {
   EXPECT_NE(o.out.find("fight starts (timer), 3 fighters"), std::string::npos);
 }
 
+// A trigger that finds the list too short says so; it does not count the
+// listed peds, animals included, as qualifying.
+TEST(SimTool, ATooShortListIsToldAsSuch) {
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("big.ini") << "fight_group_size=33\n";
+  const Outcome o = Simulate({"--seconds", "3", "--press", "2", "--ini", "big.ini"});
+  EXPECT_NE(o.out.find("the game lists 32 peds, fewer than the 33 the fight needs"), std::string::npos) << o.out;
+  EXPECT_EQ(o.out.find("too few peds qualify"), std::string::npos) << o.out;
+}
+
 TEST(SimTool, TheStoryAgreesWithTheTrace) {
   const Outcome o = Simulate({"--seconds", "200", "--press", "2,50,100", "--trace"});
   ASSERT_EQ(o.code, 0);

@@ -68,7 +68,7 @@ def check_labels_and_limits(sim, tmp):
     # a trigger with too few peds is not titled a fight, and draws every ped
     # where it stands; the map holds at most 300 panels.
     ini = tmp / "huge.ini"
-    ini.write_text("fight_radius=1000\nfight_group_size=31\n")
+    ini.write_text("fight_radius=1000\nfight_group_size=33\n")
     subprocess.run([sim, "--seconds", "5", "--press", "2", "--ini", str(ini),
                     "--svg", str(tmp / "huge.svg")], capture_output=True, check=True)
     panel = next(g for g in ET.parse(tmp / "huge.svg").getroot().iter(SVG + "g")

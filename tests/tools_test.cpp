@@ -105,7 +105,9 @@ TEST(SimTool, ATooShortListIsToldAsSuch) {
   sim::IniFolder folder(std::nullopt);
   std::ofstream("big.ini") << "fight_group_size=33\n";
   const Outcome o = Simulate({"--seconds", "3", "--press", "2", "--ini", "big.ini"});
-  EXPECT_NE(o.out.find("the game lists 32 peds, fewer than the 33 the fight needs"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("the game lists 32 peds, fewer than the 33 the fight needs"),
+            std::string::npos)
+      << o.out;
   EXPECT_EQ(o.out.find("too few peds qualify"), std::string::npos) << o.out;
 }
 

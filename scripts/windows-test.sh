@@ -36,7 +36,7 @@ if ! cmp -s "$out/native.txt" "$out/windows.txt"; then
 fi
 echo "differential: $(grep -c '^== ' "$out/native.txt") scenarios, $(wc -l < "$out/native.txt") trace lines, identical"
 
-args=(--seconds 600 --press 2,100,200 --seed 3 --json)
+args=(--seconds 600 --press 2,100,200 --background 90-150 --seed 3 --json)
 build/dev/tools/ruckvale-sim "${args[@]}" > "$out/sim-native.json"
 run_windows "$bin/ruckvale-sim.exe" "${args[@]}" > "$out/sim-windows.json"
 cmp -s "$out/sim-native.json" "$out/sim-windows.json" ||

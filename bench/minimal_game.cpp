@@ -24,10 +24,9 @@ MinimalGame& Game() {
 }
 
 void FreshModule(int group_size) {
-  Module().settings = FightSettings{};
+  Module() = ModuleState{};
   Module().settings.fight_group_size = group_size;
   Module().settings.fight_timer = 1000000;
-  Module().main_loop = MainLoopState{};
   Module().main_loop.has_rolled = true;
   Module().main_loop.last_roll_tick = Game().tick;
   ResetFightState();

@@ -49,11 +49,13 @@ void RemoveSlotPath(const TempSlot& slot) {
 #endif
 }
 
+#if !defined(_WIN32)
 extern "C" void RemoveAndReraise(int sig) {
   RemoveRegisteredTemps();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }
+#endif
 
 // The process id in a name made by RunTag(prefix), or 0.
 unsigned long PidIn(const std::string& name, std::string_view prefix) {
@@ -147,24 +149,6 @@ void RemoveRegisteredTemps() {
   }
 }
 
-void RemoveTempFilesOnSignals() {
-#if !defined(_WIN32)
-  // Every signal whose default is to end the process and that a user or the
-  // system sends to a run: the keyboard, kill, a closed terminal, timers, the
-  // user signals, resource limits.
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
-                        SIGPROF, SIGXCPU, SIGXFSZ, SIGIO}) {
-    std::signal(sig, RemoveAndReraise);
-  }
-#if defined(SIGPWR)
-  std::signal(SIGPWR, RemoveAndReraise);
-#endif
-#else
-  std::signal(SIGINT, RemoveAndReraise);
-  std::signal(SIGTERM, RemoveAndReraise);
-#endif
-}
-
 namespace {
 volatile std::sig_atomic_t g_stop_requested = 0;
 #if defined(_WIN32)
@@ -181,10 +165,21 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 #endif
 }  // namespace
 
-void StopRunOnConsoleEvents() {
+void CleanUpWhenCutShort() {
 #if defined(_WIN32)
   if (g_run_finished == nullptr) g_run_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+#else
+  // Every signal whose default is to end the process and that a user or the
+  // system sends to a run: the keyboard, kill, a closed terminal, timers, the
+  // user signals, resource limits.
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                        SIGPROF, SIGXCPU, SIGXFSZ, SIGIO}) {
+    std::signal(sig, RemoveAndReraise);
+  }
+#if defined(SIGPWR)
+  std::signal(SIGPWR, RemoveAndReraise);
+#endif
 #endif
 }
 

@@ -35,18 +35,17 @@ void RemoveLeftovers(const std::filesystem::path& folder, std::string_view prefi
 // run is cut short; Forget withdraws it once its owner removed or kept it.
 void RegisterTemp(const std::filesystem::path& path, bool folder);
 void ForgetTemp(const std::filesystem::path& path);
-// Removes every registered path when a terminating signal (POSIX) arrives,
-// then lets it end the process as it would have. Call once, early.
-void RemoveTempFilesOnSignals();
 // Removes every registered path now.
 void RemoveRegisteredTemps();
 
-// Windows: Ctrl+C, Ctrl+Break and closing the console ask the run to stop;
-// the frame loop sees StopRequested() and ends, and the owners remove their
-// files as at any other end (a loaded DLL's file cannot go any other way).
-// The console waits for RunFinished() before it closes the process.
-// Elsewhere signals do this (RemoveTempFilesOnSignals) and nothing is asked.
-void StopRunOnConsoleEvents();
+// Arms the clean-up of a run cut short; call once, early.
+// - POSIX: every terminating signal removes the registered paths, then ends
+//   the process as it would have.
+// - Windows: Ctrl+C, Ctrl+Break and closing the console ask the run to stop;
+//   the frame loop sees StopRequested() and ends, and the owners remove their
+//   files as at any other end (a loaded DLL's file cannot go any other way).
+//   The console waits for RunFinished() before it closes the process.
+void CleanUpWhenCutShort();
 bool StopRequested();
 void RunFinished();
 

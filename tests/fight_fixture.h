@@ -20,7 +20,7 @@ class FightTest : public ::testing::Test {
  public:
   void SetUp() override {
     sim::SetActiveGame(&game);
-    Module().settings = FightSettings{};
+    Module() = ModuleState{};
     ResetFightState();
     BuildWeaponCatalogue();
     game.calls.clear();

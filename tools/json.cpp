@@ -63,6 +63,12 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
+std::string JsonSeconds(double seconds) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.3f", seconds);
+  return buf;
+}
+
 std::string JsonNumber(double v) {
   if (!std::isfinite(v)) return "null";
   char buf[48];

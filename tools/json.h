@@ -10,6 +10,9 @@ namespace ruckvale::tools {
 // well-formed UTF-8 as U+FFFD, so that the text is always valid JSON.
 std::string JsonString(const std::string& s);
 
+// Seconds with three decimals, as the story's records write times.
+std::string JsonSeconds(double seconds);
+
 // A number as JSON writes it; null for infinity and NaN, which JSON lacks.
 std::string JsonNumber(double v);
 

@@ -225,8 +225,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   const bool have_ini = ReadIniFile(paths.ini_read, settings);
   // The map's file is made before the run, so a path that cannot be written
   // is reported now and not at the end.
-  sim::RemoveTempFilesOnSignals();
-  sim::StopRunOnConsoleEvents();
+  sim::CleanUpWhenCutShort();
   SvgMapWriter map;
   std::string error;
   if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return fail(error);

@@ -21,12 +21,6 @@ std::string Stamp(double t) {
   return buf;
 }
 
-std::string JsonTime(double t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.3f", t);
-  return buf;
-}
-
 const char* JsonBool(bool b) {
   return b ? "true" : "false";
 }
@@ -68,7 +62,7 @@ Story::Story(std::ostream& out, bool json, bool quiet, const FightSettings& sett
 void Story::Emit(double time, const std::string& text, const std::string& json) {
   if (quiet_) return;
   if (json_) {
-    out_ << "{\"t\":" << JsonTime(time) << "," << json << "}\n";
+    out_ << "{\"t\":" << JsonSeconds(time) << "," << json << "}\n";
   } else {
     out_ << Stamp(time) << ' ' << text << '\n';
   }

@@ -4,6 +4,7 @@
 #include <iomanip>
 #include <utility>
 
+#include "tools/json.h"
 #include "tools/story.h"
 #include "tools/weapon_odds.h"
 
@@ -12,9 +13,7 @@ namespace ruckvale::tools {
 void Story::WriteSummaryJson(double seconds) {
   const StoryCounts& c = counts_;
   const WeaponOdds odds = OddsOf(settings_);
-  char time[32];
-  std::snprintf(time, sizeof time, "%.3f", seconds);
-  out_ << "{\"event\":\"summary\",\"seconds\":" << time << ",\"rolls\":" << c.rolls
+  out_ << "{\"event\":\"summary\",\"seconds\":" << JsonSeconds(seconds) << ",\"rolls\":" << c.rolls
        << ",\"roll_hits\":" << c.roll_hits << ",\"fights_timer\":" << c.timer_fights
        << ",\"fights_key\":" << c.key_fights << ",\"fights_too_few\":" << c.empty_fights
        << ",\"fighters\":" << c.fighters_total << ",\"retasks\":" << c.retasks

@@ -36,10 +36,10 @@ int main(int argc, char** argv) {
     }
   } else if (std::strcmp(argv[1], "fight8") == 0) {
     bench::FreshModule(8);
-    for (long i = 0; i < n; ++i) StartFight();
+    for (long i = 0; i < n; ++i) StartFight(bench::Game().tick);
   } else if (std::strcmp(argv[1], "supervise8") == 0) {
     bench::FreshModule(8);
-    StartFight();
+    StartFight(bench::Game().tick);
     bench::Game().in_combat = false;
     for (long i = 0; i < n; ++i) {
       bench::Game().tick += 1000;

@@ -77,6 +77,7 @@ class Game {
   void Answer(NativeHash hash, Call& call);
   void AnswerNearby(Call& call);
   bool AnswerQuery(NativeHash hash, Call& call);
+  bool AnswerHold(NativeHash hash, const SimPed* ped);
   void AnswerCoords(const Vector3& position, Call& call);
   bool AnswerGroups(NativeHash hash, Call& call);
   void AnswerPed(NativeHash hash, Call& call);

@@ -73,6 +73,7 @@ bool ApplyToPed(NativeHash hash, SimPed& p, const std::vector<std::uint64_t>& a)
       p.in_combat = false;
       p.fleeing = false;
       p.task_target = 0;
+      p.registered.clear();
       ++p.cleared;
       return true;
     case NativeHash::REMOVE_ALL_PED_WEAPONS:
@@ -109,9 +110,19 @@ bool ApplyToPed(NativeHash hash, SimPed& p, const std::vector<std::uint64_t>& a)
   }
 }
 
-// Weapons, and the combat task of a ped that exists. Attach point 0 is the
-// primary hand, 1 the off hand, which does not shoot.
-void ArmOrTask(NativeHash hash, SimPed& p, const std::vector<std::uint64_t>& a) {
+// A combat order (a task or a registered target) against a ped of the
+// attacker's own brawl group is counted.
+void CountOwnSide(World& w, const SimPed& p, Ped target) {
+  const SimPed* t = w.Find(target);
+  if (t != nullptr && t->handle != p.handle && w.IsBrawlGroup(p.group) && t->group == p.group) {
+    ++w.own_side_orders;
+  }
+}
+
+// Weapons, and the combat orders of a ped that exists. Attach point 0 is the
+// primary hand, 1 the off hand, which does not shoot. A new combat task
+// replaces the last; registered targets add up until the tasks are cleared.
+void ArmOrTask(World& w, NativeHash hash, SimPed& p, const std::vector<std::uint64_t>& a) {
   if (hash == NativeHash::GIVE_WEAPON_TO_PED) {
     p.weapons.emplace_back(Arg32(a, 1), static_cast<std::int32_t>(Arg32(a, 2)));
     // bForceInHand puts it at the attach point of the sixth argument.
@@ -121,6 +132,13 @@ void ArmOrTask(NativeHash hash, SimPed& p, const std::vector<std::uint64_t>& a) 
   } else if (hash == NativeHash::TASK_COMBAT_PED && p.exists) {
     p.task_target = ArgPed(a, 1);
     ++p.tasks;
+    CountOwnSide(w, p, p.task_target);
+  } else if (hash == NativeHash::REGISTER_TARGET && p.exists) {
+    const Ped target = ArgPed(a, 1);
+    if (std::find(p.registered.begin(), p.registered.end(), target) == p.registered.end()) {
+      p.registered.push_back(target);
+    }
+    CountOwnSide(w, p, target);
   }
 }
 
@@ -203,6 +221,33 @@ bool Game::AnswerQuery(NativeHash hash, Call& call) {
       AnswerCoords(there ? p->pos : Vector3{}, call);
       return true;
     default:
+      return AnswerHold(hash, there ? p : nullptr);
+  }
+}
+
+bool Game::AnswerHold(NativeHash hash, const SimPed* p) {
+  const World& w = world;
+  const bool player = p != nullptr && p->handle == w.player;
+  switch (hash) {
+    case NativeHash::GET_MOUNT:
+      result_[0] = player ? static_cast<std::uint32_t>(w.player_mount) : 0u;
+      return true;
+    case NativeHash::IS_PED_ON_MOUNT:
+      result_[0] = p != nullptr && (p->on_mount || (player && w.player_mount != 0));
+      return true;
+    case NativeHash::IS_PED_IN_ANY_VEHICLE:
+      result_[0] = p != nullptr && p->in_vehicle;
+      return true;
+    case NativeHash::IS_PED_HOGTIED:
+      result_[0] = p != nullptr && p->hogtied;
+      return true;
+    case NativeHash::IS_PED_LASSOED:
+      result_[0] = p != nullptr && p->lassoed;
+      return true;
+    case NativeHash::GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH:
+      result_[0] = p != nullptr ? World::DefaultGroup(p->species) : 0u;
+      return true;
+    default:
       return false;
   }
 }
@@ -270,7 +315,7 @@ void Game::AnswerPed(NativeHash hash, Call& call) {
   if (hash == NativeHash::SET_ENTITY_AS_MISSION_ENTITY) {
     MakeMissionEntity(world, *p, a);
   } else {
-    ArmOrTask(hash, *p, a);
+    ArmOrTask(world, hash, *p, a);
   }
 }
 
@@ -283,7 +328,10 @@ void Game::AnswerRelease(Call& call) {
   call.text[0] = "&" + std::to_string(value);
   call.handles = {static_cast<Ped>(value)};
   if (SimPed* p = world.Find(static_cast<Ped>(value)); p != nullptr && p->exists) {
+    const bool blind = p->blocking_events || world.IsBrawlGroup(p->group);
+    if (p->life == Life::Alive && blind) ++world.let_go_blind;
     p->mission_entity = false;
+    p->registered.clear();
     ++p->released;
   }
   const std::uint64_t cleared = 0;

@@ -74,7 +74,14 @@ Ped Scene::SpawnPed(World& world) {
   const float distance = 3.0f + static_cast<float>(Uniform()) * 77.0f;
   const double kind = Uniform();
   const Species species = kind < 0.8 ? Species::Human : kind < 0.9 ? Species::Horse : Species::Dog;
-  return world.AddPed(distance * x, distance * y, species);
+  const Ped handle = world.AddPed(distance * x, distance * y, species);
+  // One in eight passers-by rides in, one in sixteen drives a wagon.
+  const double way = Uniform();
+  if (species == Species::Human && way < 0.125) world.Find(handle)->on_mount = true;
+  if (species == Species::Human && way >= 0.125 && way < 0.1875) {
+    world.Find(handle)->in_vehicle = true;
+  }
+  return handle;
 }
 
 void Scene::Populate(World& world) {
@@ -95,6 +102,18 @@ void Scene::Populate(World& world) {
     SimPed& p = *world.Find(world.AddPed(distance * x, distance * y));
     p.mission_entity = true;
     p.story_owned = true;
+  }
+  // Two riders, a wagon's driver, a hogtied ped and a lassoed one.
+  int held = 0;
+  for (const float distance : {8.0f, 20.0f, 12.0f, 7.0f, 9.0f}) {
+    float x = 0, y = 0;
+    Direction(x, y);
+    SimPed& p = *world.Find(world.AddPed(distance * x, distance * y));
+    p.on_mount = held < 2;
+    p.in_vehicle = held == 2;
+    p.hogtied = held == 3;
+    p.lassoed = held == 4;
+    ++held;
   }
   // Two bodies in the street, cleared away after ten minutes.
   for (const float distance : {5.0f, 30.0f}) {
@@ -125,9 +144,24 @@ void Scene::StepCutscene(World& world, float dt, EmitFn emit, void* ctx) {
 // it, a kill, or dropping out.
 void Scene::StepCombat(World& world, SimPed& p, float dt, EmitFn emit, void* ctx) {
   SimPed* target = world.Find(p.task_target);
-  if (target == nullptr || !target->exists || target->life != Life::Alive) {
-    p.in_combat = false;
-    emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
+  const auto down = [](const SimPed* t) {
+    return t == nullptr || !t->exists || t->life != Life::Alive;
+  };
+  if (down(target)) {
+    // It turns to the next living target it was given, if any.
+    target = nullptr;
+    for (const Ped r : p.registered) {
+      if (!down(world.Find(r))) {
+        target = world.Find(r);
+        break;
+      }
+    }
+    if (target != nullptr) {
+      p.task_target = target->handle;
+    } else {
+      p.in_combat = false;
+      emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
+    }
   } else if (!world.Hostile(p, *target) && Chance(1.0, dt)) {
     p.in_combat = false;  // no quarrel with that one
     emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
@@ -183,7 +217,9 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     const auto i =
         1 + static_cast<std::size_t>(Uniform() * static_cast<double>(world.peds.size() - 1));
     SimPed& p = world.peds[std::min(i, world.peds.size() - 1)];
-    if (p.exists && p.life == Life::Alive && !p.in_combat && !p.mission_entity) {
+    // The tied-up stay where they are; the player's horse stays with the player.
+    const bool stays = p.hogtied || p.lassoed || p.handle == world.players_horse;
+    if (p.exists && p.life == Life::Alive && !p.in_combat && !p.mission_entity && !stays) {
       p.exists = false;
       event(SceneEvent::Vanished, p.handle);
       event(SceneEvent::WalkedIn, SpawnPed(world));

@@ -20,9 +20,13 @@
 //     removed, alive or dead, until the module releases it; the street's 30
 //     include the bodies it keeps, so a leak fills the street with bodies;
 //   - a cutscene sets the reset flag for 3 s about every 75 s;
+//   - a ped in combat whose target is down turns to its next living
+//     registered target; with none left it drops out;
 //   - besides the 30, two story peds (mission entities of another script: a
-//     companion and a bounty) stay near the player, and two bodies lie in
-//     the street for ten minutes: the game lists the dead too.
+//     companion and a bounty) stay near the player, two riders, a wagon's
+//     driver, a hogtied ped and a lassoed one are in the street, and two
+//     bodies lie there for ten minutes: the game lists the dead too; one in
+//     eight passers-by rides in and one in sixteen drives.
 // It is a stand-in, not the game: its only job is to give the module's
 // triggers, supervision and pruning something to do.
 #pragma once
@@ -52,7 +56,7 @@ class Scene {
  public:
   explicit Scene(std::uint64_t seed);
   // Fills the world: the player at the origin and 30 peds (24 humans, 3
-  // horses, 3 dogs), then two story peds and two bodies.
+  // horses, 3 dogs), then two story peds, five held peds and two bodies.
   void Populate(World& world);
   // Advances the world by dt seconds; `emit` receives each event.
   template <typename Emit>

@@ -1,5 +1,7 @@
 #include "sim/world.h"
 
+#include "sim/game_hash.h"
+
 namespace ruckvale::sim {
 
 World::World() {
@@ -24,8 +26,27 @@ bool SimPed::Attribute(std::int32_t attribute) const {
   return it != combat_attributes.end() && it->second;
 }
 
+bool World::IsBrawlGroup(Hash group) const {
+  for (const auto& [name, hash] : groups) {
+    if (hash == group) return true;
+  }
+  return false;
+}
+
+Hash World::DefaultGroup(Species species) {
+  switch (species) {
+    case Species::Human:
+      return GameHash("REL_CIVMALE");
+    case Species::Horse:
+      return GameHash("REL_DOMESTIC_ANIMALS");
+    case Species::Dog:
+      return GameHash("REL_WILD_ANIMAL");
+  }
+  return 0;
+}
+
 bool World::Hostile(const SimPed& attacker, const SimPed& target) const {
-  if (attacker.group == 0 || target.group == 0) return true;
+  if (!IsBrawlGroup(attacker.group) || !IsBrawlGroup(target.group)) return true;
   const auto it = relations.find({attacker.group, target.group});
   return it != relations.end() && it->second == kRelationshipHate;
 }

@@ -50,6 +50,10 @@ struct SimPed {
   Hash current_weapon = 0;                             // in the primary hand (attach point 0)
   Hash off_hand_weapon = 0;                            // in the secondary hand (attach point 1)
   Ped task_target = 0;                                 // the last TASK_COMBAT_PED target
+  std::vector<Ped> registered;                         // REGISTER_TARGET targets, in order
+  // What holds it: a horse under it, a vehicle, ropes, a lasso. The clear of
+  // its tasks does not free it.
+  bool on_mount = false, in_vehicle = false, hogtied = false, lassoed = false;
   std::uint32_t tasks = 0;                             // TASK_COMBAT_PED received
   std::uint32_t cleared = 0;                           // CLEAR_PED_TASKS_IMMEDIATELY received
   std::uint32_t released = 0;                          // SET_ENTITY_AS_NO_LONGER_NEEDED received
@@ -88,6 +92,15 @@ struct World {
   // Relationship 6 is hate, the only level that makes a group attack another
   // (5 is "wanted"). Peds outside the module's groups fight whom they are told.
   bool Hostile(const SimPed& attacker, const SimPed& target) const;
+  // True for a group the module added.
+  bool IsBrawlGroup(Hash group) const;
+  // The group the game gives a ped of that species before any script sets one.
+  static Hash DefaultGroup(Species species);
+
+  // The horse the player rides (no script keeps it), or 0; and the horse the
+  // player has, ridden or not (0: none).
+  Ped player_mount = 0;
+  Ped players_horse = 0;
 
   // Knobs of a hostile or unusual game.
   NearbyAnswer nearby;
@@ -105,6 +118,11 @@ struct World {
   int KeptPersistent() const;
   // Story peds the module grabbed from their scripts.
   int story_peds_taken = 0;
+  // Combat tasks and registered targets that name a ped of the attacker's own
+  // brawl group.
+  int own_side_orders = 0;
+  // Living peds released while they still blocked events or stood in a brawl group.
+  int let_go_blind = 0;
   // Adds a ped at (x, y, 0) and returns its handle.
   Ped AddPed(float x, float y, Species species = Species::Human);
   Ped next_handle = 100;

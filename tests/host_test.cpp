@@ -1,6 +1,7 @@
 // The native-call helper and the native table, seen from the game's side.
 #include <gtest/gtest.h>
 
+#include "host/native_list.h"
 #include "host/natives.h"
 #include "sim/game_hash.h"
 #include "sim/module_run.h"
@@ -45,8 +46,21 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"GIVE_WEAPON_TO_PED", 0x5E3BDDBCB83F3D84},
       {"SET_CURRENT_PED_WEAPON", 0xADF692B254977C0C},
       {"SET_ENTITY_AS_NO_LONGER_NEEDED", 0x4971D2F8162B9674},
+      {"IS_ENTITY_A_MISSION_ENTITY", 0x138190F64DB4BBD1},
+      {"REGISTER_TARGET", 0x2F25D9AEFA34FBA2},
+      {"GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH", 0x42FDD0F017B1E38E},
+      {"GET_MOUNT", 0xE7E11B8DCBED1058},
+      {"IS_PED_ON_MOUNT", 0x460BC76A0E10655E},
+      {"IS_PED_IN_ANY_VEHICLE", 0x997ABD671D25CA0B},
+      {"IS_PED_HOGTIED", 0x3AA24CCC0D451379},
+      {"IS_PED_LASSOED", 0x9682F850056C9ADE},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
+  // Every native of the table is stated above: a new one needs its literal too.
+#define RUCKVALE_COUNT_NATIVE(name, hash) +1
+  constexpr std::size_t kTableSize = 0 RUCKVALE_NATIVES(RUCKVALE_COUNT_NATIVE);
+#undef RUCKVALE_COUNT_NATIVE
+  EXPECT_EQ(std::size(cases), kTableSize);
 }
 
 TEST(GameHash, IsJenkinsOneAtATimeOfTheLowerCasedName) {

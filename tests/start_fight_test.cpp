@@ -16,6 +16,8 @@ namespace {
 
 using testing_support::FightTest;
 using Args = std::vector<std::uint64_t>;
+// The tick of the pass that starts the fights.
+constexpr std::uint32_t kNow = 5000;
 
 class StartFightTest : public FightTest {
  protected:
@@ -28,7 +30,13 @@ class StartFightTest : public FightTest {
     }
     return handles;
   }
-  const FightRoster& Roster() { return Module().fight.roster; }
+  // The roster's peds, in roster order; one vector, refilled at each call.
+  const std::vector<Ped>& Roster() {
+    roster_peds_.clear();
+    for (const RosterEntry& e : Module().fight.roster) roster_peds_.push_back(e.ped);
+    return roster_peds_;
+  }
+  std::vector<Ped> roster_peds_;
   std::vector<Ped> Prepared() {
     std::vector<Ped> peds;
     for (const sim::Call* c : Calls("SET_ENTITY_AS_MISSION_ENTITY")) {
@@ -40,36 +48,24 @@ class StartFightTest : public FightTest {
 
 TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   Crowd(3);
-  StartFight();
+  StartFight(kNow);
   ASSERT_EQ(Roster().size(), 2u);
   const Ped a = Roster()[0], b = Roster()[1];
   EXPECT_NE(a, b);
   std::vector<std::string> names = Names();
   // Step by step: player, nearby peds, player position, then per ped:
-  // exists, human, position, dead, kept by a script.
-  const std::vector<std::string> head = {"PLAYER_PED_ID",
-                                         "GET_PED_NEARBY_PEDS",
-                                         "GET_ENTITY_COORDS",
-                                         "DOES_ENTITY_EXIST",
-                                         "IS_PED_HUMAN",
-                                         "GET_ENTITY_COORDS",
-                                         "IS_PED_DEAD_OR_DYING",
-                                         "IS_ENTITY_A_MISSION_ENTITY",
-                                         "DOES_ENTITY_EXIST",
-                                         "IS_PED_HUMAN",
-                                         "GET_ENTITY_COORDS",
-                                         "IS_PED_DEAD_OR_DYING",
-                                         "IS_ENTITY_A_MISSION_ENTITY",
-                                         "DOES_ENTITY_EXIST",
-                                         "IS_PED_HUMAN",
-                                         "GET_ENTITY_COORDS",
-                                         "IS_PED_DEAD_OR_DYING",
-                                         "IS_ENTITY_A_MISSION_ENTITY",
-                                         "ADD_RELATIONSHIP_GROUP",
-                                         "ADD_RELATIONSHIP_GROUP",
-                                         "SET_RELATIONSHIP_BETWEEN_GROUPS",
-                                         "SET_RELATIONSHIP_BETWEEN_GROUPS",
-                                         "SET_ENTITY_AS_MISSION_ENTITY"};
+  // exists, human, position, dead, kept by a script, riding, in a vehicle,
+  // hogtied, lassoed.
+  std::vector<std::string> head = {"PLAYER_PED_ID", "GET_PED_NEARBY_PEDS", "GET_ENTITY_COORDS"};
+  for (int ped = 0; ped < 3; ++ped) {
+    head.insert(head.end(), {"DOES_ENTITY_EXIST", "IS_PED_HUMAN", "GET_ENTITY_COORDS",
+                             "IS_PED_DEAD_OR_DYING", "IS_ENTITY_A_MISSION_ENTITY",
+                             "IS_PED_ON_MOUNT", "IS_PED_IN_ANY_VEHICLE", "IS_PED_HOGTIED",
+                             "IS_PED_LASSOED"});
+  }
+  head.insert(head.end(), {"ADD_RELATIONSHIP_GROUP",
+                           "ADD_RELATIONSHIP_GROUP", "SET_RELATIONSHIP_BETWEEN_GROUPS",
+                           "SET_RELATIONSHIP_BETWEEN_GROUPS", "SET_ENTITY_AS_MISSION_ENTITY"});
   ASSERT_GE(names.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(head.size())),
             head);
@@ -94,13 +90,20 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   EXPECT_NE(speech[0]->text[1].find(", 0x0, 0x0, " + params + ", 0x0, 0x1, 0x1, 0x1}"),
             std::string::npos)
       << speech[0]->text[1];
-  const auto tasks = Calls("TASK_COMBAT_PED");
-  ASSERT_EQ(tasks.size(), 2u);
-  EXPECT_EQ(tasks[0]->args,
-            (Args{static_cast<std::uint32_t>(a), static_cast<std::uint32_t>(b), 0, 16}));
-  EXPECT_EQ(tasks[1]->args,
-            (Args{static_cast<std::uint32_t>(b), static_cast<std::uint32_t>(a), 0, 16}));
-  EXPECT_EQ(names.back(), "TASK_COMBAT_PED");
+  // Each registers the other as its target, then takes one combat task.
+  const auto ua = static_cast<std::uint32_t>(a), ub = static_cast<std::uint32_t>(b);
+  const std::vector<std::string> tail(names.end() - 4, names.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"REGISTER_TARGET", "TASK_COMBAT_PED", "REGISTER_TARGET",
+                                            "TASK_COMBAT_PED"}));
+  const std::size_t at = game.calls.size() - 4;
+  EXPECT_EQ(game.calls[at].args, (Args{ua, ub, 1}));
+  EXPECT_EQ(game.calls[at + 1].args, (Args{ua, ub, 0, 16}));
+  EXPECT_EQ(game.calls[at + 2].args, (Args{ub, ua, 1}));
+  EXPECT_EQ(game.calls[at + 3].args, (Args{ub, ua, 0, 16}));
+  // Both rest from the start's tick.
+  EXPECT_EQ(Module().fight.retask_times.entries().size(), 2u);
+  for (const auto& [ped, tick] : Module().fight.retask_times.entries()) EXPECT_EQ(tick, kNow);
+  EXPECT_EQ(Module().fight.roster, (FightRoster{{a, 1}, {b, 2}}));
   // The speech-parameter hash is asked anew for every fighter, after its preparation.
   std::size_t speech_hashes = 0;
   for (const sim::Call& c : game.calls) {
@@ -109,27 +112,38 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   EXPECT_EQ(speech_hashes, 2u);
 }
 
-TEST_F(StartFightTest, FiveFightersAlternateGroupsAndTwentyTasksInOrder) {
+// Fighters 0, 2, 4 against 1 and 3: each registers the other side in
+// selection order, then takes one task against its neighbour (0-1, 2-3, and
+// the last of an odd number against the one before it).
+TEST_F(StartFightTest, FiveFightersRegisterTheOtherSideAndTakeOneTaskEach) {
   Crowd(8);
   Module().settings.fight_group_size = 5;
-  StartFight();
+  StartFight(kNow);
   ASSERT_EQ(Roster().size(), 5u);
-  EXPECT_EQ(Prepared(), std::vector<Ped>(Roster().begin(), Roster().end()));
+  const std::vector<Ped> f = Roster();
+  EXPECT_EQ(Prepared(), f);
   const Hash g1 = sim::GameHash("BRAWL_GROUP_1"), g2 = sim::GameHash("BRAWL_GROUP_2");
   const auto groups = Calls("SET_PED_RELATIONSHIP_GROUP_HASH");
   ASSERT_EQ(groups.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(groups[i]->args[1], i % 2 == 0 ? g1 : g2) << i;
-  const auto tasks = Calls("TASK_COMBAT_PED");
-  ASSERT_EQ(tasks.size(), 20u);
-  std::size_t k = 0;
   for (std::size_t i = 0; i < 5; ++i) {
-    for (std::size_t j = 0; j < 5; ++j) {
-      if (i == j) continue;
-      EXPECT_EQ(tasks[k]->args[0], static_cast<std::uint32_t>(Roster()[i]));
-      EXPECT_EQ(tasks[k]->args[1], static_cast<std::uint32_t>(Roster()[j]));
-      ++k;
-    }
+    EXPECT_EQ(Module().fight.roster[i].group, i % 2 == 0 ? 1 : 2) << i;
   }
+  // (attacker, target) by selection index; -1 marks the combat task.
+  const int orders[][3] = {{0, 1, 1},  {0, 3, 1},  {0, 1, -1}, {1, 0, 1},  {1, 2, 1},
+                           {1, 4, 1},  {1, 0, -1}, {2, 1, 1},  {2, 3, 1},  {2, 3, -1},
+                           {3, 0, 1},  {3, 2, 1},  {3, 4, 1},  {3, 2, -1}, {4, 1, 1},
+                           {4, 3, 1},  {4, 3, -1}};
+  std::vector<Args> expected, seen;
+  for (const auto& o : orders) {
+    const auto who = static_cast<std::uint32_t>(f[static_cast<std::size_t>(o[0])]);
+    const auto whom = static_cast<std::uint32_t>(f[static_cast<std::size_t>(o[1])]);
+    expected.push_back(o[2] == 1 ? Args{who, whom, 1} : Args{who, whom, 0, 16});
+  }
+  for (const sim::Call& c : game.calls) {
+    if (c.name == "REGISTER_TARGET" || c.name == "TASK_COMBAT_PED") seen.push_back(c.args);
+  }
+  EXPECT_EQ(seen, expected);
 }
 
 struct SizeCase {
@@ -143,23 +157,25 @@ class GroupSizeTest : public StartFightTest, public ::testing::WithParamInterfac
 TEST_P(GroupSizeTest, RosterFollowsTheGroupSize) {
   const SizeCase& c = GetParam();
   Crowd(c.crowd);
-  Module().fight.roster = {7777, 8888};  // a running fight
+  Module().fight.roster = {{7777, 1}, {8888, 2}};  // a running fight
   Module().fight.retask_times[7777] = 5;
   Module().settings.fight_group_size = c.group_size;
-  StartFight();
+  StartFight(kNow);
   if (c.roster == 99) {
-    EXPECT_EQ(Roster(), (FightRoster{7777, 8888}));
+    EXPECT_EQ(Roster(), (std::vector<Ped>{7777, 8888}));
     EXPECT_EQ(Module().fight.retask_times.size(), 1u);
     EXPECT_EQ(Module().fight.groups.group1_slot, 0u);
     EXPECT_TRUE(Calls("ADD_RELATIONSHIP_GROUP").empty());
     return;
   }
   EXPECT_EQ(Roster().size(), c.roster);
-  EXPECT_EQ(Module().fight.retask_times.size(), 0u);
+  EXPECT_EQ(Module().fight.retask_times.size(), c.roster);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
   EXPECT_EQ(Prepared().size(), c.roster);
   EXPECT_EQ(Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE").size(), c.roster);
-  EXPECT_EQ(Calls("TASK_COMBAT_PED").size(), c.roster * (c.roster ? c.roster - 1 : 0));
+  EXPECT_EQ(Calls("TASK_COMBAT_PED").size(), c.roster < 2 ? 0 : c.roster);
+  // Each registers every fighter of the other side: n²/2 in all, rounded down.
+  EXPECT_EQ(Calls("REGISTER_TARGET").size(), c.roster * c.roster / 2);
   std::set<Ped> distinct(Roster().begin(), Roster().end());
   EXPECT_EQ(distinct.size(), c.roster);
 }
@@ -177,15 +193,15 @@ INSTANTIATE_TEST_SUITE_P(Sizes, GroupSizeTest,
 TEST_F(StartFightTest, ACountBelowTheGroupSizeReadsNoPosition) {
   Crowd(2);
   Module().settings.fight_group_size = 3;
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(Names(), (std::vector<std::string>{"PLAYER_PED_ID", "GET_PED_NEARBY_PEDS"}));
 }
 
 TEST_F(StartFightTest, TooFewQualifyingPedsKeepTheRunningFight) {
   Crowd(3, 80.0f);  // listed, but out of the radius
-  Module().fight.roster = {7777};
-  StartFight();
-  EXPECT_EQ(Roster(), (FightRoster{7777}));
+  Module().fight.roster = {{7777, 1}};
+  StartFight(kNow);
+  EXPECT_EQ(Roster(), (std::vector<Ped>{7777}));
   EXPECT_TRUE(Prepared().empty());
 }
 
@@ -193,11 +209,11 @@ TEST_F(StartFightTest, ThePlayerNeverFights) {
   world.nearby.list_player = true;
   Crowd(2);
   Module().settings.fight_group_size = 3;
-  StartFight();
+  StartFight(kNow);
   EXPECT_TRUE(Roster().empty());
   Module().settings.fight_group_size = 2;
   for (int i = 0; i < 20; ++i) {
-    StartFight();
+    StartFight(kNow);
     EXPECT_EQ(std::count(Roster().begin(), Roster().end(), world.player), 0);
   }
 }
@@ -207,7 +223,7 @@ TEST_F(StartFightTest, RadiusIsInclusive) {
   const Ped at = world.AddPed(3.0f, 4.0f);
   const Ped beyond = world.AddPed(3.0f, 4.001f);
   const Ped near = world.AddPed(0.0f, 1.0f);
-  StartFight();
+  StartFight(kNow);
   std::set<Ped> roster(Roster().begin(), Roster().end());
   EXPECT_EQ(roster, (std::set<Ped>{at, near}));
   (void)beyond;
@@ -216,12 +232,12 @@ TEST_F(StartFightTest, RadiusIsInclusive) {
 TEST_F(StartFightTest, HumansOnlyDecidesWhetherAnimalsFight) {
   world.AddPed(5, 0, sim::Species::Horse);
   world.AddPed(6, 0, sim::Species::Dog);
-  StartFight();
+  StartFight(kNow);
   EXPECT_TRUE(Roster().empty());
   EXPECT_EQ(Calls("IS_PED_HUMAN").size(), 2u);
   game.calls.clear();
   Module().settings.humans_only = false;
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(Roster().size(), 2u);
   EXPECT_TRUE(Calls("IS_PED_HUMAN").empty());
 }
@@ -230,10 +246,10 @@ TEST_F(StartFightTest, PedsThatDoNotExistAreSkipped) {
   const std::vector<Ped> crowd = Crowd(3);
   world.Find(crowd[1])->exists = false;
   Module().settings.fight_group_size = 3;
-  StartFight();
+  StartFight(kNow);
   EXPECT_TRUE(Roster().empty());
   Module().settings.fight_group_size = 2;
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[2]}));
 }
 
@@ -246,15 +262,15 @@ TEST_F(StartFightTest, CorpsesAndOtherScriptsPedsAreLeftAlone) {
   world.Find(crowd[3])->mission_entity = true;
   world.Find(crowd[3])->story_owned = true;
   Module().settings.fight_group_size = 3;
-  StartFight();
+  StartFight(kNow);
   EXPECT_TRUE(Roster().empty());
   EXPECT_TRUE(Prepared().empty());
   Module().settings.fight_group_size = 2;
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[4]}));
   EXPECT_FALSE(world.Find(crowd[3])->taken_from_story);
   game.calls.clear();
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(Roster().size(), 2u);
   for (const sim::Call* c : Calls("IS_ENTITY_A_MISSION_ENTITY")) {
     EXPECT_EQ(std::count(Roster().begin(), Roster().end(), static_cast<Ped>(c->args[0])), 0);
@@ -263,16 +279,16 @@ TEST_F(StartFightTest, CorpsesAndOtherScriptsPedsAreLeftAlone) {
 
 TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
   Crowd(3);
-  StartFight();
-  StartFight();
+  StartFight(kNow);
+  StartFight(kNow);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
   EXPECT_EQ(Module().fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
   ResetFightState();
   Crowd(3);  // the first fight's peds are still the module's mission entities
   game.calls.clear();
   world.group_leaves_zero = true;
-  StartFight();
-  StartFight();
+  StartFight(kNow);
+  StartFight(kNow);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 4u);
   EXPECT_EQ(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS").size(), 4u);
 }
@@ -280,7 +296,7 @@ TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
 TEST_F(StartFightTest, AGameWritingEightByteGroupsClobbersNothing) {
   world.group_writes_8_bytes = true;
   Crowd(3);
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(Module().fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
   EXPECT_EQ(Module().fight.groups.Group2Hash(), sim::GameHash("BRAWL_GROUP_2"));
   EXPECT_EQ(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS")[0]->args,
@@ -294,7 +310,7 @@ TEST_F(StartFightTest, CountsBeyondThirtyTwoReadThirtyTwoPositions) {
     world.nearby.count_override = count;
     game.calls.clear();
     Module().settings.fight_group_size = 32;
-    StartFight();
+    StartFight(kNow);
     EXPECT_EQ(Calls("DOES_ENTITY_EXIST").size(), 32u) << count;
     EXPECT_EQ(Roster().size(), 32u) << count;
   }
@@ -328,7 +344,7 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
     world.AddPed(6, 0);
     world.AddPed(7, 0);
     Module().settings.fight_group_size = 3;
-    StartFight();
+    StartFight(kNow);
     std::vector<std::uint64_t> tested;
     for (const sim::Call* call : Calls("DOES_ENTITY_EXIST")) tested.push_back(call->args[0]);
     EXPECT_EQ(tested, c.tested) << c.name;
@@ -340,7 +356,7 @@ TEST_F(StartFightTest, TenFightersAmongFifteenInEightByteSlots) {
   // Read as 4-byte positions this list gives only seven peds.
   Crowd(15);
   Module().settings.fight_group_size = 10;
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(Roster().size(), 10u);
 }
 
@@ -350,7 +366,7 @@ TEST_F(StartFightTest, TheNearbyBufferHasRoomForEightByteSlots) {
   EXPECT_GE(sizeof(NearbyPedBuffer::bytes), 8u + 32u * 8u);
   world.nearby.eight_byte_slots = true;
   Crowd(40);
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(Calls("GET_PED_NEARBY_PEDS")[0]->text[1], "buffer{capacity 32}");
 }
 
@@ -358,29 +374,31 @@ TEST_F(StartFightTest, AHandleListedTwiceIsOneCandidate) {
   world.nearby.repeat_each = true;
   const std::vector<Ped> crowd = Crowd(2);
   Module().settings.fight_group_size = 3;
-  StartFight();  // four positions, two peds: the draw must not spin
+  StartFight(kNow);  // four positions, two peds: the draw must not spin
   EXPECT_TRUE(Roster().empty());
   EXPECT_EQ(Calls("DOES_ENTITY_EXIST").size(), 2u);
   Module().settings.fight_group_size = 2;
-  StartFight();
+  StartFight(kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
             (std::set<Ped>(crowd.begin(), crowd.end())));
 }
 
-// A new fight hands the old fighters it did not draw again back to the
-// engine, after the tasks and before the roster changes; the vanished need
-// nothing, and a fight start that returns early releases nobody.
+// A new fight lets the old fighters it did not draw again go, after the
+// tasks and before the roster changes: events unblocked, their own group
+// back, released. The vanished need nothing, and a fight start that returns
+// early releases nobody.
 TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
   const std::vector<Ped> crowd = Crowd(4);
   const Ped gone = world.AddPed(8, 0);
-  Module().fight.roster = {crowd[0], gone, crowd[1], crowd[2], crowd[3]};
+  Module().fight.roster = {{crowd[0], 1}, {gone, 2}, {crowd[1], 1}, {crowd[2], 2}, {crowd[3], 1}};
   world.Find(gone)->exists = false;
+  for (const Ped p : crowd) world.Find(p)->blocking_events = true;
   Module().settings.fight_group_size = 5;
-  StartFight();  // four peds qualify: returns early
+  StartFight(kNow);  // four peds qualify: returns early
   EXPECT_TRUE(Calls("SET_ENTITY_AS_NO_LONGER_NEEDED").empty());
 
   Module().settings.fight_group_size = 2;
-  StartFight();
+  StartFight(kNow);
   const std::vector<std::string> names = Names();
   const auto last_task = std::find(names.rbegin(), names.rend(), "TASK_COMBAT_PED");
   std::vector<std::string> expected;
@@ -389,8 +407,12 @@ TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
     if (std::find(Roster().begin(), Roster().end(), old) != Roster().end()) continue;
     expected.push_back("DOES_ENTITY_EXIST");
     if (old == gone) continue;
-    expected.push_back("SET_ENTITY_AS_NO_LONGER_NEEDED");
+    expected.insert(expected.end(),
+                    {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", "GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH",
+                     "SET_PED_RELATIONSHIP_GROUP_HASH", "SET_ENTITY_AS_NO_LONGER_NEEDED"});
     released.push_back("&" + std::to_string(old));
+    EXPECT_FALSE(world.Find(old)->blocking_events);
+    EXPECT_EQ(world.Find(old)->group, sim::World::DefaultGroup(sim::Species::Human));
   }
   EXPECT_EQ(std::vector<std::string>(last_task.base(), names.end()), expected);
   std::vector<std::string> texts;
@@ -399,13 +421,81 @@ TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
   for (const Ped p : Roster()) EXPECT_TRUE(world.Find(p)->mission_entity);
 }
 
+// Riders, drivers, the hogtied and the lassoed are held where they are, a
+// fighter of the running fight too; each test is asked only while the ones
+// before it let the ped through.
+TEST_F(StartFightTest, HeldPedsAreNeverDrawn) {
+  struct Case {
+    const char* what;
+    bool sim::SimPed::*flag;
+    std::size_t asked;  // of the four tests
+  };
+  const Case cases[] = {{"riding", &sim::SimPed::on_mount, 1},
+                        {"in a vehicle", &sim::SimPed::in_vehicle, 2},
+                        {"hogtied", &sim::SimPed::hogtied, 3},
+                        {"lassoed", &sim::SimPed::lassoed, 4}};
+  for (const Case& c : cases) {
+    Module() = ModuleState{};
+    ResetFightState();
+    world.peds.resize(1);
+    const std::vector<Ped> crowd = Crowd(3);
+    world.Find(crowd[1])->*c.flag = true;
+    Module().fight.roster = {{crowd[1], 1}};  // held although it fights
+    world.Find(crowd[1])->mission_entity = true;
+    Module().settings.fight_group_size = 3;
+    game.calls.clear();
+    StartFight(kNow);
+    EXPECT_EQ(Roster(), (std::vector<Ped>{crowd[1]})) << c.what;
+    std::size_t asked = 0;
+    for (const sim::Call& call : game.calls) {
+      const bool test = call.name == "IS_PED_ON_MOUNT" || call.name == "IS_PED_IN_ANY_VEHICLE" ||
+                        call.name == "IS_PED_HOGTIED" || call.name == "IS_PED_LASSOED";
+      asked += test && call.args[0] == static_cast<std::uint32_t>(crowd[1]);
+    }
+    EXPECT_EQ(asked, c.asked) << c.what;
+    Module().settings.fight_group_size = 2;
+    StartFight(kNow);
+    EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[2]}))
+        << c.what;
+  }
+}
+
+// The horse the player rides is asked once, only when animals may fight,
+// right after the player's position, and skipped right after the player.
+TEST_F(StartFightTest, ThePlayersMountNeverFights) {
+  const Ped horse = world.AddPed(1.0f, 0.0f, sim::Species::Horse);
+  world.player_mount = horse;
+  const std::vector<Ped> crowd = Crowd(2);
+  Module().settings.humans_only = false;
+  Module().settings.fight_group_size = 2;
+  for (int i = 0; i < 10; ++i) StartFight(kNow);
+  EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>(crowd.begin(), crowd.end())));
+  EXPECT_EQ(Calls("GET_MOUNT").size(), 10u);
+  const std::vector<std::string> names = Names();
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 6),
+            (std::vector<std::string>{"PLAYER_PED_ID", "GET_PED_NEARBY_PEDS", "GET_ENTITY_COORDS",
+                                      "GET_MOUNT", "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST"}))
+      << "the horse is listed first and asked nothing more";
+  // Not ridden: a horse like any other.
+  world.player_mount = 0;
+  Module().settings.fight_group_size = 3;
+  StartFight(kNow);
+  EXPECT_EQ(Roster().size(), 3u);
+  // With humans only, GET_MOUNT is never asked.
+  game.calls.clear();
+  Module().settings.humans_only = true;
+  Module().settings.fight_group_size = 2;
+  StartFight(kNow);
+  EXPECT_TRUE(Calls("GET_MOUNT").empty());
+}
+
 TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {
   Crowd(10);
   Module().settings.fight_group_size = 10;
   std::set<std::string> lines;
   for (int i = 0; i < 5; ++i) {
     game.calls.clear();
-    StartFight();
+    StartFight(kNow);
     for (const sim::Call* c : Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE")) {
       lines.insert(c->text[1].substr(0, c->text[1].find(',')));
     }
@@ -419,7 +509,7 @@ TEST_F(StartFightTest, DrawOrderIsSelectionThenPerFighterArmsAndLine) {
   // With melee at 100 every fighter takes two draws to arm, then one for its line.
   Module().settings.melee_chance = 100;
   Crowd(2);
-  const int draws = DrawsTakenBy([] { StartFight(); });
+  const int draws = DrawsTakenBy([] { StartFight(kNow); });
   // Two fighters out of two candidates: at least two selection draws, then 3 per fighter.
   EXPECT_GE(draws, 2 + 6);
   // Replaying the generator by hand gives the same fighters and lines.

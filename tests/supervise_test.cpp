@@ -1,6 +1,9 @@
 // Keeping a fight going: re-tasking idle fighters and pruning gone ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
 #include "fight_fixture.h"
@@ -13,14 +16,26 @@ namespace {
 using testing_support::FightTest;
 using Args = std::vector<std::uint64_t>;
 
+// The roster's peds, in roster order.
+std::vector<Ped> RosterPeds() {
+  std::vector<Ped> peds;
+  for (const RosterEntry& e : Module().fight.roster) peds.push_back(e.ped);
+  return peds;
+}
+
 class SuperviseTest : public FightTest {
  protected:
+  // n fighters on alternate sides, as a fight start leaves them.
   std::vector<Ped> Fighters(int n) {
     std::vector<Ped> peds;
-    for (int i = 0; i < n; ++i) peds.push_back(world.AddPed(static_cast<float>(i + 1), 0));
-    Module().fight.roster.assign(peds.begin(), peds.end());
+    Module().fight.roster.clear();
+    for (int i = 0; i < n; ++i) {
+      peds.push_back(world.AddPed(static_cast<float>(i + 1), 0));
+      Module().fight.roster.push_back({peds.back(), static_cast<std::uint8_t>(1 + i % 2)});
+    }
     return peds;
   }
+
   // Re-tasks issued by one supervision pass at `now`.
   std::vector<const sim::Call*> Supervise(std::uint32_t now) {
     game.calls.clear();
@@ -32,24 +47,49 @@ class SuperviseTest : public FightTest {
 // Pruning releases each dead or dying fighter to the engine before it tests
 // the next; a vanished one is dropped without a call. The game clears 8
 // bytes through the release address: the roster must not be that storage.
-TEST_F(SuperviseTest, PruningReleasesTheDeadAndDropsTheVanished) {
+// The one left stands alone: the fight is over and it is let go, events
+// unblocked and its own group back.
+TEST_F(SuperviseTest, PruningReleasesTheDeadAndLetsTheLastSideGo) {
   const std::vector<Ped> f = Fighters(4);
-  for (const Ped p : f) world.Find(p)->mission_entity = true;
+  for (const Ped p : f) {
+    world.Find(p)->mission_entity = true;
+    world.Find(p)->blocking_events = true;
+  }
   world.Find(f[0])->life = sim::Life::Dead;
   world.Find(f[1])->life = sim::Life::Dying;
   world.Find(f[2])->exists = false;
+  Module().fight.retask_times[f[3]] = 100;
   PruneRoster();
-  EXPECT_EQ(Names(),
-            (std::vector<std::string>{
-                "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
-                "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
-                "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{
+                         "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
+                         "SET_ENTITY_AS_NO_LONGER_NEEDED", "DOES_ENTITY_EXIST",
+                         "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
+                         "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
+                         "SET_BLOCKING_OF_NON_TEMPORARY_EVENTS",
+                         "GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH",
+                         "SET_PED_RELATIONSHIP_GROUP_HASH", "SET_ENTITY_AS_NO_LONGER_NEEDED"}));
   EXPECT_EQ(world.Find(f[0])->released, 1u);
   EXPECT_EQ(world.Find(f[1])->released, 1u);
-  EXPECT_EQ(world.Find(f[3])->released, 0u);
-  EXPECT_EQ(Module().fight.roster, (FightRoster{f[3]}));
-  EXPECT_FALSE(world.Find(f[0])->mission_entity);
-  EXPECT_TRUE(world.Find(f[3])->mission_entity);
+  // The dead get the release alone.
+  EXPECT_TRUE(world.Find(f[0])->blocking_events);
+  EXPECT_EQ(world.Find(f[3])->released, 1u);
+  EXPECT_FALSE(world.Find(f[3])->blocking_events);
+  EXPECT_EQ(world.Find(f[3])->group, sim::World::DefaultGroup(sim::Species::Human));
+  EXPECT_FALSE(world.Find(f[3])->mission_entity);
+  EXPECT_TRUE(Module().fight.roster.empty());
+  EXPECT_EQ(Module().fight.retask_times.size(), 0u);
+}
+
+TEST_F(SuperviseTest, AFightGoesOnWhileBothSidesStand) {
+  const std::vector<Ped> f = Fighters(3);
+  world.Find(f[1])->life = sim::Life::Dead;
+  PruneRoster();  // f[0] and f[2] stand, both of group 1: over
+  EXPECT_TRUE(Module().fight.roster.empty());
+  Fighters(3);
+  game.calls.clear();
+  PruneRoster();
+  EXPECT_EQ(Module().fight.roster.size(), 3u);
+  EXPECT_EQ(Calls("SET_ENTITY_AS_NO_LONGER_NEEDED").size(), 0u);
 }
 
 TEST_F(SuperviseTest, AnEmptyRosterCallsNothing) {
@@ -97,20 +137,27 @@ TEST_F(SuperviseTest, TheRestSpansTheTickWrap) {
   EXPECT_EQ(Supervise(1001).size(), 1u);
 }
 
-TEST_F(SuperviseTest, AFailedDrawLeavesTheEntryForTheNextPass) {
+TEST_F(SuperviseTest, ADeadTargetLeavesTheEntryForTheNextPass) {
   const std::vector<Ped> f = Fighters(2);
   world.Find(f[1])->in_combat = true;
-  // Find a seed whose first draw picks the fighter itself.
-  SeedForDraw(0, 2);
+  world.Find(f[1])->life = sim::Life::Dying;  // died this frame, not yet pruned
   EXPECT_TRUE(Supervise(7000).empty());
   ASSERT_NE(Module().fight.retask_times.Find(f[0]), nullptr);
-  EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);       // inserted with 0, not set
-  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(7000); }), 1);  // busy f[1] takes no draw
+  EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);  // inserted with 0, not set
+  EXPECT_EQ(Calls("IS_PED_DEAD_OR_DYING").back()->args,
+            (Args{static_cast<std::uint32_t>(f[1]), 1}));
+  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(7000); }), 1);  // the dying f[1] takes no draw
 }
 
-TEST_F(SuperviseTest, ALoneFighterIsNeverRetasked) {
+TEST_F(SuperviseTest, AFighterWithNoOpponentLeftIsNeverRetasked) {
   Fighters(1);
   for (std::uint32_t now = 1000; now < 20000; now += 1000) EXPECT_TRUE(Supervise(now).empty());
+  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(30000); }), 0);
+  // Two of one side: nobody to draw either.
+  Fighters(3);
+  Module().fight.roster.erase(Module().fight.roster.begin() + 1);
+  EXPECT_TRUE(Supervise(40000).empty());
+  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(40000); }), 0);
 }
 
 TEST_F(SuperviseTest, ATargetThatIsGoneIsNotAttacked) {
@@ -123,39 +170,45 @@ TEST_F(SuperviseTest, ATargetThatIsGoneIsNotAttacked) {
   EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);
 }
 
-TEST_F(SuperviseTest, ADeadFighterIsSkippedPrunedAndStillDrawable) {
-  const std::vector<Ped> f = Fighters(4);
-  world.Find(f[1])->life = sim::Life::Dead;
-  int attacks_on_dead = 0;
-  for (std::uint32_t seed = 0; seed < 30; ++seed) {
+// Sides 1 2 1 2 1 2: every re-task names a living fighter of the other side,
+// drawn among them in roster order.
+TEST_F(SuperviseTest, RetasksNameOnlyLivingOpponents) {
+  const std::vector<Ped> f = Fighters(6);
+  world.Find(f[3])->life = sim::Life::Dead;
+  std::set<std::pair<Ped, Ped>> seen;
+  for (std::uint32_t seed = 0; seed < 40; ++seed) {
     Module().fight.retask_times.clear();
     SeedRandom(seed);
     for (const sim::Call* c : Supervise(4000)) {
-      EXPECT_NE(c->args[0], static_cast<std::uint32_t>(f[1]));
-      attacks_on_dead += c->args[1] == static_cast<std::uint32_t>(f[1]);
+      const auto who = static_cast<Ped>(c->args[0]), whom = static_cast<Ped>(c->args[1]);
+      const auto side = [&f](Ped p) { return (std::find(f.begin(), f.end(), p) - f.begin()) % 2; };
+      EXPECT_NE(side(who), side(whom)) << who << " against " << whom;
+      EXPECT_NE(whom, f[3]);
+      seen.insert({who, whom});
     }
   }
-  EXPECT_GT(attacks_on_dead, 0);
+  // f[0] meets f[1] and f[5]; f[1] meets f[0], f[2] and f[4].
+  EXPECT_TRUE(seen.count({f[0], f[1]}) && seen.count({f[0], f[5]}));
+  EXPECT_TRUE(seen.count({f[1], f[0]}) && seen.count({f[1], f[2]}) && seen.count({f[1], f[4]}));
   game.calls.clear();
   PruneRoster();
-  EXPECT_EQ(Module().fight.roster, (FightRoster{f[0], f[2], f[3]}));
+  EXPECT_EQ(RosterPeds(), (std::vector<Ped>{f[0], f[1], f[2], f[4], f[5]}));
   // Existence first; dead-or-dying only for those that exist.
   world.Find(f[2])->exists = false;
   game.calls.clear();
   PruneRoster();
-  EXPECT_EQ(Module().fight.roster, (FightRoster{f[0], f[3]}));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
-                                               "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST",
-                                               "IS_PED_DEAD_OR_DYING"}));
-  // A dying fighter counts as gone too.
-  world.Find(f[3])->life = sim::Life::Dying;
-  PruneRoster();
-  EXPECT_EQ(Module().fight.roster, (FightRoster{f[0]}));
+  EXPECT_EQ(RosterPeds(), (std::vector<Ped>{f[0], f[1], f[4], f[5]}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{
+                         "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "DOES_ENTITY_EXIST",
+                         "IS_PED_DEAD_OR_DYING", "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST",
+                         "IS_PED_DEAD_OR_DYING", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING"}));
 }
 
 using testing_support::ModuleTest;
 
-TEST_F(ModuleTest, TheFightStartPassAlreadySupervisesTheNewRoster) {
+// A fighter the game does not report in combat in the start's own pass has
+// had its task for less than a frame: the first re-task waits 2000 ms.
+TEST_F(ModuleTest, TheFirstRetaskWaitsTwoSecondsFromTheStart) {
   AddRow(4);
   Start("fight_timer=1000\nfight_group_size=4\n");
   RunPass();
@@ -163,15 +216,15 @@ TEST_F(ModuleTest, TheFightStartPassAlreadySupervisesTheNewRoster) {
   RunPass();
   world().keys_down[testing_support::kF12] = 0;
   world().tick = 50000;
-  const auto pass = RunPass();
+  const auto start = RunPass();
   ASSERT_EQ(Module().fight.roster.size(), 4u);
-  // The game reports nobody in combat yet: each gets a re-task or a failed draw.
-  // 12 tasks of the fight start, then the re-tasks of the same pass.
-  EXPECT_GE(Only(pass, "TASK_COMBAT_PED").size(), 13u);
-  for (const auto& [ped, tick] : Module().fight.retask_times.entries()) {
-    EXPECT_TRUE(tick == 0 || tick == 50000u) << ped;
-  }
+  EXPECT_EQ(Only(start, "TASK_COMBAT_PED").size(), 4u);  // the start's own, one each
   EXPECT_EQ(Module().fight.retask_times.size(), 4u);
+  for (const auto& [ped, tick] : Module().fight.retask_times.entries()) EXPECT_EQ(tick, 50000u);
+  world().tick = 52000;
+  EXPECT_EQ(Count(RunPass(0), "TASK_COMBAT_PED"), 0);
+  world().tick = 52001;
+  EXPECT_EQ(Count(RunPass(0), "TASK_COMBAT_PED"), 4);
 }
 
 TEST_F(ModuleTest, GatedPassesNeitherSuperviseNorPrune) {
@@ -180,15 +233,18 @@ TEST_F(ModuleTest, GatedPassesNeitherSuperviseNorPrune) {
   RunPass();
   ReleaseKey();
   ASSERT_EQ(Module().fight.roster.size(), 2u);
-  const Ped dead = Module().fight.roster[0];
+  const Ped dead = Module().fight.roster[0].ped;
+  const Ped winner = Module().fight.roster[1].ped;
   world().Find(dead)->life = sim::Life::Dead;
   world().reset_flag = true;
   for (int i = 0; i < 10; ++i) RunPass(500);
   EXPECT_EQ(Module().fight.roster.size(), 2u);
   world().reset_flag = false;
   RunPass();
-  EXPECT_EQ(Module().fight.roster, (FightRoster{Module().fight.roster[0]}));
-  EXPECT_NE(Module().fight.roster[0], dead);
+  // The winner stands alone: the fight is over.
+  EXPECT_TRUE(Module().fight.roster.empty());
+  EXPECT_EQ(world().Find(winner)->released, 1u);
+  EXPECT_FALSE(world().Find(winner)->blocking_events);
 }
 
 TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
@@ -198,8 +254,8 @@ TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
   for (int fight = 0; fight < 2; ++fight) ReleaseKey(testing_support::kF12, 3000);
   EXPECT_EQ(Module().fight.roster.size(), 3u);
   for (const auto& [ped, tick] : Module().fight.retask_times.entries()) {
-    EXPECT_NE(std::find(Module().fight.roster.begin(), Module().fight.roster.end(), ped),
-              Module().fight.roster.end());
+    const std::vector<Ped> roster = RosterPeds();
+    EXPECT_NE(std::find(roster.begin(), roster.end(), ped), roster.end());
   }
 }
 

@@ -7,6 +7,7 @@
 #include "fight/weapons.h"
 #include "fight_fixture.h"
 #include "host/module_state.h"
+#include "settings/ini_line.h"
 #include "sim/game_hash.h"
 
 namespace ruckvale {
@@ -188,18 +189,47 @@ TEST_F(FightTest, PreparationLeavesAFighterReadyAndArmed) {
   EXPECT_FALSE(p.in_combat);
   EXPECT_TRUE(p.blocking_events);
   EXPECT_EQ(p.flee_attributes, 0);
-  // 5 always fight, 17 always flee (off), 46 fight armed peds unarmed.
+  // 5 always fight, 17 always flee (off), 46 fight armed peds unarmed; a
+  // blade brings 93, prefer melee, and the near range.
   EXPECT_EQ(p.combat_attributes,
-            (std::map<std::int32_t, bool>{{5, true}, {17, false}, {46, true}}));
+            (std::map<std::int32_t, bool>{{5, true}, {17, false}, {46, true}, {93, true}}));
   EXPECT_EQ(p.combat_ability, 2);
-  EXPECT_EQ(p.combat_range, 2);
+  EXPECT_EQ(p.combat_range, 0);
   EXPECT_EQ(p.combat_movement, 2);
   EXPECT_TRUE(p.keep_task);
   ASSERT_EQ(p.weapons.size(), 1u);    // the old weapon is gone
   EXPECT_EQ(p.weapons[0].second, 1);  // melee: one, as the game's scripts give it
   EXPECT_EQ(p.current_weapon, p.weapons[0].first);
   EXPECT_EQ(p.off_hand_weapon, 0u);
-  EXPECT_EQ(game.calls.size(), 15u);  // twelve settings, then the add reason, the weapon, the hand
+  // Twelve settings, the add reason, the weapon, the hand, then melee at range 0.
+  ASSERT_EQ(game.calls.size(), 17u);
+  EXPECT_EQ(game.calls[15].args, (Args{static_cast<std::uint32_t>(ped), 93, 1}));
+  EXPECT_EQ(game.calls[16].name, "SET_PED_COMBAT_RANGE");
+  EXPECT_EQ(game.calls[16].args, (Args{static_cast<std::uint32_t>(ped), 0}));
+}
+
+// Fists and blades close in; firearms, throwables and the bow keep range 2.
+TEST_F(FightTest, OnlyBladesAndFistsFightAtNearRange) {
+  struct Case {
+    const char* chance;  // the one category at 100, or none: unarmed
+    int range;
+  };
+  const Case cases[] = {{"melee", 0},   {nullptr, 0},    {"revolver", 2}, {"pistol", 2},
+                        {"shotgun", 2}, {"rifle", 2},    {"repeater", 2}, {"throwables", 2},
+                        {"bow", 2}};
+  for (const Case& c : cases) {
+    FightSettings s;
+    for (const char* key : {"melee", "revolver", "pistol", "shotgun", "rifle", "repeater",
+                            "throwables", "bow"}) {
+      const bool on = c.chance != nullptr && std::string(key) == c.chance;
+      ApplyIniLine(InterpretIniLine(std::string(key) + "_chance=" + (on ? "100" : "0")), s);
+    }
+    Module().settings = s;
+    const Ped ped = world.AddPed(3, 0);
+    PrepareCombatant(ped);
+    EXPECT_EQ(world.Find(ped)->combat_range, c.range) << (c.chance ? c.chance : "unarmed");
+    EXPECT_EQ(world.Find(ped)->Attribute(93), c.range == 0) << (c.chance ? c.chance : "unarmed");
+  }
 }
 
 }  // namespace

@@ -24,6 +24,11 @@ enum class LeftOut : std::uint8_t {
   Dead,
   OtherScript,  // kept by another script: a story mission's, a companion
   Repeated,
+  PlayersMount,  // the horse the player rides
+  Riding,
+  InVehicle,
+  Hogtied,
+  Lassoed,
 };
 const char* LeftOutText(LeftOut reason);
 
@@ -39,6 +44,10 @@ struct FighterInfo {
   bool off_hand = false;    // a firearm or bow in the off hand, which does not shoot
   bool from_story = false;  // taken from another script (a story mission, a companion)
   bool corpse = false;      // dead when it was drawn
+  // Held where it stands when it was drawn: "riding", "in a vehicle",
+  // "hogtied", "lassoed", "the player's horse"; nullptr: free to fight.
+  const char* held = nullptr;
+  bool melee_at_range = false;  // a blade or fists, its combat range not near (0)
 };
 
 struct ListedPed {

@@ -19,6 +19,8 @@ const char kUsage[] =
     "  --background A-B[,A-B...]\n"
     "                   another program has the foreground from A to B seconds:\n"
     "                   the game ignores the key released then\n"
+    "  --riding A-B[,A-B...]\n"
+    "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
     "  --ini FILE       run with FILE as Ruckvale.ini (default: Ruckvale.ini in the\n"
     "                   working directory, if there is one)\n"
@@ -134,6 +136,10 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     if (!ParseStretches(v, o.background)) {
       return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
     }
+  } else if (a == "--riding") {
+    if (!ParseStretches(v, o.riding)) {
+      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
+    }
   } else if (a == "--ini") {
     o.ini = v;
   } else if (a == "--svg") {
@@ -179,8 +185,9 @@ bool CheckTogether(const SimOptions& o, std::string& error) {
 
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   if (!args.empty() && args[0] == "check-ini") return ParseCheckIni(args, error);
-  static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",      "--press",
-                                            "--ini",     "--svg", "--background"};
+  static const std::string kTakesValue[] = {"--seconds", "--fps",        "--seed",
+                                            "--press",   "--ini",        "--svg",
+                                            "--background", "--riding"};
   SimOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -19,6 +19,8 @@ struct SimOptions {
   // Stretches [from, to) of simulated seconds in which another program has
   // the foreground, so the game ignores the key.
   std::vector<std::pair<double, double>> background;
+  // Stretches in which the player rides a horse that no script keeps.
+  std::vector<std::pair<double, double>> riding;
   std::uint64_t seed = 1;
   bool trace = false;
   bool json = false;

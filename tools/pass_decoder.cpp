@@ -61,6 +61,7 @@ class StartReader {
   float radius_;
   FightStart fight_;
   Ped player_ = 0;
+  Ped mount_ = 0;  // the player's horse, when the module asked
   bool have_player_pos_ = false;
   std::vector<Hash> groups_;  // the fighters' groups, in order of first use
 };
@@ -75,7 +76,9 @@ FightStart StartReader::Read(double time, bool by_timer, std::vector<RetaskEvent
     ReadFighterCall(calls_[i]);
   }
   for (ListedPed& l : fight_.listed) {
-    if (l.ped == player_ && l.reason == LeftOut::None) l.reason = LeftOut::Player;
+    if (l.reason != LeftOut::None) continue;
+    if (l.ped == player_) l.reason = LeftOut::Player;
+    if (mount_ != 0 && l.ped == mount_) l.reason = LeftOut::PlayersMount;
   }
   SplitTasks(retasks);
   FillFromWorld();
@@ -129,6 +132,17 @@ void StartReader::ReadAnswer(const sim::Call& c) {
     Judge(ped, LeftOut::Dead);
   } else if (c.name == "IS_ENTITY_A_MISSION_ENTITY" && c.result != 0) {
     Judge(ped, LeftOut::OtherScript);
+  } else if (c.name == "GET_MOUNT" && ped == player_) {
+    mount_ = AsPed(c.result);
+  } else if (c.result != 0) {
+    static const std::pair<const char*, LeftOut> kHeld[] = {
+        {"IS_PED_ON_MOUNT", LeftOut::Riding},
+        {"IS_PED_IN_ANY_VEHICLE", LeftOut::InVehicle},
+        {"IS_PED_HOGTIED", LeftOut::Hogtied},
+        {"IS_PED_LASSOED", LeftOut::Lassoed}};
+    for (const auto& [name, reason] : kHeld) {
+      if (c.name == name) Judge(ped, reason);
+    }
   }
 }
 
@@ -167,11 +181,11 @@ void StartReader::ReadFighterCall(const sim::Call& c) {
   }
 }
 
-// A start tasks every ordered pair of its fighters, n(n - 1) tasks; the tasks
-// after those are supervision's re-tasks.
+// A start gives each of its fighters one combat task when there are two or
+// more; the tasks after those are supervision's re-tasks.
 void StartReader::SplitTasks(std::vector<RetaskEvent>& retasks) {
   const std::size_t n = fight_.fighters.size();
-  const std::size_t own = n == 0 ? 0 : n * (n - 1);
+  const std::size_t own = n < 2 ? 0 : n;
   for (std::size_t i = begin_; i < end_; ++i) {
     const sim::Call& c = calls_[i];
     if (c.name != "TASK_COMBAT_PED") continue;
@@ -217,6 +231,14 @@ void StartReader::JudgeFighters() {
     f.off_hand = held && *held != WeaponCategory::Melee && *held != WeaponCategory::Throwable;
     f.from_story = p->taken_from_story;
     f.corpse = p->life != sim::Life::Alive;
+    f.held = p->handle == world.player_mount ? "the player's horse"
+             : p->on_mount                   ? "riding"
+             : p->in_vehicle                 ? "in a vehicle"
+             : p->hogtied                    ? "hogtied"
+             : p->lassoed                    ? "lassoed"
+                                             : nullptr;
+    const bool close_quarters = !f.category || *f.category == WeaponCategory::Melee;
+    f.melee_at_range = close_quarters && p->combat_range != 0;
   }
   if (groups_.size() < 2) return;
   const auto level = [&world](Hash a, Hash b) {
@@ -259,6 +281,16 @@ const char* LeftOutText(LeftOut reason) {
       return "kept by another script";
     case LeftOut::Repeated:
       return "listed twice";
+    case LeftOut::PlayersMount:
+      return "the player's horse";
+    case LeftOut::Riding:
+      return "riding";
+    case LeftOut::InVehicle:
+      return "in a vehicle";
+    case LeftOut::Hogtied:
+      return "hogtied";
+    case LeftOut::Lassoed:
+      return "lassoed";
   }
   return "";
 }
@@ -310,25 +342,36 @@ void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {
 }
 
 // After the last fight start, a fighter the game says is gone leaves the
-// roster, and so does one the module released (it found it dead).
+// roster, and so does one the module released: dead, or let go with its
+// events unblocked first when its side has won.
 void PassDecoder::DecodeLeaves(const Calls& calls, std::size_t from, PassEvents& events) {
-  std::vector<Ped> gone, released;
+  std::vector<Ped> gone, released, unblocked;
   for (std::size_t i = from; i < calls.size(); ++i) {
     const sim::Call& c = calls[i];
     if (c.name == "DOES_ENTITY_EXIST" && c.result == 0) gone.push_back(AsPed(c.args[0]));
+    if (c.name == "SET_BLOCKING_OF_NON_TEMPORARY_EVENTS" && c.args.size() > 1 &&
+        static_cast<std::uint32_t>(c.args[1]) == 0) {
+      unblocked.push_back(AsPed(c.args[0]));
+    }
     if (c.name == "SET_ENTITY_AS_NO_LONGER_NEEDED" && !c.handles.empty()) {
       released.push_back(c.handles[0]);
     }
   }
   std::size_t kept = 0;
+  bool won = false;
   for (const Ped r : roster_) {
-    if (Contains(gone, r) || Contains(released, r)) {
-      events.leaves.push_back({r, Contains(gone, r)});
+    if (Contains(gone, r)) {
+      events.leaves.push_back({r, LeaveEvent::Gone});
+    } else if (Contains(released, r)) {
+      const bool let_go = Contains(unblocked, r);
+      won = won || let_go;
+      events.leaves.push_back({r, let_go ? LeaveEvent::Won : LeaveEvent::Dead});
     } else {
       roster_[kept++] = r;
     }
   }
   roster_.resize(kept);
+  events.fight_over = won && roster_.empty();
 }
 
 }  // namespace ruckvale::tools

@@ -20,11 +20,12 @@ struct RetaskEvent {
   Ped target = 0;
 };
 
-// A fighter leaves the roster: it is gone from the world, or it died and the
-// module released it.
+// A fighter leaves the roster: it is gone from the world, it died and the
+// module released it, or its side won and the module let it go.
 struct LeaveEvent {
+  enum Why : std::uint8_t { Gone, Dead, Won };
   Ped ped = 0;
-  bool gone = false;
+  Why why = Dead;
 };
 
 struct PassEvents {
@@ -35,6 +36,7 @@ struct PassEvents {
   std::vector<RetaskEvent> retasks;
   int released = 0;  // peds handed back to the engine
   std::vector<LeaveEvent> leaves;
+  bool fight_over = false;  // one side stood and was let go: no fight runs
   bool key_ignored = false;  // a release with another program in the foreground
 };
 

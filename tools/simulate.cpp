@@ -42,8 +42,8 @@ bool KeyDownAt(const SimOptions& o, double t) {
   return false;
 }
 
-bool InBackgroundAt(const SimOptions& o, double t) {
-  for (const auto& [from, to] : o.background) {
+bool InStretch(const std::vector<std::pair<double, double>>& stretches, double t) {
+  for (const auto& [from, to] : stretches) {
     if (t >= from && t < to) return true;
   }
   return false;
@@ -181,6 +181,10 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
   sim::Game& game = run.game;
   sim::Scene scene(o.seed);
   scene.Populate(game.world);
+  if (!o.riding.empty()) {
+    // The player's horse waits by the player until it is ridden.
+    game.world.players_horse = game.world.AddPed(1.5f, 0.0f, sim::Species::Horse);
+  }
   game.world.tick = kStartTick;
   if (o.trace) {
     game.observer = [&](const sim::Call& c) { out << "    " << c.Format() << '\n'; };
@@ -194,7 +198,8 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     const double now = static_cast<double>(frame) * dt;
     if (key >= 0 && key < 256) game.world.keys_down[key] = KeyDownAt(o, now) ? 1 : 0;
-    const bool foreground = !InBackgroundAt(o, now);
+    const bool foreground = !InStretch(o.background, now);
+    game.world.player_mount = InStretch(o.riding, now) ? game.world.players_horse : 0;
     if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
     game.world.game_in_foreground = foreground;
     scene.Step(game.world, static_cast<float>(dt),

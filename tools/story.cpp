@@ -42,6 +42,8 @@ std::string FighterText(const FighterInfo& f) {
   if (f.off_hand) text += "; the gun is in the off hand and does not shoot";
   if (f.from_story) text += "; taken from a story mission";
   if (f.corpse) text += "; a corpse";
+  if (f.held != nullptr) text += std::string("; ") + f.held;
+  if (f.melee_at_range) text += "; a blade or fists kept at range";
   return text;
 }
 
@@ -51,7 +53,9 @@ std::string FighterJson(const FighterInfo& f) {
          ",\"category\":" + JsonString(CategoryText(f.category)) +
          ",\"ammo\":" + std::to_string(f.ammo) + ",\"line\":" + JsonString(f.line) +
          ",\"off_hand\":" + JsonBool(f.off_hand) + ",\"from_story\":" + JsonBool(f.from_story) +
-         ",\"corpse\":" + JsonBool(f.corpse) + "}";
+         ",\"corpse\":" + JsonBool(f.corpse) +
+         ",\"held\":" + (f.held != nullptr ? JsonString(f.held) : std::string("null")) +
+         ",\"melee_at_range\":" + JsonBool(f.melee_at_range) + "}";
 }
 
 }  // namespace
@@ -172,6 +176,10 @@ void Story::WriteFighters(const FightStart& fight) {
     counts_.weapon_seen[f.category ? static_cast<int>(*f.category) : 8] += 1;
     counts_.off_hand += f.off_hand ? 1 : 0;
     counts_.corpses += f.corpse ? 1 : 0;
+    const bool mount = f.held != nullptr && std::string(f.held) == "the player's horse";
+    counts_.mount_drawn += mount ? 1 : 0;
+    counts_.held_drawn += f.held != nullptr && !mount ? 1 : 0;
+    counts_.melee_at_range += f.melee_at_range ? 1 : 0;
     text += FighterText(f);
     json += (i ? "," : "") + FighterJson(f);
   }
@@ -227,14 +235,29 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, const sim::
   }
   counts_.released += events.released;
   counts_.story_taken = game.world.story_peds_taken;
+  counts_.own_side = game.world.own_side_orders;
+  counts_.let_go_blind = game.world.let_go_blind;
   counts_.kept_now = game.world.KeptPersistent();
   counts_.kept_peak = std::max(counts_.kept_peak, counts_.kept_now);
+  WriteLeaves(time, events);
+}
+
+void Story::WriteLeaves(double time, const PassEvents& events) {
   for (const LeaveEvent& l : events.leaves) {
     ++counts_.pruned;
     const std::string ped = std::to_string(l.ped);
-    Emit(time, "fighter " + ped + " leaves the roster (" + (l.gone ? "gone" : "dead") + ")",
-         "\"event\":\"pruned\",\"ped\":" + ped);
+    const char* why = l.why == LeaveEvent::Gone ? "gone" : l.why == LeaveEvent::Dead ? "dead" : "won";
+    if (l.why == LeaveEvent::Won) {
+      Emit(time, "fighter " + ped + " walks away: its side won, the module lets it go",
+           "\"event\":\"pruned\",\"ped\":" + ped + ",\"why\":\"won\"");
+    } else {
+      Emit(time, "fighter " + ped + " leaves the roster (" + why + ")",
+           "\"event\":\"pruned\",\"ped\":" + ped + ",\"why\":\"" + why + "\"");
+    }
   }
+  if (!events.fight_over) return;
+  ++counts_.fights_ended;
+  Emit(time, "the fight is over: one side stands", "\"event\":\"fight_over\"");
 }
 
 }  // namespace ruckvale::tools

@@ -27,6 +27,8 @@ struct StoryCounts {
   int kept_now = 0, kept_peak = 0, released = 0;
   // What the game made of the module's calls.
   int fled = 0, story_taken = 0, off_hand = 0, corpses = 0, cold_fights = 0, ignored_keys = 0;
+  int own_side = 0, let_go_blind = 0, held_drawn = 0, mount_drawn = 0, melee_at_range = 0;
+  int fights_ended = 0;
 };
 
 class Story {
@@ -52,6 +54,7 @@ class Story {
   void WriteRoll(double time, bool hit);
   void WriteFightStart(const FightStart& fight);
   void WriteFighters(const FightStart& fight);
+  void WriteLeaves(double time, const PassEvents& events);
   void WriteSummaryJson(double seconds);
   void WriteFaultSummary();
   bool IsFighter(Ped ped) const;

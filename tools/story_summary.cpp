@@ -23,7 +23,11 @@ void Story::WriteSummaryJson(double seconds) {
        << ",\"gated_stretches\":" << c.gated_stretches << ",\"fled\":" << c.fled
        << ",\"story_peds_taken\":" << c.story_taken << ",\"off_hand_guns\":" << c.off_hand
        << ",\"corpses_drawn\":" << c.corpses << ",\"fights_without_hate\":" << c.cold_fights
-       << ",\"keys_ignored_background\":" << c.ignored_keys << ",\"weapons\":{";
+       << ",\"keys_ignored_background\":" << c.ignored_keys
+       << ",\"own_side_orders\":" << c.own_side << ",\"let_go_blind\":" << c.let_go_blind
+       << ",\"held_peds_drawn\":" << c.held_drawn << ",\"player_mount_drawn\":" << c.mount_drawn
+       << ",\"melee_kept_at_range\":" << c.melee_at_range
+       << ",\"fights_ended\":" << c.fights_ended << ",\"weapons\":{";
   for (int i = 0; i < 9; ++i) {
     out_ << (i ? "," : "") << "\"" << OddsRowName(i) << "\":{\"seen\":" << c.weapon_seen[i]
          << ",\"odds_percent\":" << odds.percent[i] << "}";
@@ -41,11 +45,18 @@ void Story::WriteFaultSummary() {
       {"corpses drawn as fighters:", c.corpses},
       {"fights between groups that do not hate:", c.cold_fights},
       {"key releases ignored in the background:", c.ignored_keys},
+      {"orders against the fighter's own side:", c.own_side},
+      {"fighters let go blind or in a brawl group:", c.let_go_blind},
+      {"riders, drivers and tied-up peds drawn:", c.held_drawn},
+      {"the player's mount drawn:", c.mount_drawn},
+      {"blades and fists kept at range:", c.melee_at_range},
+      {"fights that ended with one side standing:", c.fights_ended},
   };
-  out_ << "  what the game made of it (0 is a fight as meant, but for ignored keys):\n";
+  out_ << "  what the game made of it (0 is a fight as meant, but for ignored keys and ended "
+          "fights):\n";
   for (const auto& [label, n] : rows) {
     char line[96];
-    std::snprintf(line, sizeof line, "    %-40s %d\n", label, n);
+    std::snprintf(line, sizeof line, "    %-43s %d\n", label, n);
     out_ << line;
   }
 }

@@ -24,13 +24,26 @@ void PrepareCombatant(Ped ped) {
   SetPedCombatMovement(ped, 2);
   // Lets the ped finish its combat task after it is released.
   SetPedKeepTask(ped, true);
-  ArmCombatant(ped);
+  const std::optional<WeaponCategory> category = ArmCombatant(ped);
+  if (!category || *category == WeaponCategory::Melee) {
+    // 93 is CA_PREFER_MELEE; where the game's scripts set it, the range is near.
+    SetPedCombatAttributes(ped, 93, true);
+    SetPedCombatRange(ped, 0);
+  }
 }
 
 void ReleaseCombatant(Ped ped) {
   // The game may clear the handle through the address and may write 8 bytes.
   std::int64_t handle = ped;
   natives::SetEntityAsNoLongerNeeded(&handle);
+}
+
+void LetGoCombatant(Ped ped) {
+  natives::SetBlockingOfNonTemporaryEvents(ped, false);
+  // The engine may reset the group of a released ped on its own; restoring it
+  // first leaves nobody in a brawl group either way.
+  natives::SetPedRelationshipGroupHash(ped, natives::GetPedRelationshipGroupDefaultHash(ped));
+  ReleaseCombatant(ped);
 }
 
 }  // namespace ruckvale

@@ -10,8 +10,16 @@
 
 namespace ruckvale {
 
+// One fighter of the current fight and its side: group 1 (drawn at an even
+// position) or group 2 (odd).
+struct RosterEntry {
+  Ped ped = 0;
+  std::uint8_t group = 1;
+  friend bool operator==(const RosterEntry&, const RosterEntry&) = default;
+};
+
 // The fighters of the current fight, distinct, in the order they were drawn.
-using FightRoster = std::vector<Ped>;
+using FightRoster = std::vector<RosterEntry>;
 
 // Ordered map from fighter to the tick of its last re-task (0: never). Kept as
 // a sorted array with room reserved, so that supervising a fight allocates

@@ -59,10 +59,18 @@ class HandleTable {
 };
 static_assert(kNearbyCapacity <= 32);
 
+// What the game holds a ped in: on a horse, in a vehicle, hogtied or held by
+// a lasso. Such a ped cannot fight; each native is asked only while the
+// earlier ones let the ped through.
+bool HeldOrRiding(Ped f) {
+  return natives::IsPedOnMount(f) || natives::IsPedInAnyVehicle(f, true) ||
+         natives::IsPedHogtied(f) || natives::IsPedLassoed(f);
+}
+
 // The peds that may fight, in the order the game listed them: existing, not
-// the player, human when asked, within the radius, alive, and not kept by
-// another script. Returns false when the game lists fewer peds than the fight
-// needs.
+// the player nor the horse it rides, human when asked, within the radius,
+// alive, not kept by another script, and free to move. Returns false when
+// the game lists fewer peds than the fight needs.
 bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
   const FightSettings& s = Module().settings;
   candidates.clear();
@@ -75,11 +83,13 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
   if (count < s.fight_group_size) return false;
 
   const Vector3 origin = natives::GetEntityCoords(player, true, true);
+  // Only a module that may draw animals needs to know the player's horse.
+  const Ped mount = s.humans_only ? 0 : natives::GetMount(player);
   const int stride = buffer.Stride(count);
   // Never more positions than the buffer holds, whatever count the game returns.
   const int positions = std::min(count, kNearbyCapacity);
   HandleTable handles;
-  for (const Ped r : roster) handles.MarkFighter(r);
+  for (const RosterEntry& r : roster) handles.MarkFighter(r.ped);
   for (int k = 1; k <= positions; ++k) {
     const Ped f = buffer.Handle(k, stride);
     const std::uint8_t known = handles.Visit(f);
@@ -87,6 +97,7 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
     if ((known & HandleTable::kListed) != 0) continue;
     if (!natives::DoesEntityExist(f)) continue;
     if (f == player) continue;
+    if (mount != 0 && f == mount) continue;
     if (s.humans_only && !natives::IsPedHuman(f)) continue;
     const Vector3 at = natives::GetEntityCoords(f, true, true);
     if (!WithinFightRadius(origin, at, s.fight_radius)) continue;
@@ -96,6 +107,7 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
     // to take; our own fighters are mission entities and may fight again.
     const bool fighter = (known & HandleTable::kFighter) != 0;
     if (!fighter && natives::IsEntityAMissionEntity(f)) continue;
+    if (HeldOrRiding(f)) continue;
     candidates.push_back(f);
   }
   return true;
@@ -128,13 +140,33 @@ void CreateGroupsOnce(FightGroups& groups) {
   natives::SetRelationshipBetweenGroups(kHate, groups.Group2Hash(), groups.Group1Hash());
 }
 
-// Fighters of the replaced fight that were not drawn again go back to the
-// engine, in roster order; one that no longer exists needs nothing.
+// Fighters of the replaced fight that were not drawn again are let go, in
+// roster order; one that no longer exists needs nothing.
 void ReleaseLeavers(const FightRoster& roster, const std::vector<Ped>& selection) {
-  for (const Ped old : roster) {
-    if (std::find(selection.begin(), selection.end(), old) != selection.end()) continue;
-    if (natives::DoesEntityExist(old)) ReleaseCombatant(old);
+  for (const RosterEntry& old : roster) {
+    if (std::find(selection.begin(), selection.end(), old.ped) != selection.end()) continue;
+    if (natives::DoesEntityExist(old.ped)) LetGoCombatant(old.ped);
   }
+}
+
+// Each fighter registers every fighter of the other side as a target, then
+// takes one combat task: a new task replaces the last, so one task per ped.
+// Its first opponent is its neighbour in the selection: 0 against 1, 2
+// against 3, and the last of an odd number against the one before it.
+void SetSidesOnEachOther(const std::vector<Ped>& selection) {
+  const std::size_t n = selection.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = (i + 1) % 2; j < n; j += 2) {
+      natives::RegisterTarget(selection[i], selection[j], true);
+    }
+    if (n < 2) continue;
+    const std::size_t partner = i % 2 == 0 && i + 1 < n ? i + 1 : i - 1;
+    natives::TaskCombatPed(selection[i], selection[partner], 0, 16);
+  }
+}
+
+std::uint8_t GroupOfPosition(std::size_t i) {
+  return i % 2 == 0 ? 1 : 2;
 }
 
 void Insult(Ped fighter) {
@@ -151,7 +183,7 @@ void Insult(Ped fighter) {
 
 }  // namespace
 
-void StartFight() {
+void StartFight(std::uint32_t now) {
   const FightSettings& s = Module().settings;
   FightState& f = Module().fight;
   if (!GatherCandidates(f.roster, f.candidates)) return;
@@ -172,17 +204,19 @@ void StartFight() {
     const Ped fighter = f.selection[i];
     PrepareCombatant(fighter);
     natives::SetPedRelationshipGroupHash(
-        fighter, i % 2 == 0 ? f.groups.Group1Hash() : f.groups.Group2Hash());
+        fighter, GroupOfPosition(i) == 1 ? f.groups.Group1Hash() : f.groups.Group2Hash());
     Insult(fighter);
   }
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < n; ++j) {
-      if (i != j) natives::TaskCombatPed(f.selection[i], f.selection[j], 0, 16);
-    }
-  }
+  SetSidesOnEachOther(f.selection);
   ReleaseLeavers(f.roster, f.selection);
-  f.roster.assign(f.selection.begin(), f.selection.end());
+  f.roster.clear();
   f.retask_times.clear();
+  // The first re-task waits its interval from the start: a fighter the game
+  // does not yet report in combat has had its task for less than a frame.
+  for (std::size_t i = 0; i < n; ++i) {
+    f.roster.push_back({f.selection[i], GroupOfPosition(i)});
+    f.retask_times[f.selection[i]] = now;
+  }
 }
 
 }  // namespace ruckvale

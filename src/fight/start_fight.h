@@ -41,10 +41,12 @@ inline constexpr const char* kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL",
                                                 "GENERIC_INSULT_HIGH", "GENERIC_MOCK"};
 
 // Asks the game for the peds near the player, draws fight_group_size distinct
-// qualifying ones, prepares, groups and insults each, tasks every ordered pair
-// against each other, and makes them the new roster. When too few peds qualify,
-// nothing changes. Throws only std::bad_alloc, and then leaves the roster and
-// the re-task times as they were.
-void StartFight();
+// qualifying ones, prepares, groups and insults each, registers each side's
+// fighters as the other side's targets with one combat task each, lets go the
+// fighters of the replaced fight that were not drawn again, and makes the new
+// ones the roster, each entered as re-tasked at `now` (the pass's tick). When
+// too few peds qualify, nothing changes. Throws only std::bad_alloc, and then
+// leaves the roster and the re-task times as they were.
+void StartFight(std::uint32_t now);
 
 }  // namespace ruckvale

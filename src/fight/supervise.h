@@ -6,11 +6,14 @@
 namespace ruckvale {
 
 // Re-tasks every fighter that exists, is alive and is out of combat against a
-// random other fighter, at most once per 2000 ms per fighter.
+// random living fighter of the other side, at most once per 2000 ms per
+// fighter.
 void SuperviseFighters(std::uint32_t now);
 
 // Drops, in one stable sweep, the fighters that no longer exist or are dead or
 // dying, and releases each dead or dying one to the engine as it drops it.
+// When the fighters left all stand on one side, the fight is over: each is let
+// go, and the roster and the re-task times are emptied.
 void PruneRoster();
 
 }  // namespace ruckvale

@@ -122,13 +122,14 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   natives::SetCurrentPedWeapon(ped, weapon, true, kAttachPrimaryHand, false, false);
 }
 
-void ArmCombatant(Ped ped) {
+std::optional<WeaponCategory> ArmCombatant(Ped ped) {
   const std::optional<WeaponCategory> category = ChooseWeaponCategory();
   if (category) {
     GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*category)]);
   } else {
     natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, kAttachPrimaryHand, false, false);
   }
+  return category;
 }
 
 }  // namespace ruckvale

@@ -59,7 +59,7 @@ std::optional<WeaponCategory> ChooseWeaponCategory();
 // list: no draw, no native.
 void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list);
 
-// The whole armament of one fighter.
-void ArmCombatant(Ped ped);
+// The whole armament of one fighter; returns the category drawn (none: unarmed).
+std::optional<WeaponCategory> ArmCombatant(Ped ped);
 
 }  // namespace ruckvale

@@ -96,4 +96,26 @@ void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int attach_point,
   CallNative(N::SET_CURRENT_PED_WEAPON, ped, weapon, equip_now, attach_point, p4, p5);
 }
 
+void RegisterTarget(Ped ped, Ped target, bool p2) {
+  CallNative(N::REGISTER_TARGET, ped, target, p2);
+}
+Hash GetPedRelationshipGroupDefaultHash(Ped ped) {
+  return CallNative<Hash>(N::GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH, ped);
+}
+Ped GetMount(Ped ped) {
+  return CallNative<Ped>(N::GET_MOUNT, ped);
+}
+bool IsPedOnMount(Ped ped) {
+  return CallNative<bool>(N::IS_PED_ON_MOUNT, ped);
+}
+bool IsPedInAnyVehicle(Ped ped, bool at_get_in) {
+  return CallNative<bool>(N::IS_PED_IN_ANY_VEHICLE, ped, at_get_in);
+}
+bool IsPedHogtied(Ped ped) {
+  return CallNative<bool>(N::IS_PED_HOGTIED, ped);
+}
+bool IsPedLassoed(Ped ped) {
+  return CallNative<bool>(N::IS_PED_LASSOED, ped);
+}
+
 }  // namespace ruckvale::natives

@@ -45,5 +45,15 @@ void GiveWeaponToPed(Ped ped, Hash weapon, int ammo, bool force_in_hand, bool fo
                      int attach_point, bool allow_multiple_copies, float p7, float p8,
                      Hash add_reason, bool ignore_unlocks, float permanent_degradation, bool p12);
 void SetCurrentPedWeapon(Ped ped, Hash weapon, bool equip_now, int attach_point, bool p4, bool p5);
+// Adds `target` to the ped's targets; a combat task then fights them in turn.
+void RegisterTarget(Ped ped, Ped target, bool p2);
+// The relationship group the game gave the ped before any script set one.
+Hash GetPedRelationshipGroupDefaultHash(Ped ped);
+// The horse the ped rides, or 0.
+Ped GetMount(Ped ped);
+bool IsPedOnMount(Ped ped);
+bool IsPedInAnyVehicle(Ped ped, bool at_get_in);
+bool IsPedHogtied(Ped ped);
+bool IsPedLassoed(Ped ped);
 
 }  // namespace ruckvale::natives

@@ -42,7 +42,7 @@ void TimerTrigger(std::uint32_t now) {
   if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
-  if (NextRandom() % 100 < m.settings.fight_chance) StartFight();
+  if (NextRandom() % 100 < m.settings.fight_chance) StartFight(now);
 }
 
 // GetAsyncKeyState reads the key whichever program has the keyboard: a
@@ -55,7 +55,7 @@ bool GameHasForeground() {
   return owner == GetCurrentProcessId();
 }
 
-void KeyTrigger() {
+void KeyTrigger(std::uint32_t now) {
   ModuleState& m = Module();
   const std::int32_t key = m.settings.key_trigger;
   const bool down = (static_cast<std::uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0;
@@ -65,7 +65,7 @@ void KeyTrigger() {
     latch = 1;
   } else if (latch == 1) {
     latch = 0;
-    if (GameHasForeground()) StartFight();
+    if (GameHasForeground()) StartFight(now);
   }
 }
 
@@ -89,7 +89,7 @@ void RunPass(Ped player) noexcept {
     if (natives::GetPedResetFlag(player, kResetFlagGate)) return;
     const std::uint32_t now = GetTickCount();
     TimerTrigger(now);
-    KeyTrigger();
+    KeyTrigger(now);
     // Most passes have no fight to keep going.
     if (Module().fight.roster.empty()) return;
     SuperviseFighters(now);

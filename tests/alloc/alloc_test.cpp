@@ -49,7 +49,9 @@ class AllocRun {
   // Some fighters drop out of combat and one is gone: supervision and pruning work.
   void StirTheFight() {
     for (sim::SimPed& p : world().peds) p.in_combat = p.handle % 3 == 0;
-    if (!Module().fight.roster.empty()) world().Find(Module().fight.roster.back())->exists = false;
+    if (!Module().fight.roster.empty()) {
+      world().Find(Module().fight.roster.back().ped)->exists = false;
+    }
   }
 
  private:
@@ -98,7 +100,8 @@ FightSnapshot Snapshot() {
 void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const std::string& where) {
   const FightSnapshot after = Snapshot();
   const bool untouched = after.roster == before.roster && after.retask == before.retask;
-  std::set<Ped> distinct(after.roster.begin(), after.roster.end());
+  std::set<Ped> distinct;
+  for (const RosterEntry& e : after.roster) distinct.insert(e.ped);
   const bool whole_new = after.roster.size() == static_cast<std::size_t>(group_size) &&
                          distinct.size() == after.roster.size() &&
                          std::all_of(after.retask.begin(), after.retask.end(),

@@ -152,20 +152,36 @@ TEST(SimTool, TheStoryAgreesWithTheTrace) {
 }
 
 // The simulated game shows what the game makes of the module's calls: none of
-// the faults in an ordinary run, and a key released in the background ignored.
+// the faults in an ordinary run, nor in a large fight among animals with the
+// player riding, and a key released in the background ignored.
 TEST(SimTool, TheSummaryCountsWhatTheGameMadeOfTheFights) {
-  const Outcome o =
-      Simulate({"--seconds", "900", "--press", "100,200", "--background", "150-250", "--quiet"});
-  ASSERT_EQ(o.code, 0);
-  const auto count = [&o](const std::string& label) {
-    std::smatch m;
-    return std::regex_search(o.out, m, std::regex(label + R"(:\s+(\d+)\n)")) ? std::stoi(m[1]) : -1;
-  };
-  for (const char* zero : {"fighters that fled", "story peds taken over", "guns in the off hand",
-                           "corpses drawn as fighters", "fights between groups that do not hate"}) {
-    EXPECT_EQ(count(zero), 0) << zero << o.out;
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("eight.ini") << "fight_timer=20\nfight_chance=100\nfight_group_size=8\n"
+                                "humans_only=false\nfight_radius=60\n";
+  const std::vector<std::string> runs[] = {
+      {"--seconds", "900", "--press", "100,200", "--background", "150-250", "--quiet"},
+      {"--seconds", "900", "--ini", "eight.ini", "--riding", "0-450", "--quiet"}};
+  for (const std::vector<std::string>& args : runs) {
+    const Outcome o = Simulate(args);
+    ASSERT_EQ(o.code, 0) << o.err;
+    const auto count = [&o](const std::string& label) {
+      std::smatch m;
+      return std::regex_search(o.out, m, std::regex(label + R"(:\s+(\d+)\n)")) ? std::stoi(m[1])
+                                                                                : -1;
+    };
+    for (const char* zero :
+         {"fighters that fled", "story peds taken over", "guns in the off hand",
+          "corpses drawn as fighters", "fights between groups that do not hate",
+          "orders against the fighter's own side", "fighters let go blind or in a brawl group",
+          "riders, drivers and tied-up peds drawn", "the player's mount drawn",
+          "blades and fists kept at range"}) {
+      EXPECT_EQ(count(zero), 0) << zero << o.out;
+    }
+    EXPECT_GT(count("fights that ended with one side standing"), 0) << o.out;
+    if (args[3] == "100,200") {
+      EXPECT_EQ(count("key releases ignored in the background"), 1) << o.out;
+    }
   }
-  EXPECT_EQ(count("key releases ignored in the background"), 1) << o.out;
 }
 
 TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {

@@ -114,23 +114,28 @@ struct Box {
 };
 
 // Places a label of `text` near (x, y): the first of eight spots around the
-// point that overlaps no box taken so far, else the first spot.
+// point that overlaps no box taken so far, trying rings farther out when a
+// crowd covers the near ones; else the first spot.
 std::pair<double, double> PlaceLabel(std::vector<Box>& taken, double x, double y,
                                      const std::string& text) {
   const double w = kCharW * static_cast<double>(text.size()), h = 10;
-  const std::pair<double, double> spots[] = {
-      {x + 8, y + 4}, {x - 8 - w, y + 4}, {x - w / 2, y - 8}, {x - w / 2, y + 16},
-      {x + 7, y - 6}, {x + 7, y + 14},    {x - 7 - w, y - 6}, {x - 7 - w, y + 14},
-  };
-  for (const auto& [lx, ly] : spots) {
-    const Box box{lx, ly - h, lx + w, ly};
-    if (std::none_of(taken.begin(), taken.end(), [&](const Box& b) { return b.Overlaps(box); })) {
-      taken.push_back(box);
-      return {lx, ly};
+  for (int ring = 0; ring < 4; ++ring) {
+    const double d = 12.0 * ring;
+    const std::pair<double, double> spots[] = {
+        {x + 8 + d, y + 4},         {x - 8 - w - d, y + 4},     {x - w / 2, y - 8 - d},
+        {x - w / 2, y + 16 + d},    {x + 7 + d, y - 6 - d},     {x + 7 + d, y + 14 + d},
+        {x - 7 - w - d, y - 6 - d}, {x - 7 - w - d, y + 14 + d},
+    };
+    for (const auto& [lx, ly] : spots) {
+      const Box box{lx, ly - h, lx + w, ly};
+      if (std::none_of(taken.begin(), taken.end(), [&](const Box& b) { return b.Overlaps(box); })) {
+        taken.push_back(box);
+        return {lx, ly};
+      }
     }
   }
-  taken.push_back({spots[0].first, spots[0].second - h, spots[0].first + w, spots[0].second});
-  return spots[0];
+  taken.push_back({x + 8, y + 4 - h, x + 8 + w, y + 4});
+  return {x + 8, y + 4};
 }
 
 // [SECTION] One panel

@@ -103,7 +103,13 @@ struct Checker {
         ++fights;
         last_retask.clear();
       }
-      if (c.name == "TASK_COMBAT_PED" && previous == "DOES_ENTITY_EXIST") {
+      // A new fighter rests from its start, as if re-tasked then.
+      if (c.name == "SET_ENTITY_AS_MISSION_ENTITY") {
+        last_retask[static_cast<Ped>(static_cast<std::uint32_t>(c.args[0]))] = now;
+      }
+      // A re-task follows the test of its target's life; a start's task
+      // follows a registration.
+      if (c.name == "TASK_COMBAT_PED" && previous == "IS_PED_DEAD_OR_DYING") {
         ++retasks;
         const Ped p = static_cast<Ped>(static_cast<std::uint32_t>(c.args[0]));
         auto it = last_retask.find(p);

@@ -43,6 +43,19 @@ void StoryPed(World& w, float x, float y) {
   p.story_owned = true;
 }
 
+// A ped at (x, y) held where it stands: riding, driving, hogtied, lassoed.
+void Held(World& w, float x, float y, bool SimPed::*how) {
+  w.Find(w.AddPed(x, y))->*how = true;
+}
+
+// The first fighter of the roster found in the world, as the module marks them.
+SimPed* AFighter(World& w) {
+  for (SimPed& p : w.peds) {
+    if (p.mission_entity && !p.story_owned && p.exists && p.life == Life::Alive) return &p;
+  }
+  return nullptr;
+}
+
 // The key goes down and up with the game's window in the foreground or not
 // at each of the two moments.
 void PressAround(ModuleRun& run, bool foreground_down, bool foreground_up) {
@@ -232,6 +245,63 @@ void Recipe(ModuleRun& r) {
   r.Frames(3, 2500);
 }
 
+// Started so that the first release falls on tick 0.
+void SidesOfThree(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 5);
+  Held(w, 3.0f, -2.0f, &SimPed::on_mount);
+  Held(w, 5.0f, -3.0f, &SimPed::in_vehicle);
+  Held(w, 6.0f, 2.0f, &SimPed::hogtied);
+  Held(w, 2.0f, 4.0f, &SimPed::lassoed);
+  Held(w, 60.0f, 0.0f, &SimPed::on_mount);  // beyond the radius
+  r.Frame();
+  Press(r);             // at tick 0: nobody rests, the next pass re-tasks
+  r.Frames(70, 100);    // nobody fights back in this game: re-tasks every 2 s
+  AFighter(w)->life = Life::Dying;  // drawn as a target in this pass, then pruned
+  r.Frames(30, 100);
+  Press(r);  // replaced with survivors; a fighter drawn again
+  AFighter(w)->on_mount = true;  // a fighter of the running fight mounts a horse
+  Press(r);
+  for (int i = 0; i < 3; ++i) {
+    if (SimPed* p = AFighter(w)) p->life = Life::Dead;
+    r.Frames(25, 100);  // the last side standing is let go
+  }
+  r.host.StartScript();
+  r.Frames(2);
+  Press(r);
+  r.Frames(30, 100);
+}
+
+void SidesOfEight(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 8);
+  Crowd(w, 3, Species::Horse);
+  Held(w, 1.0f, 3.0f, &SimPed::on_mount);
+  w.player_mount = w.AddPed(0.0f, 0.5f, Species::Horse);
+  r.Frame();
+  Press(r);  // the player's horse left out
+  r.Frames(30, 100);
+  w.Find(w.player_mount)->exists = false;  // it gallops off
+  w.player_mount = 0;
+  Press(r);  // replaced
+  for (int i = 0; i < 8; ++i) {
+    if (SimPed* p = AFighter(w)) p->exists = i % 2 == 0 ? false : p->exists;
+    if (SimPed* p = AFighter(w)) p->life = Life::Dead;
+    r.Frames(25, 100);
+  }
+}
+
+void SidesOfOne(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 2);
+  w.player_mount = w.AddPed(0.0f, 0.5f, Species::Horse);  // never asked with humans only
+  r.Frame();
+  Press(r);  // at tick 0; ends at its first prune
+  r.Frames(3);
+  Press(r);
+  r.Frames(3);
+}
+
 void IniMistakes(ModuleRun& r) {
   Crowd(r.game.world, 4, Species::Dog);
   Crowd(r.game.world, 3);
@@ -312,6 +382,21 @@ constexpr Scenario kAll[] = {
      "throwables_chance=12\nbow_chance=12\n",
      5000,
      &Recipe},
+    {{"sides-of-three",
+      "a fight of three started at tick 0: riders, a driver, the hogtied and the lassoed in and "
+      "out of the radius and in the roster; re-tasks against a dying target; a fight replaced "
+      "with survivors; a fight that ends; a restart"},
+     "fight_group_size=3\nfight_timer=100000\n",
+     4294967296u - 132u,
+     &SidesOfThree},
+    {{"sides-of-eight", "eight among humans and horses with the player riding, then on foot"},
+     "fight_group_size=8\nhumans_only=false\nfight_timer=100000\n",
+     5000,
+     &SidesOfEight},
+    {{"sides-of-one", "a fight of one at tick 0: no opponent, over at its first prune"},
+     "fight_group_size=1\nfight_timer=100000\n",
+     4294967296u - 132u,
+     &SidesOfOne},
     {{"ini-mistakes", "an ini with every kind of line"},
      "\xEF\xBB\xBF"
      "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"

@@ -255,11 +255,11 @@ void SidesOfThree(ModuleRun& r) {
   Held(w, 2.0f, 4.0f, &SimPed::lassoed);
   Held(w, 60.0f, 0.0f, &SimPed::on_mount);  // beyond the radius
   r.Frame();
-  Press(r);             // at tick 0: nobody rests, the next pass re-tasks
-  r.Frames(70, 100);    // nobody fights back in this game: re-tasks every 2 s
+  Press(r);                         // at tick 0: nobody rests, the next pass re-tasks
+  r.Frames(70, 100);                // nobody fights back in this game: re-tasks every 2 s
   AFighter(w)->life = Life::Dying;  // drawn as a target in this pass, then pruned
   r.Frames(30, 100);
-  Press(r);  // replaced with survivors; a fighter drawn again
+  Press(r);                      // replaced with survivors; a fighter drawn again
   AFighter(w)->on_mount = true;  // a fighter of the running fight mounts a horse
   Press(r);
   for (int i = 0; i < 3; ++i) {

@@ -54,9 +54,9 @@ struct SimPed {
   // What holds it: a horse under it, a vehicle, ropes, a lasso. The clear of
   // its tasks does not free it.
   bool on_mount = false, in_vehicle = false, hogtied = false, lassoed = false;
-  std::uint32_t tasks = 0;                             // TASK_COMBAT_PED received
-  std::uint32_t cleared = 0;                           // CLEAR_PED_TASKS_IMMEDIATELY received
-  std::uint32_t released = 0;                          // SET_ENTITY_AS_NO_LONGER_NEEDED received
+  std::uint32_t tasks = 0;     // TASK_COMBAT_PED received
+  std::uint32_t cleared = 0;   // CLEAR_PED_TASKS_IMMEDIATELY received
+  std::uint32_t released = 0;  // SET_ENTITY_AS_NO_LONGER_NEEDED received
   std::string last_speech;
   // Scene bookkeeping (the built-in scene's dynamics).
   float dying_for = 0.0f;        // seconds since it began dying

@@ -56,7 +56,7 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"IS_PED_LASSOED", 0x9682F850056C9ADE},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
-  // Every native of the table is stated above: a new one needs its literal too.
+    // Every native of the table is stated above: a new one needs its literal too.
 #define RUCKVALE_COUNT_NATIVE(name, hash) +1
   constexpr std::size_t kTableSize = 0 RUCKVALE_NATIVES(RUCKVALE_COUNT_NATIVE);
 #undef RUCKVALE_COUNT_NATIVE

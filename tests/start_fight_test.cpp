@@ -58,14 +58,14 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   // hogtied, lassoed.
   std::vector<std::string> head = {"PLAYER_PED_ID", "GET_PED_NEARBY_PEDS", "GET_ENTITY_COORDS"};
   for (int ped = 0; ped < 3; ++ped) {
-    head.insert(head.end(), {"DOES_ENTITY_EXIST", "IS_PED_HUMAN", "GET_ENTITY_COORDS",
-                             "IS_PED_DEAD_OR_DYING", "IS_ENTITY_A_MISSION_ENTITY",
-                             "IS_PED_ON_MOUNT", "IS_PED_IN_ANY_VEHICLE", "IS_PED_HOGTIED",
-                             "IS_PED_LASSOED"});
+    head.insert(head.end(),
+                {"DOES_ENTITY_EXIST", "IS_PED_HUMAN", "GET_ENTITY_COORDS", "IS_PED_DEAD_OR_DYING",
+                 "IS_ENTITY_A_MISSION_ENTITY", "IS_PED_ON_MOUNT", "IS_PED_IN_ANY_VEHICLE",
+                 "IS_PED_HOGTIED", "IS_PED_LASSOED"});
   }
-  head.insert(head.end(), {"ADD_RELATIONSHIP_GROUP",
-                           "ADD_RELATIONSHIP_GROUP", "SET_RELATIONSHIP_BETWEEN_GROUPS",
-                           "SET_RELATIONSHIP_BETWEEN_GROUPS", "SET_ENTITY_AS_MISSION_ENTITY"});
+  head.insert(head.end(), {"ADD_RELATIONSHIP_GROUP", "ADD_RELATIONSHIP_GROUP",
+                           "SET_RELATIONSHIP_BETWEEN_GROUPS", "SET_RELATIONSHIP_BETWEEN_GROUPS",
+                           "SET_ENTITY_AS_MISSION_ENTITY"});
   ASSERT_GE(names.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(head.size())),
             head);
@@ -130,10 +130,9 @@ TEST_F(StartFightTest, FiveFightersRegisterTheOtherSideAndTakeOneTaskEach) {
     EXPECT_EQ(Module().fight.roster[i].group, i % 2 == 0 ? 1 : 2) << i;
   }
   // (attacker, target) by selection index; -1 marks the combat task.
-  const int orders[][3] = {{0, 1, 1},  {0, 3, 1},  {0, 1, -1}, {1, 0, 1},  {1, 2, 1},
-                           {1, 4, 1},  {1, 0, -1}, {2, 1, 1},  {2, 3, 1},  {2, 3, -1},
-                           {3, 0, 1},  {3, 2, 1},  {3, 4, 1},  {3, 2, -1}, {4, 1, 1},
-                           {4, 3, 1},  {4, 3, -1}};
+  const int orders[][3] = {{0, 1, 1},  {0, 3, 1},  {0, 1, -1}, {1, 0, 1},  {1, 2, 1}, {1, 4, 1},
+                           {1, 0, -1}, {2, 1, 1},  {2, 3, 1},  {2, 3, -1}, {3, 0, 1}, {3, 2, 1},
+                           {3, 4, 1},  {3, 2, -1}, {4, 1, 1},  {4, 3, 1},  {4, 3, -1}};
   std::vector<Args> expected, seen;
   for (const auto& o : orders) {
     const auto who = static_cast<std::uint32_t>(f[static_cast<std::size_t>(o[0])]);
@@ -407,9 +406,10 @@ TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
     if (std::find(Roster().begin(), Roster().end(), old) != Roster().end()) continue;
     expected.push_back("DOES_ENTITY_EXIST");
     if (old == gone) continue;
-    expected.insert(expected.end(),
-                    {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", "GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH",
-                     "SET_PED_RELATIONSHIP_GROUP_HASH", "SET_ENTITY_AS_NO_LONGER_NEEDED"});
+    expected.insert(
+        expected.end(),
+        {"SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", "GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH",
+         "SET_PED_RELATIONSHIP_GROUP_HASH", "SET_ENTITY_AS_NO_LONGER_NEEDED"});
     released.push_back("&" + std::to_string(old));
     EXPECT_FALSE(world.Find(old)->blocking_events);
     EXPECT_EQ(world.Find(old)->group, sim::World::DefaultGroup(sim::Species::Human));
@@ -469,7 +469,8 @@ TEST_F(StartFightTest, ThePlayersMountNeverFights) {
   Module().settings.humans_only = false;
   Module().settings.fight_group_size = 2;
   for (int i = 0; i < 10; ++i) StartFight(kNow);
-  EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>(crowd.begin(), crowd.end())));
+  EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
+            (std::set<Ped>(crowd.begin(), crowd.end())));
   EXPECT_EQ(Calls("GET_MOUNT").size(), 10u);
   const std::vector<std::string> names = Names();
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 6),

@@ -60,14 +60,13 @@ TEST_F(SuperviseTest, PruningReleasesTheDeadAndLetsTheLastSideGo) {
   world.Find(f[2])->exists = false;
   Module().fight.retask_times[f[3]] = 100;
   PruneRoster();
-  EXPECT_EQ(Names(), (std::vector<std::string>{
-                         "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
-                         "SET_ENTITY_AS_NO_LONGER_NEEDED", "DOES_ENTITY_EXIST",
-                         "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
-                         "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
-                         "SET_BLOCKING_OF_NON_TEMPORARY_EVENTS",
-                         "GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH",
-                         "SET_PED_RELATIONSHIP_GROUP_HASH", "SET_ENTITY_AS_NO_LONGER_NEEDED"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{
+                "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
+                "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
+                "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING",
+                "SET_BLOCKING_OF_NON_TEMPORARY_EVENTS", "GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH",
+                "SET_PED_RELATIONSHIP_GROUP_HASH", "SET_ENTITY_AS_NO_LONGER_NEEDED"}));
   EXPECT_EQ(world.Find(f[0])->released, 1u);
   EXPECT_EQ(world.Find(f[1])->released, 1u);
   // The dead get the release alone.

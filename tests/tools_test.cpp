@@ -167,7 +167,7 @@ TEST(SimTool, TheSummaryCountsWhatTheGameMadeOfTheFights) {
     const auto count = [&o](const std::string& label) {
       std::smatch m;
       return std::regex_search(o.out, m, std::regex(label + R"(:\s+(\d+)\n)")) ? std::stoi(m[1])
-                                                                                : -1;
+                                                                               : -1;
     };
     for (const char* zero :
          {"fighters that fled", "story peds taken over", "guns in the off hand",

@@ -214,13 +214,13 @@ TEST_F(FightTest, OnlyBladesAndFistsFightAtNearRange) {
     const char* chance;  // the one category at 100, or none: unarmed
     int range;
   };
-  const Case cases[] = {{"melee", 0},   {nullptr, 0},    {"revolver", 2}, {"pistol", 2},
-                        {"shotgun", 2}, {"rifle", 2},    {"repeater", 2}, {"throwables", 2},
-                        {"bow", 2}};
+  const Case cases[] = {{"melee", 0},    {nullptr, 0},      {"revolver", 2},
+                        {"pistol", 2},   {"shotgun", 2},    {"rifle", 2},
+                        {"repeater", 2}, {"throwables", 2}, {"bow", 2}};
   for (const Case& c : cases) {
     FightSettings s;
-    for (const char* key : {"melee", "revolver", "pistol", "shotgun", "rifle", "repeater",
-                            "throwables", "bow"}) {
+    for (const char* key :
+         {"melee", "revolver", "pistol", "shotgun", "rifle", "repeater", "throwables", "bow"}) {
       const bool on = c.chance != nullptr && std::string(key) == c.chance;
       ApplyIniLine(InterpretIniLine(std::string(key) + "_chance=" + (on ? "100" : "0")), s);
     }

@@ -185,9 +185,8 @@ bool CheckTogether(const SimOptions& o, std::string& error) {
 
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   if (!args.empty() && args[0] == "check-ini") return ParseCheckIni(args, error);
-  static const std::string kTakesValue[] = {"--seconds", "--fps",        "--seed",
-                                            "--press",   "--ini",        "--svg",
-                                            "--background", "--riding"};
+  static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",       "--press",
+                                            "--ini",     "--svg", "--background", "--riding"};
   SimOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -36,7 +36,7 @@ struct PassEvents {
   std::vector<RetaskEvent> retasks;
   int released = 0;  // peds handed back to the engine
   std::vector<LeaveEvent> leaves;
-  bool fight_over = false;  // one side stood and was let go: no fight runs
+  bool fight_over = false;   // one side stood and was let go: no fight runs
   bool key_ignored = false;  // a release with another program in the foreground
 };
 

@@ -246,7 +246,9 @@ void Story::WriteLeaves(double time, const PassEvents& events) {
   for (const LeaveEvent& l : events.leaves) {
     ++counts_.pruned;
     const std::string ped = std::to_string(l.ped);
-    const char* why = l.why == LeaveEvent::Gone ? "gone" : l.why == LeaveEvent::Dead ? "dead" : "won";
+    const char* why = l.why == LeaveEvent::Gone   ? "gone"
+                      : l.why == LeaveEvent::Dead ? "dead"
+                                                  : "won";
     if (l.why == LeaveEvent::Won) {
       Emit(time, "fighter " + ped + " walks away: its side won, the module lets it go",
            "\"event\":\"pruned\",\"ped\":" + ped + ",\"why\":\"won\"");

@@ -23,11 +23,11 @@ void Story::WriteSummaryJson(double seconds) {
        << ",\"gated_stretches\":" << c.gated_stretches << ",\"fled\":" << c.fled
        << ",\"story_peds_taken\":" << c.story_taken << ",\"off_hand_guns\":" << c.off_hand
        << ",\"corpses_drawn\":" << c.corpses << ",\"fights_without_hate\":" << c.cold_fights
-       << ",\"keys_ignored_background\":" << c.ignored_keys
-       << ",\"own_side_orders\":" << c.own_side << ",\"let_go_blind\":" << c.let_go_blind
-       << ",\"held_peds_drawn\":" << c.held_drawn << ",\"player_mount_drawn\":" << c.mount_drawn
-       << ",\"melee_kept_at_range\":" << c.melee_at_range
-       << ",\"fights_ended\":" << c.fights_ended << ",\"weapons\":{";
+       << ",\"keys_ignored_background\":" << c.ignored_keys << ",\"own_side_orders\":" << c.own_side
+       << ",\"let_go_blind\":" << c.let_go_blind << ",\"held_peds_drawn\":" << c.held_drawn
+       << ",\"player_mount_drawn\":" << c.mount_drawn
+       << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended
+       << ",\"weapons\":{";
   for (int i = 0; i < 9; ++i) {
     out_ << (i ? "," : "") << "\"" << OddsRowName(i) << "\":{\"seen\":" << c.weapon_seen[i]
          << ",\"odds_percent\":" << odds.percent[i] << "}";

@@ -122,8 +122,8 @@ std::pair<double, double> PlaceLabel(std::vector<Box>& taken, double x, double y
   for (int ring = 0; ring < 4; ++ring) {
     const double d = 12.0 * ring;
     const std::pair<double, double> spots[] = {
-        {x + 8 + d, y + 4},         {x - 8 - w - d, y + 4},     {x - w / 2, y - 8 - d},
-        {x - w / 2, y + 16 + d},    {x + 7 + d, y - 6 - d},     {x + 7 + d, y + 14 + d},
+        {x + 8 + d, y + 4},         {x - 8 - w - d, y + 4},      {x - w / 2, y - 8 - d},
+        {x - w / 2, y + 16 + d},    {x + 7 + d, y - 6 - d},      {x + 7 + d, y + 14 + d},
         {x - 7 - w - d, y - 6 - d}, {x - 7 - w - d, y + 14 + d},
     };
     for (const auto& [lx, ly] : spots) {

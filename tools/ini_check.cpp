@@ -15,8 +15,9 @@
 #include "host/main_loop_state.h"
 #include "settings/ini_line.h"
 #include "settings/ini_line_reader.h"
+#include "settings/ini_line_text.h"
+#include "settings/key_names.h"
 #include "sim/run_files.h"
-#include "tools/key_names.h"
 #include "tools/weapon_odds.h"
 
 namespace ruckvale::tools {
@@ -40,38 +41,12 @@ FilePtr Open(const std::string& path) {
 
 // [SECTION] Showing bytes, values and keys
 
-// Shows bytes as they stand, with control bytes and bytes above 0x7E escaped.
 std::string Shown(std::string_view bytes, std::size_t limit = 60) {
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", c);
-      out += buf;
-    }
-  }
-  if (bytes.size() > limit) out += "... (" + std::to_string(bytes.size()) + " bytes)";
-  return out;
+  return ShownBytes(bytes, limit);
 }
 
 std::string ValueText(SettingKey key, const SettingValue& v) {
-  switch (kSettingKeys[static_cast<int>(key)].type) {
-    case SettingType::Float: {
-      char buf[64];
-      std::snprintf(buf, sizeof buf, "%g", static_cast<double>(v.real));
-      return buf;
-    }
-    case SettingType::Boolean:
-      return v.boolean ? "true" : "false";
-    case SettingType::KeyCode:
-      return std::to_string(v.integer) + " (" + KeyCodeName(v.integer) + ")";
-    case SettingType::Integer:
-      break;
-  }
-  return std::to_string(v.integer);
+  return SettingValueText(key, v);
 }
 
 std::string_view KeyName(SettingKey key) {
@@ -85,50 +60,7 @@ bool IsWeaponChance(SettingKey key) {
 // [SECTION] What one line does
 
 void Explain(const IniLine& line, std::ostream& out) {
-  switch (line.kind) {
-    case IniLineKind::Empty:
-      out << "empty";
-      return;
-    case IniLineKind::NoEquals:
-      out << "ignored: no '='";
-      return;
-    case IniLineKind::UnknownKey:
-      if (line.near_miss == NearMiss::Blanks) {
-        out << "ignored: the key '" << Shown(line.key_text) << "' does not match '"
-            << KeyName(line.near_key) << "'; blanks around '=' are not allowed";
-      } else if (line.near_miss == NearMiss::Case) {
-        out << "ignored: unknown key '" << Shown(line.key_text) << "' (keys are case-sensitive: '"
-            << KeyName(line.near_key) << "')";
-      } else if (line.key_text.rfind("\xEF\xBB\xBF", 0) == 0) {
-        out << "ignored: unknown key '" << Shown(line.key_text)
-            << "' (the file starts with a UTF-8 byte-order mark; save it without one)";
-      } else {
-        out << "ignored: unknown key '" << Shown(line.key_text) << "'";
-      }
-      return;
-    case IniLineKind::Unreadable:
-      if (line.out_of_range) {
-        out << "value '" << Shown(line.value_text) << "' for " << KeyName(line.key)
-            << (line.key == SettingKey::fight_radius
-                    ? " is out of range (beyond 3.4e38, or too close to 0)"
-                    : " is too large (beyond -2147483648 to 2147483647)")
-            << ", line skipped";
-      } else {
-        out << "unreadable value '" << Shown(line.value_text) << "' for " << KeyName(line.key)
-            << ", line skipped";
-      }
-      return;
-    case IniLineKind::NoKeyCode:
-      out << "ignored: '" << Shown(line.value_text)
-          << "' is no key for key_trigger (use F1 to F24 or a capital letter A to Z)";
-      return;
-    case IniLineKind::Sets:
-      out << "sets " << KeyName(line.key) << " to " << ValueText(line.key, line.value);
-      if (!line.ignored_tail.empty()) {
-        out << "; value after the number ignored: '" << Shown(line.ignored_tail) << "'";
-      }
-      return;
-  }
+  out << DescribeIniLine(line);
 }
 
 // [SECTION] Warnings about one line

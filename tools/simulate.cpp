@@ -8,12 +8,12 @@
 #include <string>
 
 #include "settings/ini_line.h"
+#include "settings/key_names.h"
 #include "sim/module_run.h"
 #include "sim/run_files.h"
 #include "sim/scene.h"
 #include "tools/ini_check.h"
 #include "tools/json.h"
-#include "tools/key_names.h"
 #include "tools/story.h"
 #include "tools/svg_map.h"
 #include "tools/temp_files.h"

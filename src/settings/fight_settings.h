@@ -1,6 +1,6 @@
-// The fourteen tuning values of the module, each named after its key in
-// Ruckvale.ini. Defaults hold from load; LoadSettings overwrites what the file
-// names; nothing else writes them.
+// The tuning values of the module, each named after its key in Ruckvale.ini
+// (a key with a modifier or a pad combination fills two). Defaults hold from
+// load; LoadSettings overwrites what the file names; nothing else writes them.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,47 @@ struct FightSettings {
   std::int32_t throwables_chance = 10;
   std::int32_t bow_chance = 10;
   std::int32_t key_trigger = kDefaultKeyTrigger;  // Windows virtual-key code, always 0 to 255
+  // Ctrl, Shift or Alt that must be down when key_trigger is released (their
+  // virtual-key codes 0x11, 0x10, 0x12); 0: none.
+  std::int32_t key_trigger_modifier = 0;
+  // pad_trigger: hold the first gamepad control, release the second; each an
+  // index into kPadControls, -1: no pad trigger.
+  std::int8_t pad_hold = -1;
+  std::int8_t pad_press = -1;
+  // toggle_key switches the triggers off and on; -1: no toggle key.
+  std::int32_t toggle_key = -1;
+  std::int32_t toggle_key_modifier = 0;
+  bool start_enabled = true;  // the triggers' state at start
+  bool log = false;           // write Ruckvale.log
+  bool HasPadTrigger() const { return pad_hold >= 0 && pad_press >= 0; }
 };
+
+// A gamepad control as the ini names it, and the game's control it reads.
+struct PadControl {
+  const char* name;
+  const char* input;
+};
+inline constexpr int kPadControlCount = 14;
+inline constexpr PadControl kPadControls[kPadControlCount] = {
+    {"A", "INPUT_FRONTEND_ACCEPT"},
+    {"B", "INPUT_FRONTEND_CANCEL"},
+    {"X", "INPUT_FRONTEND_X"},
+    {"Y", "INPUT_FRONTEND_Y"},
+    {"LB", "INPUT_FRONTEND_LB"},
+    {"RB", "INPUT_FRONTEND_RB"},
+    {"LT", "INPUT_FRONTEND_LT"},
+    {"RT", "INPUT_FRONTEND_RT"},
+    {"LS", "INPUT_FRONTEND_LS"},
+    {"RS", "INPUT_FRONTEND_RS"},
+    {"DPAD_UP", "INPUT_FRONTEND_UP"},
+    {"DPAD_DOWN", "INPUT_FRONTEND_DOWN"},
+    {"DPAD_LEFT", "INPUT_FRONTEND_LEFT"},
+    {"DPAD_RIGHT", "INPUT_FRONTEND_RIGHT"},
+};
+
+// The virtual-key codes of the modifiers a key setting may name.
+inline constexpr std::int32_t kVirtualKeyShift = 0x10;
+inline constexpr std::int32_t kVirtualKeyControl = 0x11;
+inline constexpr std::int32_t kVirtualKeyAlt = 0x12;
 
 }  // namespace ruckvale

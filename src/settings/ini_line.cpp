@@ -1,5 +1,7 @@
 #include "settings/ini_line.h"
 
+#include <utility>
+
 #include "settings/number_reader.h"
 
 namespace ruckvale {
@@ -47,11 +49,27 @@ void FindNearMiss(IniLine& line) {
   }
 }
 
-// The key-code rules: an F-form of at most 3 bytes gives the number after the
-// "F" counted from F1's code (F1..F24 are 112..135); otherwise a capital letter gives its own
-// code; anything else gives no code.
+// "Ctrl+", "Shift+" or "Alt+", written so, at the start of a key value: the
+// modifier's code and the length of the prefix; {0, 0} for none.
+std::pair<std::int32_t, std::size_t> ModifierPrefix(std::string_view v) {
+  static constexpr std::pair<std::string_view, std::int32_t> kPrefixes[] = {
+      {"Ctrl+", kVirtualKeyControl}, {"Shift+", kVirtualKeyShift}, {"Alt+", kVirtualKeyAlt}};
+  for (const auto& [prefix, code] : kPrefixes) {
+    if (v.substr(0, prefix.size()) == prefix) return {code, prefix.size()};
+  }
+  return {0, 0};
+}
+
+// The key-code rules, after an optional modifier: an F-form of at most 3
+// bytes gives the number after the "F" counted from F1's code (F1..F24 are
+// 112..135); otherwise a capital letter gives its own code; anything else
+// gives no code.
 void ReadKeyCode(IniLine& line) {
-  const std::string_view v = line.value_text;
+  std::string_view v = line.value_text;
+  const auto [modifier, length] = ModifierPrefix(v);
+  line.value.modifier = modifier;
+  line.modifier_text = v.substr(0, length);
+  v.remove_prefix(length);
   if (!v.empty() && v[0] == 'F' && v.size() <= 3) {
     line.key_f_form = true;
     std::int32_t n = 0;
@@ -74,7 +92,37 @@ void ReadKeyCode(IniLine& line) {
   line.kind = IniLineKind::NoKeyCode;
 }
 
+// Two control names joined by "+": the first held, the second released.
+void ReadPadCombo(IniLine& line) {
+  std::string_view v = line.value_text;
+  int found[2] = {-1, -1};
+  for (;;) {
+    const std::size_t plus = v.find('+');
+    const std::string_view part = v.substr(0, plus);
+    const int index = PadControlIndex(part);
+    if (index < 0 && line.pad_unknown.empty()) line.pad_unknown = part;
+    if (line.pad_parts < 2) found[line.pad_parts] = index;
+    ++line.pad_parts;
+    if (plus == std::string_view::npos) break;
+    v.remove_prefix(plus + 1);
+  }
+  if (line.pad_parts != 2 || found[0] < 0 || found[1] < 0) {
+    line.kind = IniLineKind::NoPadCombo;
+    return;
+  }
+  line.kind = IniLineKind::Sets;
+  line.value.pad_hold = static_cast<std::int8_t>(found[0]);
+  line.value.pad_press = static_cast<std::int8_t>(found[1]);
+}
+
 }  // namespace
+
+int PadControlIndex(std::string_view name) noexcept {
+  for (int i = 0; i < kPadControlCount; ++i) {
+    if (name == kPadControls[i].name) return i;
+  }
+  return -1;
+}
 
 IniLine InterpretIniLine(std::string_view text) noexcept {
   IniLine line;
@@ -118,13 +166,17 @@ IniLine InterpretIniLine(std::string_view text) noexcept {
     case SettingType::KeyCode:
       ReadKeyCode(line);
       break;
+    case SettingType::PadCombo:
+      ReadPadCombo(line);
+      break;
   }
   return line;
 }
 
 namespace {
 
-// The storage of each setting, indexed by SettingKey.
+// The storage of each whole-number setting, indexed by SettingKey; nullptr
+// for the others.
 template <typename Settings>
 auto IntegerSlot(Settings& s, SettingKey key) -> decltype(&s.fight_timer) {
   switch (key) {
@@ -150,36 +202,81 @@ auto IntegerSlot(Settings& s, SettingKey key) -> decltype(&s.fight_timer) {
       return &s.throwables_chance;
     case SettingKey::bow_chance:
       return &s.bow_chance;
-    case SettingKey::key_trigger:
-      return &s.key_trigger;
-    case SettingKey::fight_radius:
-    case SettingKey::humans_only:
-      break;
+    default:
+      return nullptr;
   }
-  return nullptr;
+}
+
+template <typename Settings>
+auto BooleanSlot(Settings& s, SettingKey key) -> decltype(&s.humans_only) {
+  switch (key) {
+    case SettingKey::humans_only:
+      return &s.humans_only;
+    case SettingKey::start_enabled:
+      return &s.start_enabled;
+    case SettingKey::log:
+      return &s.log;
+    default:
+      return nullptr;
+  }
+}
+
+// A key setting's code and modifier.
+template <typename Settings>
+auto KeySlots(Settings& s, SettingKey key) {
+  return key == SettingKey::toggle_key ? std::pair{&s.toggle_key, &s.toggle_key_modifier}
+                                       : std::pair{&s.key_trigger, &s.key_trigger_modifier};
 }
 
 }  // namespace
 
 void ApplyIniLine(const IniLine& line, FightSettings& settings) noexcept {
   if (line.kind != IniLineKind::Sets) return;
-  if (line.key == SettingKey::fight_radius) {
-    settings.fight_radius = line.value.real;
-  } else if (line.key == SettingKey::humans_only) {
-    settings.humans_only = line.value.boolean;
-  } else {
-    *IntegerSlot(settings, line.key) = line.value.integer;
+  switch (kSettingKeys[static_cast<int>(line.key)].type) {
+    case SettingType::Float:
+      settings.fight_radius = line.value.real;
+      break;
+    case SettingType::Boolean:
+      *BooleanSlot(settings, line.key) = line.value.boolean;
+      break;
+    case SettingType::KeyCode: {
+      const auto [code, modifier] = KeySlots(settings, line.key);
+      *code = line.value.integer;
+      *modifier = line.value.modifier;
+      break;
+    }
+    case SettingType::PadCombo:
+      settings.pad_hold = line.value.pad_hold;
+      settings.pad_press = line.value.pad_press;
+      break;
+    case SettingType::Integer:
+      *IntegerSlot(settings, line.key) = line.value.integer;
+      break;
   }
 }
 
 SettingValue GetSetting(const FightSettings& settings, SettingKey key) noexcept {
   SettingValue value;
-  if (key == SettingKey::fight_radius) {
-    value.real = settings.fight_radius;
-  } else if (key == SettingKey::humans_only) {
-    value.boolean = settings.humans_only;
-  } else {
-    value.integer = *IntegerSlot(settings, key);
+  switch (kSettingKeys[static_cast<int>(key)].type) {
+    case SettingType::Float:
+      value.real = settings.fight_radius;
+      break;
+    case SettingType::Boolean:
+      value.boolean = *BooleanSlot(settings, key);
+      break;
+    case SettingType::KeyCode: {
+      const auto [code, modifier] = KeySlots(settings, key);
+      value.integer = *code;
+      value.modifier = *modifier;
+      break;
+    }
+    case SettingType::PadCombo:
+      value.pad_hold = settings.pad_hold;
+      value.pad_press = settings.pad_press;
+      break;
+    case SettingType::Integer:
+      value.integer = *IntegerSlot(settings, key);
+      break;
   }
   return value;
 }

@@ -24,29 +24,51 @@ enum class SettingKey : std::uint8_t {
   throwables_chance,
   bow_chance,
   key_trigger,
+  pad_trigger,
+  toggle_key,
+  start_enabled,
+  log,
 };
-inline constexpr int kSettingKeyCount = 14;
+inline constexpr int kSettingKeyCount = 18;
 
 // The Windows virtual-key codes of F1 and F24; "F<n>" gives F1's code + n - 1.
 inline constexpr std::int32_t kVirtualKeyF1 = 112;
 inline constexpr std::int32_t kVirtualKeyF24 = 135;
 
-enum class SettingType : std::uint8_t { Integer, Float, Boolean, KeyCode };
+// Integer: a whole number; Float: a number; Boolean: "1" or "true" is true,
+// anything else false; KeyCode: an optional "Ctrl+", "Shift+" or "Alt+" and
+// a key; PadCombo: two gamepad controls joined by "+".
+enum class SettingType : std::uint8_t { Integer, Float, Boolean, KeyCode, PadCombo };
 
+// One row per key: its name, its kind, its default as the shipped ini writes
+// it ("" for none), and for a weapon chance the category's index in the draw.
 struct SettingKeyInfo {
   std::string_view name;
   SettingType type;
+  std::string_view default_text;
+  std::int8_t weapon_category = -1;
 };
 // Indexed by SettingKey, in the order of the settings file's documentation.
 // A constant the compiler builds: no code runs to fill it.
 inline constexpr SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
-    {"fight_timer", SettingType::Integer},     {"fight_chance", SettingType::Integer},
-    {"fight_radius", SettingType::Float},      {"fight_group_size", SettingType::Integer},
-    {"humans_only", SettingType::Boolean},     {"melee_chance", SettingType::Integer},
-    {"revolver_chance", SettingType::Integer}, {"pistol_chance", SettingType::Integer},
-    {"shotgun_chance", SettingType::Integer},  {"rifle_chance", SettingType::Integer},
-    {"repeater_chance", SettingType::Integer}, {"throwables_chance", SettingType::Integer},
-    {"bow_chance", SettingType::Integer},      {"key_trigger", SettingType::KeyCode},
+    {"fight_timer", SettingType::Integer, "60"},
+    {"fight_chance", SettingType::Integer, "25"},
+    {"fight_radius", SettingType::Float, "50"},
+    {"fight_group_size", SettingType::Integer, "2"},
+    {"humans_only", SettingType::Boolean, "true"},
+    {"melee_chance", SettingType::Integer, "50", 0},
+    {"revolver_chance", SettingType::Integer, "5", 1},
+    {"pistol_chance", SettingType::Integer, "5", 2},
+    {"shotgun_chance", SettingType::Integer, "3", 3},
+    {"rifle_chance", SettingType::Integer, "2", 4},
+    {"repeater_chance", SettingType::Integer, "5", 5},
+    {"throwables_chance", SettingType::Integer, "10", 6},
+    {"bow_chance", SettingType::Integer, "10", 7},
+    {"key_trigger", SettingType::KeyCode, "F12"},
+    {"pad_trigger", SettingType::PadCombo, ""},
+    {"toggle_key", SettingType::KeyCode, ""},
+    {"start_enabled", SettingType::Boolean, "true"},
+    {"log", SettingType::Boolean, "false"},
 };
 
 enum class IniLineKind : std::uint8_t {
@@ -55,7 +77,8 @@ enum class IniLineKind : std::uint8_t {
   UnknownKey,  // the bytes before the first "=" name no key exactly
   Sets,        // the line sets `key` to `value`
   Unreadable,  // no number of the key's syntax, or one that does not fit: nothing set
-  NoKeyCode,   // key_trigger value that yields no key code: key_trigger unchanged
+  NoKeyCode,   // a key value that yields no key code: the key unchanged
+  NoPadCombo,  // a pad_trigger value that is not two controls: unchanged
 };
 
 // Why an unknown key failed, when it is close to a real one.
@@ -66,9 +89,12 @@ enum class NearMiss : std::uint8_t {
 };
 
 struct SettingValue {
-  std::int32_t integer = 0;  // Integer and KeyCode keys
-  float real = 0.0f;         // fight_radius
-  bool boolean = false;      // humans_only
+  std::int32_t integer = 0;   // Integer and KeyCode keys (-1: no key)
+  float real = 0.0f;          // fight_radius
+  bool boolean = false;       // Boolean keys
+  std::int32_t modifier = 0;  // KeyCode keys: the modifier's code, 0 none
+  std::int8_t pad_hold = -1;  // PadCombo: indexes into kPadControls
+  std::int8_t pad_press = -1;
 };
 
 struct IniLine {
@@ -78,9 +104,14 @@ struct IniLine {
   std::string_view value_text;               // the bytes after it
   SettingValue value;                        // for Sets
   std::string_view ignored_tail;  // value bytes after the number (Integer, Float, F-form)
-  // key_trigger: the value was read as an F-key ("F" and a number, 3 bytes at
+  // A key: the value was read as an F-key ("F" and a number, 3 bytes at
   // most), whatever code that gave; otherwise as a letter.
   bool key_f_form = false;
+  // A key: the modifier prefix ("Ctrl+" ...) was read; the key follows it.
+  std::string_view modifier_text;
+  // pad_trigger: the number of "+"-joined parts, and the first unknown one.
+  int pad_parts = 0;
+  std::string_view pad_unknown;
   NearMiss near_miss = NearMiss::None;  // for UnknownKey
   bool out_of_range = false;            // for Unreadable: a number too large or too small
   SettingKey near_key = SettingKey::fight_timer;
@@ -95,5 +126,8 @@ void ApplyIniLine(const IniLine& line, FightSettings& settings) noexcept;
 
 // The value of one setting, as the checker prints it.
 SettingValue GetSetting(const FightSettings& settings, SettingKey key) noexcept;
+
+// The index in kPadControls of the control named exactly `name`, or -1.
+int PadControlIndex(std::string_view name) noexcept;
 
 }  // namespace ruckvale

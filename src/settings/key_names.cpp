@@ -1,10 +1,10 @@
-#include "tools/key_names.h"
+#include "settings/key_names.h"
 
 #include <string_view>
 
 #include "settings/ini_line.h"
 
-namespace ruckvale::tools {
+namespace ruckvale {
 
 namespace {
 
@@ -68,4 +68,4 @@ bool KeyOnKeyboard(std::int32_t code) {
   return KeyCodeName(code).rfind("unassigned", 0) != 0;
 }
 
-}  // namespace ruckvale::tools
+}  // namespace ruckvale

@@ -1,0 +1,139 @@
+#include "settings/ini_line_text.h"
+
+#include <cstdio>
+
+#include "settings/key_names.h"
+
+namespace ruckvale {
+
+namespace {
+
+std::string KeyName(SettingKey key) {
+  return std::string(kSettingKeys[static_cast<int>(key)].name);
+}
+
+std::string ModifierText(std::int32_t modifier) {
+  switch (modifier) {
+    case kVirtualKeyControl:
+      return "Ctrl+";
+    case kVirtualKeyShift:
+      return "Shift+";
+    case kVirtualKeyAlt:
+      return "Alt+";
+    default:
+      return "";
+  }
+}
+
+std::string UnknownKeyText(const IniLine& line) {
+  const std::string shown = ShownBytes(line.key_text);
+  if (line.near_miss == NearMiss::Blanks) {
+    return "ignored: the key '" + shown + "' does not match '" + KeyName(line.near_key) +
+           "'; blanks around '=' are not allowed";
+  }
+  if (line.near_miss == NearMiss::Case) {
+    return "ignored: unknown key '" + shown + "' (keys are case-sensitive: '" +
+           KeyName(line.near_key) + "')";
+  }
+  if (line.key_text.rfind("\xEF\xBB\xBF", 0) == 0) {
+    return "ignored: unknown key '" + shown +
+           "' (the file starts with a UTF-8 byte-order mark; save it without one)";
+  }
+  return "ignored: unknown key '" + shown + "'";
+}
+
+std::string UnreadableText(const IniLine& line) {
+  const std::string shown = ShownBytes(line.value_text);
+  if (!line.out_of_range) {
+    return "unreadable value '" + shown + "' for " + KeyName(line.key) + ", line skipped";
+  }
+  return "value '" + shown + "' for " + KeyName(line.key) +
+         (line.key == SettingKey::fight_radius
+              ? " is out of range (beyond 3.4e38, or too close to 0)"
+              : " is too large (beyond -2147483648 to 2147483647)") +
+         ", line skipped";
+}
+
+std::string NoPadComboText(const IniLine& line) {
+  std::string text = "ignored: '" + ShownBytes(line.value_text) + "' is no pad_trigger (";
+  if (!line.pad_unknown.empty() || line.pad_parts == 1) {
+    if (line.pad_parts == 1 && line.pad_unknown.empty()) {
+      return text + "two controls are needed, one held and one released, as in RB+DPAD_DOWN)";
+    }
+    return text + "'" + ShownBytes(line.pad_unknown) +
+           "' is no control: use A, B, X, Y, LB, RB, LT, RT, LS, RS, DPAD_UP, DPAD_DOWN, "
+           "DPAD_LEFT or DPAD_RIGHT)";
+  }
+  return text + "two controls joined by '+', as in RB+DPAD_DOWN)";
+}
+
+}  // namespace
+
+std::string ShownBytes(std::string_view bytes, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    }
+  }
+  if (bytes.size() > limit) out += "... (" + std::to_string(bytes.size()) + " bytes)";
+  return out;
+}
+
+std::string SettingValueText(SettingKey key, const SettingValue& v) {
+  switch (kSettingKeys[static_cast<int>(key)].type) {
+    case SettingType::Float: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%g", static_cast<double>(v.real));
+      return buf;
+    }
+    case SettingType::Boolean:
+      return v.boolean ? "true" : "false";
+    case SettingType::KeyCode:
+      if (v.integer < 0) return "none";
+      return ModifierText(v.modifier) + std::to_string(v.integer) + " (" +
+             ModifierText(v.modifier) + KeyCodeName(v.integer) + ")";
+    case SettingType::PadCombo:
+      if (v.pad_hold < 0 || v.pad_press < 0) return "none";
+      return std::string(kPadControls[v.pad_hold].name) + "+" + kPadControls[v.pad_press].name;
+    case SettingType::Integer:
+      break;
+  }
+  return std::to_string(v.integer);
+}
+
+std::string DescribeIniLine(const IniLine& line) {
+  switch (line.kind) {
+    case IniLineKind::Empty:
+      return "empty";
+    case IniLineKind::NoEquals:
+      return "ignored: no '='";
+    case IniLineKind::UnknownKey:
+      return UnknownKeyText(line);
+    case IniLineKind::Unreadable:
+      return UnreadableText(line);
+    case IniLineKind::NoKeyCode:
+      return "ignored: '" + ShownBytes(line.value_text) + "' is no key for " + KeyName(line.key) +
+             (line.modifier_text.empty() ? ""
+                                         : " (a modifier needs a key after it, as in Ctrl+F9)") +
+             " (use F1 to F24 or a capital letter A to Z, after Ctrl+, Shift+ or Alt+ if you like)";
+    case IniLineKind::NoPadCombo:
+      return NoPadComboText(line);
+    case IniLineKind::Sets: {
+      std::string text =
+          "sets " + KeyName(line.key) + " to " + SettingValueText(line.key, line.value);
+      if (!line.ignored_tail.empty()) {
+        text += "; value after the number ignored: '" + ShownBytes(line.ignored_tail) + "'";
+      }
+      return text;
+    }
+  }
+  return "";
+}
+
+}  // namespace ruckvale

@@ -1,0 +1,24 @@
+// What a line of Ruckvale.ini did, in words: the ini checker prints it, the
+// module's log writes it. Allocates; for start-up and tools, never a frame.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "settings/ini_line.h"
+
+namespace ruckvale {
+
+// Bytes as they stand, control bytes and bytes above 0x7E escaped ("\x1A"),
+// cut after `limit` bytes with their count.
+std::string ShownBytes(std::string_view bytes, std::size_t limit = 60);
+
+// A setting's value as the ini would write it: "50", "true", "123 (F12)",
+// "Ctrl+120 (F9)", "RB+DPAD_DOWN", "none".
+std::string SettingValueText(SettingKey key, const SettingValue& value);
+
+// "sets fight_timer to 60", "ignored: no '='", "unreadable value 'x' for ...".
+std::string DescribeIniLine(const IniLine& line);
+
+}  // namespace ruckvale

@@ -54,6 +54,9 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"IS_PED_IN_ANY_VEHICLE", 0x997ABD671D25CA0B},
       {"IS_PED_HOGTIED", 0x3AA24CCC0D451379},
       {"IS_PED_LASSOED", 0x9682F850056C9ADE},
+      {"IS_DISABLED_CONTROL_PRESSED", 0xE2587F8CBBD87B1D},
+      {"IS_DISABLED_CONTROL_JUST_RELEASED", 0x305C8DCD79DA8B0F},
+      {"IS_USING_KEYBOARD_AND_MOUSE", 0xA571D46727E2B718},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
     // Every native of the table is stated above: a new one needs its literal too.

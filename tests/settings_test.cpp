@@ -21,7 +21,7 @@ namespace {
 FightSettings Load(const std::string& text) {
   sim::IniFolder folder(text);
   Module().settings = FightSettings{};
-  LoadSettings();
+  LoadSettings(Module().settings);
   return Module().settings;
 }
 
@@ -194,7 +194,7 @@ TEST(LoadSettings, NoFileEmptyFileOrOnlyCommentsGiveTheDefaults) {
   sim::IniFolder none(std::nullopt);
   Module().settings = FightSettings{};
   Module().settings.fight_timer = 7;  // the reader does not reset what it does not read
-  LoadSettings();
+  LoadSettings(Module().settings);
   EXPECT_EQ(Module().settings.fight_timer, 7);
 }
 

@@ -208,7 +208,7 @@ TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
   sim::IniFolder folder(ReadFile(kSampleIni));
   Module().settings = FightSettings{};
   Module().settings.fight_timer = -1;  // so that the file must set it
-  LoadSettings();
+  LoadSettings(Module().settings);
   const FightSettings& s = Module().settings;
   testing_support::ExpectDefaults(s);
   std::ostringstream out, err;
@@ -250,7 +250,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
   // The effective values are what the module reads from the same file.
   std::rename("bad.ini", "Ruckvale.ini");
   Module().settings = FightSettings{};
-  LoadSettings();
+  LoadSettings(Module().settings);
   EXPECT_NE(text.find("fight_timer        30\n"), std::string::npos);
   EXPECT_EQ(Module().settings.fight_timer, 30);
   EXPECT_EQ(Module().settings.key_trigger, 70);

@@ -5,7 +5,7 @@
 
 namespace ruckvale {
 
-void PrepareCombatant(Ped ped) {
+Armament PrepareCombatant(Ped ped) {
   using namespace natives;
   // Persistent: the engine does not remove the ped until it is released.
   SetEntityAsMissionEntity(ped, true, true);
@@ -24,12 +24,13 @@ void PrepareCombatant(Ped ped) {
   SetPedCombatMovement(ped, 2);
   // Lets the ped finish its combat task after it is released.
   SetPedKeepTask(ped, true);
-  const std::optional<WeaponCategory> category = ArmCombatant(ped);
-  if (!category || *category == WeaponCategory::Melee) {
+  const Armament arms = ArmCombatant(ped);
+  if (!arms.category || *arms.category == WeaponCategory::Melee) {
     // 93 is CA_PREFER_MELEE; where the game's scripts set it, the range is near.
     SetPedCombatAttributes(ped, 93, true);
     SetPedCombatRange(ped, 0);
   }
+  return arms;
 }
 
 void ReleaseCombatant(Ped ped) {

@@ -2,6 +2,7 @@
 // removed, combat configured, then armed), and lets a fighter go again.
 #pragma once
 
+#include "fight/weapons.h"
 #include "host/types.h"
 
 namespace ruckvale {
@@ -9,7 +10,8 @@ namespace ruckvale {
 // Twelve natives in a fixed order, then ArmCombatant; a fighter with a blade,
 // its fists or nothing then prefers melee (attribute 93) at range 0 (near).
 // Nothing is tested or recorded; preparing a ped again repeats everything.
-void PrepareCombatant(Ped ped);
+// Returns what the fighter was given.
+Armament PrepareCombatant(Ped ped);
 
 // Hands a fighter back to the engine: SET_ENTITY_AS_NO_LONGER_NEEDED, so that
 // the ped stops being persistent and the game may remove it when it sees fit.

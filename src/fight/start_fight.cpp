@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "fight/combatant.h"
 #include "host/module_state.h"
@@ -62,25 +63,57 @@ static_assert(kNearbyCapacity <= 32);
 // What the game holds a ped in: on a horse, in a vehicle, hogtied or held by
 // a lasso. Such a ped cannot fight; each native is asked only while the
 // earlier ones let the ped through.
-bool HeldOrRiding(Ped f) {
-  return natives::IsPedOnMount(f) || natives::IsPedInAnyVehicle(f, true) ||
-         natives::IsPedHogtied(f) || natives::IsPedLassoed(f);
+std::optional<LeftOutBy> HeldOrRiding(Ped f) {
+  if (natives::IsPedOnMount(f)) return LeftOutBy::Riding;
+  if (natives::IsPedInAnyVehicle(f, true)) return LeftOutBy::InVehicle;
+  if (natives::IsPedHogtied(f)) return LeftOutBy::Hogtied;
+  if (natives::IsPedLassoed(f)) return LeftOutBy::Lassoed;
+  return std::nullopt;
+}
+
+// The tests of one listed ped that is not listed twice, in order; the first
+// that fails is counted in the report.
+bool Qualifies(Ped f, Ped player, Ped mount, const Vector3& origin, std::uint8_t known,
+               FightStartReport& report) {
+  const FightSettings& s = Module().settings;
+  const auto out = [&report](LeftOutBy why) {
+    ++report.left_out[static_cast<int>(why)];
+    return false;
+  };
+  if (!natives::DoesEntityExist(f)) return out(LeftOutBy::NotExisting);
+  if (f == player) return out(LeftOutBy::Player);
+  if (mount != 0 && f == mount) return out(LeftOutBy::PlayersMount);
+  if (s.humans_only && !natives::IsPedHuman(f)) return out(LeftOutBy::NotHuman);
+  const Vector3 at = natives::GetEntityCoords(f, true, true);
+  if (!WithinFightRadius(origin, at, s.fight_radius)) return out(LeftOutBy::TooFar);
+  // The list holds the dead too.
+  if (natives::IsPedDeadOrDying(f, true)) return out(LeftOutBy::Dead);
+  // A ped another script keeps (a story mission's, a companion) is not ours
+  // to take; our own fighters are mission entities and may fight again.
+  const bool fighter = (known & HandleTable::kFighter) != 0;
+  if (!fighter && natives::IsEntityAMissionEntity(f)) return out(LeftOutBy::OtherScript);
+  if (const std::optional<LeftOutBy> held = HeldOrRiding(f)) return out(*held);
+  return true;
 }
 
 // The peds that may fight, in the order the game listed them: existing, not
 // the player nor the horse it rides, human when asked, within the radius,
 // alive, not kept by another script, and free to move. Returns false when
 // the game lists fewer peds than the fight needs.
-bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
+bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates,
+                      FightStartReport& report) {
   const FightSettings& s = Module().settings;
   candidates.clear();
+  const auto out = [&report](LeftOutBy why) { ++report.left_out[static_cast<int>(why)]; };
   const Ped player = natives::PlayerPedId();
   NearbyPedBuffer buffer;
   std::memset(buffer.bytes, 0, sizeof buffer.bytes);
   const std::int32_t capacity = kNearbyCapacity;
   std::memcpy(buffer.bytes, &capacity, sizeof capacity);
   const int count = natives::GetPedNearbyPeds(player, buffer.bytes, -1, -1);
+  report.listed = count;
   if (count < s.fight_group_size) return false;
+  report.tested = true;
 
   const Vector3 origin = natives::GetEntityCoords(player, true, true);
   // Only a module that may draw animals needs to know the player's horse.
@@ -94,22 +127,13 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates) {
     const Ped f = buffer.Handle(k, stride);
     const std::uint8_t known = handles.Visit(f);
     // A handle the game lists twice is one candidate at most.
-    if ((known & HandleTable::kListed) != 0) continue;
-    if (!natives::DoesEntityExist(f)) continue;
-    if (f == player) continue;
-    if (mount != 0 && f == mount) continue;
-    if (s.humans_only && !natives::IsPedHuman(f)) continue;
-    const Vector3 at = natives::GetEntityCoords(f, true, true);
-    if (!WithinFightRadius(origin, at, s.fight_radius)) continue;
-    // The list holds the dead too.
-    if (natives::IsPedDeadOrDying(f, true)) continue;
-    // A ped another script keeps (a story mission's, a companion) is not ours
-    // to take; our own fighters are mission entities and may fight again.
-    const bool fighter = (known & HandleTable::kFighter) != 0;
-    if (!fighter && natives::IsEntityAMissionEntity(f)) continue;
-    if (HeldOrRiding(f)) continue;
-    candidates.push_back(f);
+    if ((known & HandleTable::kListed) != 0) {
+      out(LeftOutBy::Repeated);
+    } else if (Qualifies(f, player, mount, origin, known, report)) {
+      candidates.push_back(f);
+    }
   }
+  report.candidates = static_cast<int>(candidates.size());
   return true;
 }
 
@@ -183,14 +207,15 @@ void Insult(Ped fighter) {
 
 }  // namespace
 
-void StartFight(std::uint32_t now) {
+FightStartReport StartFight(std::uint32_t now) {
   const FightSettings& s = Module().settings;
   FightState& f = Module().fight;
-  if (!GatherCandidates(f.roster, f.candidates)) return;
+  FightStartReport report;
+  if (!GatherCandidates(f.roster, f.candidates, report)) return report;
   // A negative group size, read as an unsigned count, is never reached.
   if (static_cast<std::uint64_t>(static_cast<std::int64_t>(s.fight_group_size)) >
       f.candidates.size()) {
-    return;
+    return report;
   }
   DrawFighters(f.candidates, s.fight_group_size, f.selection);
   // Room for the new roster before anything changes: if memory runs out here,
@@ -202,7 +227,9 @@ void StartFight(std::uint32_t now) {
   const std::size_t n = f.selection.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];
-    PrepareCombatant(fighter);
+    const Armament arms = PrepareCombatant(fighter);
+    report.weapons[i] = arms.weapon;
+    report.categories[i] = arms.category ? static_cast<std::int8_t>(*arms.category) : -1;
     natives::SetPedRelationshipGroupHash(
         fighter, GroupOfPosition(i) == 1 ? f.groups.Group1Hash() : f.groups.Group2Hash());
     Insult(fighter);
@@ -217,6 +244,9 @@ void StartFight(std::uint32_t now) {
     f.roster.push_back({f.selection[i], GroupOfPosition(i)});
     f.retask_times[f.selection[i]] = now;
   }
+  report.started = true;
+  report.fighters = static_cast<int>(n);
+  return report;
 }
 
 }  // namespace ruckvale

@@ -40,6 +40,36 @@ inline bool WithinFightRadius(const Vector3& origin, const Vector3& at, float ra
 inline constexpr const char* kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL",
                                                 "GENERIC_INSULT_HIGH", "GENERIC_MOCK"};
 
+// Why a ped the game listed did not become a candidate, in the order of the tests.
+enum class LeftOutBy : std::uint8_t {
+  Repeated,      // listed before
+  NotExisting,
+  Player,
+  PlayersMount,  // the horse the player rides
+  NotHuman,
+  TooFar,
+  Dead,
+  OtherScript,  // kept by another script
+  Riding,
+  InVehicle,
+  Hogtied,
+  Lassoed,
+};
+inline constexpr int kLeftOutByCount = 12;
+
+// What one fight start found and did, for the module's log. Filled on the
+// stack; nothing allocates.
+struct FightStartReport {
+  int listed = 0;         // the count the game returned
+  bool tested = false;    // the count sufficed and the listed peds were tested
+  int candidates = 0;     // peds that qualified
+  int left_out[kLeftOutByCount] = {};
+  int fighters = 0;       // 0: no fight started (or a fight of none)
+  bool started = false;   // the roster was replaced
+  Hash weapons[32] = {};  // per fighter in selection order; 0: unarmed
+  std::int8_t categories[32] = {};  // per fighter: the category drawn, -1: none
+};
+
 // Asks the game for the peds near the player, draws fight_group_size distinct
 // qualifying ones, prepares, groups and insults each, registers each side's
 // fighters as the other side's targets with one combat task each, lets go the
@@ -47,6 +77,6 @@ inline constexpr const char* kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL",
 // ones the roster, each entered as re-tasked at `now` (the pass's tick). When
 // too few peds qualify, nothing changes. Throws only std::bad_alloc, and then
 // leaves the roster and the re-task times as they were.
-void StartFight(std::uint32_t now);
+FightStartReport StartFight(std::uint32_t now);
 
 }  // namespace ruckvale

@@ -62,7 +62,7 @@ void SuperviseFighters(std::uint32_t now) {
   }
 }
 
-void PruneRoster() {
+int PruneRoster() {
   FightState& f = Module().fight;
   FightRoster& roster = f.roster;
   // One stable sweep: the fighters that stay close up at the front. A dead or
@@ -77,11 +77,13 @@ void PruneRoster() {
     roster[kept++] = x;
   }
   roster.resize(kept);
-  if (roster.empty() || !OneSideStands(roster)) return;
+  if (roster.empty() || !OneSideStands(roster)) return 0;
   // The fight is over: the winners are let go and walk away.
   for (const RosterEntry& x : roster) LetGoCombatant(x.ped);
+  const int let_go = static_cast<int>(roster.size());
   roster.clear();
   f.retask_times.clear();
+  return let_go;
 }
 
 }  // namespace ruckvale

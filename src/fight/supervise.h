@@ -13,7 +13,8 @@ void SuperviseFighters(std::uint32_t now);
 // Drops, in one stable sweep, the fighters that no longer exist or are dead or
 // dying, and releases each dead or dying one to the engine as it drops it.
 // When the fighters left all stand on one side, the fight is over: each is let
-// go, and the roster and the re-task times are emptied.
-void PruneRoster();
+// go, and the roster and the re-task times are emptied. Returns the number let
+// go so (0: the fight goes on, or there was none).
+int PruneRoster();
 
 }  // namespace ruckvale

@@ -96,8 +96,8 @@ std::optional<WeaponCategory> ChooseWeaponCategory() {
   return CategoryForDraw(NextRandom() % 100, Module().settings);
 }
 
-void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
-  if (list.empty()) return;
+Hash GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
+  if (list.empty()) return 0;
   const Hash weapon = list[static_cast<std::size_t>(NextRandom()) % list.size()];
   // Melee weapons come with one: the game's scripts never give them 0.
   int ammo = 1;
@@ -120,16 +120,28 @@ void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   natives::GiveWeaponToPed(ped, weapon, ammo, true, true, kAttachPrimaryHand, false, 0.5f, 1.0f,
                            add_reason, false, 0.0f, false);
   natives::SetCurrentPedWeapon(ped, weapon, true, kAttachPrimaryHand, false, false);
+  return weapon;
 }
 
-std::optional<WeaponCategory> ArmCombatant(Ped ped) {
-  const std::optional<WeaponCategory> category = ChooseWeaponCategory();
-  if (category) {
-    GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*category)]);
+Armament ArmCombatant(Ped ped) {
+  Armament arms;
+  arms.category = ChooseWeaponCategory();
+  if (arms.category) {
+    arms.weapon = GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*arms.category)]);
   } else {
     natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, kAttachPrimaryHand, false, false);
   }
-  return category;
+  return arms;
+}
+
+const char* WeaponNameOf(const WeaponCatalogue& catalogue, Hash weapon) {
+  for (std::size_t c = 0; c < catalogue.size(); ++c) {
+    const WeaponCategoryNames names = WeaponNames(static_cast<WeaponCategory>(c));
+    for (std::size_t i = 0; i < catalogue[c].size() && i < names.count; ++i) {
+      if (catalogue[c][i] == weapon) return names.names[i];
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace ruckvale

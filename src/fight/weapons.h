@@ -55,11 +55,21 @@ std::optional<WeaponCategory> CategoryForDraw(int c, const FightSettings& settin
 // One draw modulo 100, read by CategoryForDraw with the module's settings.
 std::optional<WeaponCategory> ChooseWeaponCategory();
 
-// Gives one weapon of `list` with its ammunition and makes it current. An empty
-// list: no draw, no native.
-void GiveRandomWeapon(Ped ped, const std::vector<Hash>& list);
+// Gives one weapon of `list` with its ammunition and makes it current, and
+// returns its hash. An empty list: no draw, no native, 0.
+Hash GiveRandomWeapon(Ped ped, const std::vector<Hash>& list);
 
-// The whole armament of one fighter; returns the category drawn (none: unarmed).
-std::optional<WeaponCategory> ArmCombatant(Ped ped);
+// What a fighter was given: the category drawn (none: unarmed) and the weapon
+// (0: none).
+struct Armament {
+  std::optional<WeaponCategory> category;
+  Hash weapon = 0;
+};
+
+// The whole armament of one fighter.
+Armament ArmCombatant(Ped ped);
+
+// The game's name of a weapon of the catalogue, or nullptr.
+const char* WeaponNameOf(const WeaponCatalogue& catalogue, Hash weapon);
 
 }  // namespace ruckvale

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "host/types.h"
+
 namespace ruckvale {
 
 struct MainLoopState {
@@ -12,6 +14,13 @@ struct MainLoopState {
   std::uint32_t last_roll_tick = 0;
   // Until the first roll the elapsed time is the tick count itself.
   bool has_rolled = false;
+  // The triggers are on; toggle_key switches them.
+  bool enabled = true;
+  // toggle_key was down at the last poll.
+  bool toggle_latch = false;
+  // The hashes of pad_trigger's two controls, asked at start; 0: none.
+  Hash pad_hold = 0;
+  Hash pad_press = 0;
 };
 
 // The timer period in milliseconds: fight_timer * 1000, clamped to the signed

@@ -10,6 +10,7 @@
 #include "fight/fight_state.h"
 #include "fight/weapons.h"
 #include "host/main_loop_state.h"
+#include "host/module_log.h"
 #include "settings/fight_settings.h"
 
 namespace ruckvale {
@@ -20,6 +21,8 @@ struct ModuleState {
   std::uint32_t random_state = 1;
   MainLoopState main_loop;
   FightState fight;
+  ModuleLog log;          // open only with log=true
+  int script_starts = 0;  // how often the game started the script in this process
 };
 
 extern constinit ModuleState g_module;

@@ -118,4 +118,14 @@ bool IsPedLassoed(Ped ped) {
   return CallNative<bool>(N::IS_PED_LASSOED, ped);
 }
 
+bool IsDisabledControlPressed(int pad, Hash control) {
+  return CallNative<bool>(N::IS_DISABLED_CONTROL_PRESSED, pad, control);
+}
+bool IsDisabledControlJustReleased(int pad, Hash control) {
+  return CallNative<bool>(N::IS_DISABLED_CONTROL_JUST_RELEASED, pad, control);
+}
+bool IsUsingKeyboardAndMouse(int pad) {
+  return CallNative<bool>(N::IS_USING_KEYBOARD_AND_MOUSE, pad);
+}
+
 }  // namespace ruckvale::natives

@@ -55,5 +55,10 @@ bool IsPedOnMount(Ped ped);
 bool IsPedInAnyVehicle(Ped ped, bool at_get_in);
 bool IsPedHogtied(Ped ped);
 bool IsPedLassoed(Ped ped);
+// Gamepad controls, by the hash of their INPUT_ name, read whether or not
+// the game has disabled them; pad 0 is the player's.
+bool IsDisabledControlPressed(int pad, Hash control);
+bool IsDisabledControlJustReleased(int pad, Hash control);
+bool IsUsingKeyboardAndMouse(int pad);
 
 }  // namespace ruckvale::natives

@@ -6,6 +6,7 @@
 #include "fight/start_fight.h"
 #include "fight/supervise.h"
 #include "host/hook.h"
+#include "host/module_events.h"
 #include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
@@ -26,23 +27,42 @@ void StartUpStep(Step step) noexcept {
   }
 }
 
+// The hashes of pad_trigger's controls, asked only when it is set.
+void AskPadControls(ModuleState& m) {
+  if (!m.settings.HasPadTrigger()) return;
+  m.main_loop.pad_hold = natives::GetHashKey(kPadControls[m.settings.pad_hold].input);
+  m.main_loop.pad_press = natives::GetHashKey(kPadControls[m.settings.pad_press].input);
+}
+
 // The player's ped, read once at start.
 Ped StartScript() noexcept {
+  ModuleState& m = Module();
+  ++m.script_starts;
   StartUpStep([] { ResetFightState(); });
   // Settings are read afresh at every start, so a reload sees the file as it is now.
-  Module().settings = FightSettings{};
-  LoadSettings();
+  m.settings = FightSettings{};
+  const bool have_ini = LoadSettings(m.settings);
   StartUpStep([] { BuildWeaponCatalogue(); });
-  SeedRandom(GetTickCount());
+  AskPadControls(m);
+  const std::uint32_t now = GetTickCount();
+  SeedRandom(now);
+  m.main_loop.enabled = m.settings.start_enabled;
+  m.main_loop.toggle_latch = false;
+  CloseLog(m.log);
+  if (m.settings.log) OpenLog(m.log, now);
+  LogStartUp(m, have_ini, now);
   return natives::PlayerPedId();
 }
 
 void TimerTrigger(std::uint32_t now) {
   ModuleState& m = Module();
+  if (!m.main_loop.enabled) return;  // switched off: the timer does not roll
   if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
-  if (NextRandom() % 100 < m.settings.fight_chance) StartFight(now);
+  if (NextRandom() % 100 < m.settings.fight_chance) {
+    LogFightStart(m, now, "timer", StartFight(now));
+  }
 }
 
 // GetAsyncKeyState reads the key whichever program has the keyboard: a
@@ -55,18 +75,72 @@ bool GameHasForeground() {
   return owner == GetCurrentProcessId();
 }
 
+bool KeyDown(std::int32_t key) {
+  return (static_cast<std::uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0;
+}
+
+// True when a release of a key with `modifier` (0: none) counts: the
+// modifier is down and the game has the foreground. Logs why not.
+bool ReleaseCounts(std::int32_t modifier, const char* what, std::uint32_t now) {
+  ModuleState& m = Module();
+  if (modifier != 0 && !KeyDown(modifier)) {
+    LogIgnored(m, now, what, "its modifier was up");
+    return false;
+  }
+  if (!GameHasForeground()) {
+    LogIgnored(m, now, what, "another program has the foreground");
+    return false;
+  }
+  return true;
+}
+
 void KeyTrigger(std::uint32_t now) {
   ModuleState& m = Module();
   const std::int32_t key = m.settings.key_trigger;
-  const bool down = (static_cast<std::uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0;
+  const bool down = KeyDown(key);
   if (key < 0 || key > 255) return;  // the settings reader never stores such a code
   std::uint8_t& latch = m.main_loop.key_latch[key];
   if (down) {
     latch = 1;
-  } else if (latch == 1) {
-    latch = 0;
-    if (GameHasForeground()) StartFight(now);
+    return;
   }
+  if (latch != 1) return;
+  latch = 0;
+  if (!m.main_loop.enabled) {
+    LogIgnored(m, now, "key_trigger", "the triggers are off");
+  } else if (ReleaseCounts(m.settings.key_trigger_modifier, "key_trigger", now)) {
+    LogFightStart(m, now, "key_trigger", StartFight(now));
+  }
+}
+
+// Hold one gamepad control and release another; a keyboard bound to the
+// same controls never fires it.
+void PadTrigger(std::uint32_t now) {
+  ModuleState& m = Module();
+  if (!m.settings.HasPadTrigger() || !m.main_loop.enabled) return;
+  if (!natives::IsDisabledControlPressed(0, m.main_loop.pad_hold)) return;
+  if (!natives::IsDisabledControlJustReleased(0, m.main_loop.pad_press)) return;
+  if (natives::IsUsingKeyboardAndMouse(0)) {
+    LogIgnored(m, now, "pad_trigger", "the keyboard and mouse are in use");
+    return;
+  }
+  LogFightStart(m, now, "pad_trigger", StartFight(now));
+}
+
+// Its release switches the triggers off, and the next on again.
+void ToggleTrigger(std::uint32_t now) {
+  ModuleState& m = Module();
+  const std::int32_t key = m.settings.toggle_key;
+  if (key < 0 || key > 255) return;
+  const bool down = KeyDown(key);
+  if (down || !m.main_loop.toggle_latch) {
+    m.main_loop.toggle_latch = down;
+    return;
+  }
+  m.main_loop.toggle_latch = false;
+  if (!ReleaseCounts(m.settings.toggle_key_modifier, "toggle_key", now)) return;
+  m.main_loop.enabled = !m.main_loop.enabled;
+  LogToggle(m, now);
 }
 
 }  // namespace
@@ -88,12 +162,14 @@ void RunPass(Ped player) noexcept {
   try {
     if (natives::GetPedResetFlag(player, kResetFlagGate)) return;
     const std::uint32_t now = GetTickCount();
+    ToggleTrigger(now);
     TimerTrigger(now);
     KeyTrigger(now);
+    PadTrigger(now);
     // Most passes have no fight to keep going.
     if (Module().fight.roster.empty()) return;
     SuperviseFighters(now);
-    PruneRoster();
+    if (const int let_go = PruneRoster(); let_go > 0) LogFightOver(Module(), now, let_go);
   } catch (...) {
     // Out of memory in the fight code: this pass is abandoned; the fight
     // state is as before it or a complete new fight.

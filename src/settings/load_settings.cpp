@@ -1,27 +1,31 @@
 #include "settings/load_settings.h"
 
-#include <cstdio>
-
-#include "host/module_state.h"
-#include "settings/ini_line.h"
 #include "settings/ini_line_reader.h"
 
 namespace ruckvale {
 
-void LoadSettings() noexcept {
-  // Read only; the C runtime opens files shared, so the game never locks it.
-  std::FILE* file = std::fopen("Ruckvale.ini", "rb");
-  if (file == nullptr) return;
+void ReadSettings(std::FILE* file, FightSettings& settings, IniLineSink sink) noexcept {
   try {
-    FightSettings& s = Module().settings;
     IniLineReader reader(file);
-    std::string_view line;
-    while (reader.Next(line)) ApplyIniLine(InterpretIniLine(line), s);
+    std::string_view text;
+    for (int number = 1; reader.Next(text); ++number) {
+      const IniLine line = InterpretIniLine(text);
+      ApplyIniLine(line, settings);
+      if (sink.on_line != nullptr) sink.on_line(sink.context, number, line);
+    }
   } catch (...) {
     // A line too long for memory ends reading like a read error: what the
     // earlier lines set stays.
   }
+}
+
+bool LoadSettings(FightSettings& settings, IniLineSink sink) noexcept {
+  // Read only; the C runtime opens files shared, so the game never locks it.
+  std::FILE* file = std::fopen("Ruckvale.ini", "rb");
+  if (file == nullptr) return false;
+  ReadSettings(file, settings, sink);
   std::fclose(file);
+  return true;
 }
 
 }  // namespace ruckvale

@@ -1,0 +1,67 @@
+#include "host/module_log.h"
+
+#include <cstdarg>
+#include <cstring>
+
+namespace ruckvale {
+
+namespace {
+
+constexpr char kLogName[] = "Ruckvale.log";
+constexpr char kOldLogName[] = "Ruckvale.log.1";
+constexpr char kFullLine[] = "the log is full (1 MB): nothing more until the game starts Ruckvale again\n";
+
+// Writes `n` bytes, or closes the log when the system will not take them.
+void Write(ModuleLog& log, const char* bytes, std::size_t n) {
+  if (std::fwrite(bytes, 1, n, log.file) != n) {
+    CloseLog(log);
+    return;
+  }
+  log.written += static_cast<long>(n);
+}
+
+}  // namespace
+
+void OpenLog(ModuleLog& log, std::uint32_t now) noexcept {
+  CloseLog(log);
+  std::remove(kOldLogName);
+  std::rename(kLogName, kOldLogName);
+  log.file = std::fopen(kLogName, "wb");
+  log.start_tick = now;
+  log.written = 0;
+}
+
+void LogLine(ModuleLog& log, std::uint32_t now, const char* format, ...) noexcept {
+  if (log.file == nullptr) return;
+  char line[512];
+  const std::uint32_t ms = now - log.start_tick;
+  int n = std::snprintf(line, sizeof line, "[%7u.%03u s] ", ms / 1000, ms % 1000);
+  std::va_list args;
+  va_start(args, format);
+  const int body = std::vsnprintf(line + n, sizeof line - static_cast<std::size_t>(n) - 1, format, args);
+  va_end(args);
+  if (body < 0) return;
+  // A line too long for the buffer is cut; it still ends the line.
+  n = static_cast<int>(std::strlen(line));
+  line[n++] = '\n';
+  const long full_line = static_cast<long>(sizeof kFullLine - 1);
+  if (log.written + n + full_line > kLogLimitBytes) {
+    Write(log, kFullLine, sizeof kFullLine - 1);
+    LogFlush(log);
+    CloseLog(log);
+    return;
+  }
+  Write(log, line, static_cast<std::size_t>(n));
+}
+
+void LogFlush(ModuleLog& log) noexcept {
+  if (log.file != nullptr && std::fflush(log.file) != 0) CloseLog(log);
+}
+
+void CloseLog(ModuleLog& log) noexcept {
+  if (log.file == nullptr) return;
+  std::fclose(log.file);
+  log.file = nullptr;
+}
+
+}  // namespace ruckvale

@@ -78,6 +78,7 @@ class Game {
   void AnswerNearby(Call& call);
   bool AnswerQuery(NativeHash hash, Call& call);
   bool AnswerHold(NativeHash hash, const SimPed* ped);
+  bool AnswerControls(NativeHash hash, const Call& call);
   void AnswerCoords(const Vector3& position, Call& call);
   bool AnswerGroups(NativeHash hash, Call& call);
   void AnswerPed(NativeHash hash, Call& call);

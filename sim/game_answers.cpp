@@ -158,7 +158,7 @@ void MakeMissionEntity(World& w, SimPed& p, const std::vector<std::uint64_t>& a)
 void Game::Answer(NativeHash hash, Call& call) {
   if (hash == NativeHash::GET_PED_NEARBY_PEDS) {
     AnswerNearby(call);
-  } else if (!AnswerQuery(hash, call) && !AnswerGroups(hash, call)) {
+  } else if (!AnswerQuery(hash, call) && !AnswerGroups(hash, call) && !AnswerControls(hash, call)) {
     AnswerPed(hash, call);
   }
 }
@@ -246,6 +246,28 @@ bool Game::AnswerHold(NativeHash hash, const SimPed* p) {
       return true;
     case NativeHash::GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH:
       result_[0] = p != nullptr ? World::DefaultGroup(p->species) : 0u;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Game::AnswerControls(NativeHash hash, const Call& call) {
+  const World& w = world;
+  const auto has = [&call](const std::vector<Hash>& controls) {
+    const Hash control = Arg32(call.args, 1);
+    return Arg32(call.args, 0) == 0 &&
+           std::find(controls.begin(), controls.end(), control) != controls.end();
+  };
+  switch (hash) {
+    case NativeHash::IS_DISABLED_CONTROL_PRESSED:
+      result_[0] = has(w.controls_down);
+      return true;
+    case NativeHash::IS_DISABLED_CONTROL_JUST_RELEASED:
+      result_[0] = has(w.controls_released);
+      return true;
+    case NativeHash::IS_USING_KEYBOARD_AND_MOUSE:
+      result_[0] = w.keyboard_in_use;
       return true;
     default:
       return false;

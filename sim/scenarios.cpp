@@ -1,9 +1,13 @@
 #include "sim/scenarios.h"
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 
 #include "settings/fight_settings.h"
+#include "sim/game_hash.h"
 #include "sim/module_run.h"
 #include "sim/scene.h"
 
@@ -56,6 +60,32 @@ SimPed* AFighter(World& w) {
   return nullptr;
 }
 
+// Holds the gamepad control `hold` while `press` goes down and up.
+void PadPress(ModuleRun& run, const char* hold, const char* press) {
+  World& w = run.game.world;
+  if (hold != nullptr) w.controls_down = {GameHash(hold)};
+  w.controls_down.push_back(GameHash(press));
+  run.Frames(3);
+  w.controls_down.pop_back();
+  w.controls_released = {GameHash(press)};
+  run.Frame();
+  w.controls_released.clear();
+  w.controls_down.clear();
+}
+
+// Holds `modifier` around a press of `key`; released before the key when `early`.
+void PressWith(ModuleRun& run, int modifier, int key, bool early) {
+  World& w = run.game.world;
+  w.keys_down[modifier] = 1;
+  w.keys_down[key] = 1;
+  run.Frames(2);
+  if (early) w.keys_down[modifier] = 0;
+  run.Frame();
+  w.keys_down[key] = 0;
+  run.Frame();
+  w.keys_down[modifier] = 0;
+}
+
 // The key goes down and up with the game's window in the foreground or not
 // at each of the two moments.
 void PressAround(ModuleRun& run, bool foreground_down, bool foreground_up) {
@@ -80,6 +110,28 @@ void RunScene(ModuleRun& run, std::uint64_t seed, int frames, int press_every) {
     scene.Step(w, 1.0f / 30.0f, [](const SceneEvent&) {});
     run.Frame(33);
   }
+}
+
+// The module's Ruckvale.log, when it wrote one: whole, or its head and tail
+// when long.
+std::string LogText() {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file("Ruckvale.log", ec)) return "";
+  std::ifstream in("Ruckvale.log", std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  const std::string log = content.str();
+  std::string text = "-- Ruckvale.log, " + std::to_string(log.size()) + " bytes\n";
+  if (log.size() <= 65536) return text + log;
+  const std::size_t head = log.find('\n', 4096);
+  const std::size_t tail = log.rfind('\n', log.size() - 400);
+  return text + log.substr(0, head + 1) + "...\n" + log.substr(tail + 1);
+}
+
+// The logs kept so far in the running scenario, for its trace.
+std::string g_kept_logs;
+void KeepLog() {
+  g_kept_logs += LogText();
 }
 
 struct Scenario {
@@ -302,6 +354,90 @@ void SidesOfOne(ModuleRun& r) {
   r.Frames(3);
 }
 
+void PadAndModifier(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 6);
+  r.Frame();
+  PressWith(r, 0x11, 120, false);  // Ctrl+F9: a fight
+  r.Frames(10, 300);
+  PressWith(r, 0x11, 120, true);                            // Ctrl up before F9: ignored
+  Press(r, 120);                                            // F9 alone: ignored
+  PadPress(r, "INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");  // a fight
+  r.Frames(10, 300);
+  w.keyboard_in_use = true;
+  PadPress(r, "INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");  // the keyboard is in use: ignored
+  w.keyboard_in_use = false;
+  PadPress(r, nullptr, "INPUT_FRONTEND_DOWN");              // nothing held: nothing
+  PadPress(r, "INPUT_FRONTEND_LB", "INPUT_FRONTEND_DOWN");  // the wrong one held: nothing
+  r.Frames(3);
+}
+
+void Toggle(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 6);
+  r.Frames(40, 100);            // off from the start: the timer does not roll
+  Press(r);                     // nor does the key start anything
+  PressAround(r, true, false);  // F12 up in the background while off: ignored
+  w.game_in_foreground = false;
+  PressWith(r, 0x10, 'T', false);  // the toggle in the background: ignored
+  w.game_in_foreground = true;
+  PressWith(r, 0x10, 'T', false);  // on
+  r.Frames(20, 100);               // the timer starts a fight
+  PressWith(r, 0x10, 'T', false);  // off during the fight: supervised to its end
+  for (SimPed& p : w.peds) {
+    if (p.mission_entity) p.in_combat = false;
+  }
+  r.Frames(30, 100);
+  if (SimPed* p = AFighter(w)) p->life = Life::Dead;
+  r.Frames(5, 100);
+}
+
+// The log: every reason a ped is left out, lines that do nothing, a log
+// that grows past 1 MB, a log that cannot be made.
+void LogReasons(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 2);
+  Crowd(w, 1, Species::Dog);
+  Body(w, 3.0f, 3.0f);
+  StoryPed(w, 4.0f, -3.0f);
+  Held(w, 3.0f, -2.0f, &SimPed::on_mount);
+  Held(w, 5.0f, -3.0f, &SimPed::in_vehicle);
+  Held(w, 6.0f, 2.0f, &SimPed::hogtied);
+  Held(w, 2.0f, 4.0f, &SimPed::lassoed);
+  w.AddPed(90.0f, 0.0f);  // listed, too far
+  w.nearby.list_player = true;
+  w.nearby.extra = {12345, 101};  // gone, and listed twice
+  r.Frame();
+  Press(r);  // too few, every reason told
+  KeepLog();
+  std::ofstream("Ruckvale.ini", std::ios::binary)
+      << "log=true\nfight_group_size=abc\nfight_chance =5\nkey_trigger=Ctrl+\n"
+         "pad_trigger=RB\npad_trigger=RB+START\ntoggle_key=f1\n";
+  r.host.StartScript();
+  r.Frames(2);
+  KeepLog();
+  {
+    std::ofstream ini("Ruckvale.ini", std::ios::binary);
+    ini << "log=true\n";
+    for (int i = 0; i < 16000; ++i) ini << "unknown_key_" << i << "=1\n";
+  }
+  r.host.StartScript();  // the log reaches 1 MB and says so
+  r.Frames(2);
+  Press(r);
+  KeepLog();
+  // Neither moved aside nor made: the module goes on without a log.
+  std::filesystem::remove("Ruckvale.log");
+  std::filesystem::create_directory("Ruckvale.log");
+  std::filesystem::remove("Ruckvale.log.1");
+  std::filesystem::create_directories("Ruckvale.log.1/kept");
+  std::ofstream("Ruckvale.ini", std::ios::binary) << "log=true\n";
+  r.host.StartScript();
+  r.Frames(2);
+  w.nearby.extra.clear();
+  Press(r);
+  r.Frames(3);
+}
+
 void IniMistakes(ModuleRun& r) {
   Crowd(r.game.world, 4, Species::Dog);
   Crowd(r.game.world, 3);
@@ -397,6 +533,24 @@ constexpr Scenario kAll[] = {
      "fight_group_size=1\nfight_timer=100000\n",
      4294967296u - 132u,
      &SidesOfOne},
+    {{"pad-and-modifier",
+      "Ctrl+F9 with Ctrl held and released early; the pad combination held and released, with "
+      "the keyboard in use, with nothing or the wrong control held; the log"},
+     "key_trigger=Ctrl+F9\npad_trigger=RB+DPAD_DOWN\nfight_timer=100000\nlog=true\n",
+     5000,
+     &PadAndModifier},
+    {{"toggle",
+      "start_enabled=false: no roll, no key fight; Shift+T in the background, then on, then off "
+      "during a running fight, which goes on to its end; the log"},
+     "toggle_key=Shift+T\nstart_enabled=false\nfight_timer=1\nfight_chance=100\nlog=true\n",
+     5000,
+     &Toggle},
+    {{"log-reasons",
+      "the log: too few peds with every reason, an ini of lines that set nothing, 1 MB "
+      "reached, a log that cannot be made"},
+     "log=true\nfight_group_size=4\nfight_timer=100000\n",
+     5000,
+     &LogReasons},
     {{"ini-mistakes", "an ini with every kind of line"},
      "\xEF\xBB\xBF"
      "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
@@ -432,12 +586,13 @@ std::string RunScenario(const std::string& name) {
   for (const Scenario& s : kAll) {
     if (name != s.info.name) continue;
     IniFolder folder(s.ini == nullptr ? std::nullopt : std::optional<std::string>(s.ini));
+    g_kept_logs.clear();
     ModuleRun run;
     run.game.world.tick = s.start_tick;
     run.Start();
     s.body(run);
     run.host.Unload();
-    return run.game.TraceText();
+    return run.game.TraceText() + g_kept_logs + LogText();
   }
   throw std::invalid_argument("no scenario named '" + name + "'");
 }

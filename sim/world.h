@@ -84,6 +84,11 @@ struct World {
   bool game_in_foreground = true;     // the game's window has the keyboard
   bool no_foreground_window = false;  // no window has it (Windows between two)
   std::uint8_t keys_down[256] = {};
+  // Gamepad controls (by the hash of their INPUT_ name) held now, and those
+  // released since the frame before; the keyboard and mouse in use.
+  std::vector<Hash> controls_down;
+  std::vector<Hash> controls_released;
+  bool keyboard_in_use = false;
   float nearby_range = 100.0f;  // how far the game looks for nearby peds
 
   // Relationship groups the module added, and the levels between them.

@@ -42,7 +42,7 @@ inline constexpr const char* kInsultLines[3] = {"GENERIC_INSULT_HIGH_NEUTRAL",
 
 // Why a ped the game listed did not become a candidate, in the order of the tests.
 enum class LeftOutBy : std::uint8_t {
-  Repeated,      // listed before
+  Repeated,  // listed before
   NotExisting,
   Player,
   PlayersMount,  // the horse the player rides
@@ -60,13 +60,13 @@ inline constexpr int kLeftOutByCount = 12;
 // What one fight start found and did, for the module's log. Filled on the
 // stack; nothing allocates.
 struct FightStartReport {
-  int listed = 0;         // the count the game returned
-  bool tested = false;    // the count sufficed and the listed peds were tested
-  int candidates = 0;     // peds that qualified
+  int listed = 0;       // the count the game returned
+  bool tested = false;  // the count sufficed and the listed peds were tested
+  int candidates = 0;   // peds that qualified
   int left_out[kLeftOutByCount] = {};
-  int fighters = 0;       // 0: no fight started (or a fight of none)
-  bool started = false;   // the roster was replaced
-  Hash weapons[32] = {};  // per fighter in selection order; 0: unarmed
+  int fighters = 0;                 // 0: no fight started (or a fight of none)
+  bool started = false;             // the roster was replaced
+  Hash weapons[32] = {};            // per fighter in selection order; 0: unarmed
   std::int8_t categories[32] = {};  // per fighter: the category drawn, -1: none
 };
 

@@ -127,7 +127,8 @@ Armament ArmCombatant(Ped ped) {
   Armament arms;
   arms.category = ChooseWeaponCategory();
   if (arms.category) {
-    arms.weapon = GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*arms.category)]);
+    arms.weapon =
+        GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*arms.category)]);
   } else {
     natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, kAttachPrimaryHand, false, false);
   }

@@ -11,10 +11,18 @@ namespace ruckvale {
 namespace {
 
 // What the log calls each reason, in LeftOutBy's order.
-constexpr const char* kLeftOutWords[kLeftOutByCount] = {
-    "drawn again (listed twice)", "gone", "the player", "the player's horse",
-    "not human", "too far", "dead", "kept by another script", "riding",
-    "in a vehicle", "tied up", "lassoed"};
+constexpr const char* kLeftOutWords[kLeftOutByCount] = {"drawn again (listed twice)",
+                                                        "gone",
+                                                        "the player",
+                                                        "the player's horse",
+                                                        "not human",
+                                                        "too far",
+                                                        "dead",
+                                                        "kept by another script",
+                                                        "riding",
+                                                        "in a vehicle",
+                                                        "tied up",
+                                                        "lassoed"};
 
 struct LineContext {
   ModuleState* m;
@@ -36,8 +44,7 @@ void LogValues(ModuleState& m, std::uint32_t now) {
 }
 
 // Why too few peds qualified: every test that let someone out, and the count.
-void LogTooFew(ModuleState& m, std::uint32_t now, const char* trigger,
-               const FightStartReport& r) {
+void LogTooFew(ModuleState& m, std::uint32_t now, const char* trigger, const FightStartReport& r) {
   const int needed = m.settings.fight_group_size;
   if (!r.tested) {
     LogLine(m.log, now, "%s: no fight: the game lists %d peds near the player, %d needed", trigger,
@@ -47,7 +54,8 @@ void LogTooFew(ModuleState& m, std::uint32_t now, const char* trigger,
   LogLine(m.log, now, "%s: no fight: %d of the %d peds the game lists qualify, %d needed", trigger,
           r.candidates, r.listed, needed);
   for (int i = 0; i < kLeftOutByCount; ++i) {
-    if (r.left_out[i] > 0) LogLine(m.log, now, "  left out: %d %s", r.left_out[i], kLeftOutWords[i]);
+    if (r.left_out[i] > 0)
+      LogLine(m.log, now, "  left out: %d %s", r.left_out[i], kLeftOutWords[i]);
   }
 }
 
@@ -87,9 +95,9 @@ void LogFightStart(ModuleState& m, std::uint32_t now, const char* trigger,
   for (int i = 0; i < r.fighters && i < kNearbyCapacity; ++i) {
     const RosterEntry& e = m.fight.roster[static_cast<std::size_t>(i)];
     const char* name = WeaponNameOf(m.catalogue, r.weapons[i]);
-    const char* category =
-        r.categories[i] < 0 ? "unarmed"
-                            : WeaponCategoryName(static_cast<WeaponCategory>(r.categories[i]));
+    const char* category = r.categories[i] < 0
+                               ? "unarmed"
+                               : WeaponCategoryName(static_cast<WeaponCategory>(r.categories[i]));
     LogLine(m.log, now, "  ped %d, group %d, %s%s%s", e.ped, e.group, category, name ? " " : "",
             name ? name : "");
   }

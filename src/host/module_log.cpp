@@ -9,7 +9,8 @@ namespace {
 
 constexpr char kLogName[] = "Ruckvale.log";
 constexpr char kOldLogName[] = "Ruckvale.log.1";
-constexpr char kFullLine[] = "the log is full (1 MB): nothing more until the game starts Ruckvale again\n";
+constexpr char kFullLine[] =
+    "the log is full (1 MB): nothing more until the game starts Ruckvale again\n";
 
 // Writes `n` bytes, or closes the log when the system will not take them.
 void Write(ModuleLog& log, const char* bytes, std::size_t n) {
@@ -38,7 +39,8 @@ void LogLine(ModuleLog& log, std::uint32_t now, const char* format, ...) noexcep
   int n = std::snprintf(line, sizeof line, "[%7u.%03u s] ", ms / 1000, ms % 1000);
   std::va_list args;
   va_start(args, format);
-  const int body = std::vsnprintf(line + n, sizeof line - static_cast<std::size_t>(n) - 1, format, args);
+  const int body =
+      std::vsnprintf(line + n, sizeof line - static_cast<std::size_t>(n) - 1, format, args);
   va_end(args);
   if (body < 0) return;
   // A line too long for the buffer is cut; it still ends the line.

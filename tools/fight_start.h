@@ -62,6 +62,7 @@ struct ListedPed {
 struct FightStart {
   double time = 0;
   bool by_timer = false;
+  bool by_pad = false;                // pad_trigger (else the key, when not the timer)
   std::vector<FighterInfo> fighters;  // empty: too few peds qualified
   std::vector<ListedPed> listed;      // what the game listed, with the verdict on each
   // The module tested the listed peds; false when the game listed fewer than

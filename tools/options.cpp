@@ -19,6 +19,11 @@ const char kUsage[] =
     "  --background A-B[,A-B...]\n"
     "                   another program has the foreground from A to B seconds:\n"
     "                   the game ignores the key released then\n"
+    "  --pad T[,T...]   release the ini's pad_trigger combination at these times\n"
+    "  --toggle T[,T...] release the ini's toggle_key at these times\n"
+    "  --keyboard A-B[,A-B...]\n"
+    "                   the keyboard and mouse are in use from A to B seconds\n"
+    "  --log FILE       keep a copy of the module's Ruckvale.log (with log=true)\n"
     "  --riding A-B[,A-B...]\n"
     "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
@@ -136,6 +141,16 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     if (!ParseStretches(v, o.background)) {
       return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
     }
+  } else if (a == "--pad" || a == "--toggle") {
+    if (!ParseTimes(v, a == "--pad" ? o.pads : o.toggles)) {
+      return bad("times in seconds separated by commas, as in 2,30.5");
+    }
+  } else if (a == "--keyboard") {
+    if (!ParseStretches(v, o.keyboard)) {
+      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
+    }
+  } else if (a == "--log") {
+    o.log = v;
   } else if (a == "--riding") {
     if (!ParseStretches(v, o.riding)) {
       return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
@@ -156,7 +171,10 @@ bool CheckTogether(const SimOptions& o, std::string& error) {
   // The release is seen on the first frame at or after t, after the key has
   // been down for kKeyHoldSeconds.
   const double last_frame = (std::round(o.seconds * o.fps) - 1) / o.fps;
-  for (const double t : o.presses) {
+  std::vector<double> all = o.presses;
+  all.insert(all.end(), o.pads.begin(), o.pads.end());
+  all.insert(all.end(), o.toggles.begin(), o.toggles.end());
+  for (const double t : all) {
     char buf[160];
     if (t < kKeyHoldSeconds) {
       std::snprintf(buf, sizeof buf,
@@ -185,8 +203,9 @@ bool CheckTogether(const SimOptions& o, std::string& error) {
 
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   if (!args.empty() && args[0] == "check-ini") return ParseCheckIni(args, error);
-  static const std::string kTakesValue[] = {"--seconds", "--fps", "--seed",       "--press",
-                                            "--ini",     "--svg", "--background", "--riding"};
+  static const std::string kTakesValue[] = {"--seconds", "--fps",    "--seed",       "--press",
+                                            "--ini",     "--svg",    "--background", "--riding",
+                                            "--pad",     "--toggle", "--keyboard",   "--log"};
   SimOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -16,6 +16,11 @@ struct SimOptions {
   double seconds = 300;
   int fps = 30;
   std::vector<double> presses;  // simulated times at which the trigger key is released
+  std::vector<double> pads;     // times at which the pad combination is released
+  std::vector<double> toggles;  // times at which the toggle key is released
+  // Stretches in which the keyboard and mouse are in use (the pad trigger is not).
+  std::vector<std::pair<double, double>> keyboard;
+  std::optional<std::string> log;  // keep a copy of the module's Ruckvale.log
   // Stretches [from, to) of simulated seconds in which another program has
   // the foreground, so the game ignores the key.
   std::vector<std::pair<double, double>> background;

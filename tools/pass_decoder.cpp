@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "fight/start_fight.h"
+#include "settings/fight_settings.h"
 #include "sim/weapon_lookup.h"
 
 namespace ruckvale::tools {
@@ -301,11 +302,14 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   if (gate == calls.size()) return events;
   // Calls before the gate are a start-up, which begins with no fight.
   events.start_up = gate > 0;
-  if (events.start_up) roster_.clear();
+  if (events.start_up) {
+    roster_.clear();
+    enabled_ = settings_.start_enabled;
+  }
   events.gated = calls[gate].result != 0;
   if (events.gated) return events;
   const std::size_t tick = Find(calls, gate, "GetTickCount");
-  const std::size_t key = Find(calls, gate, "GetAsyncKeyState");
+  const std::size_t key = DecodeKey(calls, DecodeToggle(calls, tick, events), events);
   std::vector<std::size_t> starts;
   for (std::size_t i = gate; i < calls.size(); ++i) {
     if (calls[i].name == "PLAYER_PED_ID") starts.push_back(i);
@@ -314,7 +318,8 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     DecodeRoll(static_cast<std::uint32_t>(calls[tick].result), !starts.empty() && starts[0] < key,
                events);
   }
-  events.key_ignored = ForegroundDenied(calls, key);
+  const std::size_t pad = Find(calls, key, "IS_USING_KEYBOARD_AND_MOUSE");
+  events.pad_ignored = pad < calls.size() && calls[pad].result != 0;
   for (std::size_t i = gate; i < (starts.empty() ? calls.size() : starts[0]); ++i) {
     const sim::Call& c = calls[i];
     if (c.name == "TASK_COMBAT_PED") events.retasks.push_back({AsPed(c.args[0]), AsPed(c.args[1])});
@@ -323,6 +328,7 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : calls.size();
     StartReader reader(calls, starts[s], end, game, settings_.fight_radius);
     FightStart fight = reader.Read(time, starts[s] < key, events.retasks);
+    fight.by_pad = starts[s] > Find(calls, key, "IS_USING_KEYBOARD_AND_MOUSE");
     if (!fight.fighters.empty()) {
       roster_.clear();
       for (const FighterInfo& f : fight.fighters) roster_.push_back(f.ped);
@@ -332,6 +338,59 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   for (const sim::Call& c : calls) events.released += c.name == "SET_ENTITY_AS_NO_LONGER_NEEDED";
   DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
   return events;
+}
+
+namespace {
+
+// A modifier's poll right after `at`: its state, or nullopt when none was asked.
+std::optional<bool> ModifierDown(const Calls& calls, std::size_t at) {
+  if (at + 1 >= calls.size() || calls[at + 1].name != "GetAsyncKeyState") return std::nullopt;
+  const auto code = static_cast<std::int32_t>(calls[at + 1].args.at(0));
+  if (code != kVirtualKeyShift && code != kVirtualKeyControl && code != kVirtualKeyAlt) {
+    return std::nullopt;
+  }
+  return (calls[at + 1].result & 0x8000u) != 0;
+}
+
+}  // namespace
+
+// The module polls the toggle key first; a release it weighs is followed by
+// its modifier's poll or the foreground test.
+std::size_t PassDecoder::DecodeToggle(const Calls& calls, std::size_t from, PassEvents& events) {
+  if (settings_.toggle_key < 0 || from >= calls.size()) return from;
+  const std::size_t poll = Find(calls, from, "GetAsyncKeyState");
+  if (poll == calls.size()) return from;
+  const std::optional<bool> modifier = ModifierDown(calls, poll);
+  const bool weighed = modifier.has_value() ||
+                       (poll + 1 < calls.size() && calls[poll + 1].name == "GetForegroundWindow");
+  if (!weighed) return poll + 1;
+  if ((modifier && !*modifier) || ForegroundDenied(calls, poll)) {
+    events.toggle_ignored = true;
+  } else {
+    enabled_ = !enabled_;
+    events.toggled = enabled_;
+  }
+  return poll + 1;
+}
+
+std::size_t PassDecoder::DecodeKey(const Calls& calls, std::size_t from, PassEvents& events) const {
+  std::size_t key = from;
+  while (key < calls.size() &&
+         !(calls[key].name == "GetAsyncKeyState" &&
+           static_cast<std::int32_t>(calls[key].args.at(0)) == settings_.key_trigger)) {
+    ++key;
+  }
+  if (key == calls.size()) return key;
+  const bool released = key + 1 < calls.size() && (calls[key + 1].name == "GetForegroundWindow" ||
+                                                   ModifierDown(calls, key).has_value());
+  if (!enabled_ || !released) {
+    // While off, the module lets a release go without a word to Windows.
+    return key;
+  }
+  const std::optional<bool> modifier = ModifierDown(calls, key);
+  events.key_modifier_up = modifier && !*modifier;
+  events.key_ignored = !events.key_modifier_up && ForegroundDenied(calls, key);
+  return key;
 }
 
 void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {

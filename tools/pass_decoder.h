@@ -36,13 +36,18 @@ struct PassEvents {
   std::vector<RetaskEvent> retasks;
   int released = 0;  // peds handed back to the engine
   std::vector<LeaveEvent> leaves;
-  bool fight_over = false;   // one side stood and was let go: no fight runs
-  bool key_ignored = false;  // a release with another program in the foreground
+  bool fight_over = false;       // one side stood and was let go: no fight runs
+  bool key_ignored = false;      // a release with another program in the foreground
+  bool key_modifier_up = false;  // a release of key_trigger without its modifier
+  std::optional<bool> toggled;   // toggle_key switched the triggers: on (true) or off
+  bool toggle_ignored = false;   // a toggle release the module let go
+  bool pad_ignored = false;      // the pad combination with the keyboard in use
 };
 
 class PassDecoder {
  public:
-  explicit PassDecoder(const FightSettings& settings) : settings_(settings) {}
+  explicit PassDecoder(const FightSettings& settings)
+      : settings_(settings), enabled_(settings.start_enabled) {}
 
   // Decodes the calls of one frame (up to its scriptWait) against the game
   // right after it. `time` stamps the fight starts.
@@ -53,10 +58,17 @@ class PassDecoder {
 
  private:
   void DecodeRoll(std::uint32_t now, bool hit_seen, PassEvents& events);
+  // The toggle key's poll and what came of it; returns where the pass goes on.
+  std::size_t DecodeToggle(const std::vector<sim::Call>& calls, std::size_t from,
+                           PassEvents& events);
+  // The trigger key's poll; returns its index.
+  std::size_t DecodeKey(const std::vector<sim::Call>& calls, std::size_t from,
+                        PassEvents& events) const;
   void DecodeLeaves(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
 
   FightSettings settings_;
-  MainLoopState loop_;  // the timer's part of the module's loop state
+  MainLoopState loop_;   // the timer's part of the module's loop state
+  bool enabled_ = true;  // the triggers, as the toggles so far tell it
   std::vector<Ped> roster_;
 };
 

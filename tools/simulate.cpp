@@ -9,6 +9,7 @@
 
 #include "settings/ini_line.h"
 #include "settings/key_names.h"
+#include "sim/game_hash.h"
 #include "sim/module_run.h"
 #include "sim/run_files.h"
 #include "sim/scene.h"
@@ -34,10 +35,11 @@ namespace {
 // The system has been up ten minutes when the run starts.
 constexpr std::uint32_t kStartTick = 600000;
 
-// The key is down for a moment before each release time.
-bool KeyDownAt(const SimOptions& o, double t) {
-  for (const double press : o.presses) {
-    if (t >= press - kKeyHoldSeconds && t < press) return true;
+// A key or control is down for a moment before each release time; a
+// modifier goes up `after` seconds later than its key.
+bool DownAt(const std::vector<double>& releases, double t, double after = 0) {
+  for (const double release : releases) {
+    if (t >= release - kKeyHoldSeconds && t < release + after) return true;
   }
   return false;
 }
@@ -131,10 +133,20 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
   return json + "}}\n";
 }
 
+// Copies the module's Ruckvale.log from the folder it ran in (the working
+// folder) to `to`; false when there is none or it cannot be copied.
+bool CopyLog(const std::string& to) {
+  std::error_code ec;
+  if (!fs::is_regular_file("Ruckvale.log", ec)) return false;
+  fs::copy_file("Ruckvale.log", sim::PathOf(to), fs::copy_options::overwrite_existing, ec);
+  return !ec;
+}
+
 // The paths of a run, made absolute before the run changes folder.
 struct RunPaths {
   std::optional<std::string> ini;  // --ini
   std::optional<std::string> svg;  // --svg
+  std::optional<std::string> log;  // --log
   std::string ini_read;            // the ini the module reads: --ini, or the working folder's
 };
 
@@ -142,6 +154,7 @@ struct RunPaths {
 std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
   if (o.ini) paths.ini = Absolute(*o.ini);
   if (o.svg) paths.svg = Absolute(*o.svg);
+  if (o.log) paths.log = Absolute(*o.log);
   paths.ini_read = paths.ini ? *paths.ini : Absolute("Ruckvale.ini");
   if (paths.ini) {
     if (std::optional<std::string> problem = IniFileProblem(*paths.ini)) return problem;
@@ -173,6 +186,49 @@ void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_i
   }
 }
 
+// The keys, modifiers and gamepad controls the user's times hold down, and
+// whether the keyboard is in use, frame by frame.
+class Inputs {
+ public:
+  Inputs(const SimOptions& o, const FightSettings& s) : o_(o) {
+    // A code no keyboard sends is never down, however often the user presses.
+    key_ = KeyOnKeyboard(s.key_trigger) ? s.key_trigger : -1;
+    key_modifier_ = s.key_trigger_modifier;
+    toggle_ = s.toggle_key >= 0 && KeyOnKeyboard(s.toggle_key) ? s.toggle_key : -1;
+    toggle_modifier_ = s.toggle_key_modifier;
+    if (s.HasPadTrigger()) {
+      hold_ = sim::GameHash(kPadControls[s.pad_hold].input);
+      press_ = sim::GameHash(kPadControls[s.pad_press].input);
+    }
+  }
+  void Set(sim::World& w, double t) {
+    for (const int code : {key_, key_modifier_, toggle_, toggle_modifier_}) {
+      if (code > 0 && code < 256) w.keys_down[code] = 0;
+    }
+    const bool key = DownAt(o_.presses, t), toggle = DownAt(o_.toggles, t);
+    if (key_ > 0 && key_ < 256 && key) w.keys_down[key_] = 1;
+    if (key_modifier_ != 0 && DownAt(o_.presses, t, 0.1)) w.keys_down[key_modifier_] = 1;
+    if (toggle_ > 0 && toggle_ < 256 && toggle) w.keys_down[toggle_] = 1;
+    if (toggle_modifier_ != 0 && DownAt(o_.toggles, t, 0.1)) w.keys_down[toggle_modifier_] = 1;
+    w.keyboard_in_use = InStretch(o_.keyboard, t);
+    const std::vector<Hash> was = w.controls_down;
+    w.controls_down.clear();
+    w.controls_released.clear();
+    if (hold_ != 0 && DownAt(o_.pads, t)) w.controls_down = {hold_, press_};
+    // The hold control stays down over the frame that releases the other.
+    if (hold_ != 0 && w.controls_down.empty() &&
+        std::find(was.begin(), was.end(), press_) != was.end()) {
+      w.controls_down = {hold_};
+      w.controls_released = {press_};
+    }
+  }
+
+ private:
+  const SimOptions& o_;
+  int key_ = -1, key_modifier_ = 0, toggle_ = -1, toggle_modifier_ = 0;
+  Hash hold_ = 0, press_ = 0;
+};
+
 // The run itself: the scene and the module frame by frame, each pass told
 // by the story. Stops early when a write has failed.
 void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
@@ -193,11 +249,10 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
   const double dt = 1.0 / o.fps;
   const auto frames = static_cast<std::uint64_t>(std::llround(o.seconds * o.fps));
   Progress progress(err);
-  // A code no keyboard sends is never down, however often the user presses.
-  const int key = KeyOnKeyboard(settings.key_trigger) ? settings.key_trigger : -1;
+  Inputs inputs(o, settings);
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     const double now = static_cast<double>(frame) * dt;
-    if (key >= 0 && key < 256) game.world.keys_down[key] = KeyDownAt(o, now) ? 1 : 0;
+    inputs.Set(game.world, now);
     const bool foreground = !InStretch(o.background, now);
     game.world.player_mount = InStretch(o.riding, now) ? game.world.players_horse : 0;
     if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
@@ -266,6 +321,10 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   PrintHeader(o, settings, have_ini, out);
   RunFrames(o, settings, story, map_failed, out, err);
   if (sim::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
+  if (paths.log && !CopyLog(*paths.log)) {
+    return fail("cannot keep the module's Ruckvale.log as '" + *o.log +
+                "' (no log was written: set log=true in the ini)");
+  }
   if (out) story.PrintSummary(o.seconds);
   out.flush();
   if (!out) return fail("cannot write the output (closed, or the disk is full)");

@@ -36,6 +36,10 @@ std::string WeaponText(const FighterInfo& f) {
                                                      : " rounds");
 }
 
+const char* TriggerText(const FightStart& fight) {
+  return fight.by_timer ? "timer" : fight.by_pad ? "pad" : "key";
+}
+
 std::string FighterText(const FighterInfo& f) {
   std::string text = "\n             ped " + std::to_string(f.ped) + ", group " +
                      std::to_string(f.group) + ", " + WeaponText(f) + ", shouts " + f.line;
@@ -166,8 +170,10 @@ void Story::WriteRoll(double time, bool hit) {
 }
 
 void Story::WriteFighters(const FightStart& fight) {
-  const std::string trigger = fight.by_timer ? "timer" : "key";
-  (fight.by_timer ? counts_.timer_fights : counts_.key_fights) += 1;
+  const std::string trigger = TriggerText(fight);
+  (fight.by_timer ? counts_.timer_fights
+   : fight.by_pad ? counts_.pad_fights
+                  : counts_.key_fights) += 1;
   std::string text = "fight starts (" + trigger + "), " + std::to_string(fight.fighters.size()) +
                      (fight.fighters.size() == 1 ? " fighter:" : " fighters:");
   std::string json = "\"event\":\"fight_start\",\"trigger\":\"" + trigger + "\",\"fighters\":[";
@@ -198,7 +204,7 @@ void Story::WriteFighters(const FightStart& fight) {
 void Story::WriteFightStart(const FightStart& fight) {
   if (fight.fighters.empty()) {
     ++counts_.empty_fights;
-    const std::string trigger = fight.by_timer ? "timer" : "key";
+    const std::string trigger = TriggerText(fight);
     const auto candidates =
         std::count_if(fight.listed.begin(), fight.listed.end(),
                       [](const ListedPed& l) { return l.reason == LeftOut::None; });
@@ -221,10 +227,19 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, const sim::
   WriteGate(time, events.gated);
   if (events.gated) return;
   if (events.roll) WriteRoll(time, *events.roll);
+  WriteToggles(time, events);
   if (events.key_ignored) {
     ++counts_.ignored_keys;
     Emit(time, "key released while another program has the foreground: ignored",
          "\"event\":\"key_ignored\"");
+  }
+  if (events.key_modifier_up) {
+    Emit(time, "key released without its modifier held: ignored",
+         "\"event\":\"key_ignored\",\"why\":\"modifier\"");
+  }
+  if (events.pad_ignored) {
+    Emit(time, "pad combination with the keyboard and mouse in use: ignored",
+         "\"event\":\"pad_ignored\"");
   }
   for (const FightStart& fight : events.starts) WriteFightStart(fight);
   for (const RetaskEvent& r : events.retasks) {
@@ -240,6 +255,21 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, const sim::
   counts_.kept_now = game.world.KeptPersistent();
   counts_.kept_peak = std::max(counts_.kept_peak, counts_.kept_now);
   WriteLeaves(time, events);
+}
+
+void Story::WriteToggles(double time, const PassEvents& events) {
+  if (events.toggle_ignored) {
+    Emit(time,
+         "toggle key released while another program has the foreground (or without its "
+         "modifier): ignored",
+         "\"event\":\"toggle_ignored\"");
+  }
+  if (!events.toggled) return;
+  ++counts_.toggles;
+  Emit(time,
+       *events.toggled ? "toggle key: the module's triggers are on again"
+                       : "toggle key: the module's triggers are off (a running fight goes on)",
+       std::string("\"event\":\"toggle\",\"on\":") + JsonBool(*events.toggled));
 }
 
 void Story::WriteLeaves(double time, const PassEvents& events) {

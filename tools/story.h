@@ -28,7 +28,7 @@ struct StoryCounts {
   // What the game made of the module's calls.
   int fled = 0, story_taken = 0, off_hand = 0, corpses = 0, cold_fights = 0, ignored_keys = 0;
   int own_side = 0, let_go_blind = 0, held_drawn = 0, mount_drawn = 0, melee_at_range = 0;
-  int fights_ended = 0;
+  int fights_ended = 0, pad_fights = 0, toggles = 0;
 };
 
 class Story {
@@ -55,6 +55,7 @@ class Story {
   void WriteFightStart(const FightStart& fight);
   void WriteFighters(const FightStart& fight);
   void WriteLeaves(double time, const PassEvents& events);
+  void WriteToggles(double time, const PassEvents& events);
   void WriteSummaryJson(double seconds);
   void WriteFaultSummary();
   bool IsFighter(Ped ped) const;

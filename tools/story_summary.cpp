@@ -15,7 +15,8 @@ void Story::WriteSummaryJson(double seconds) {
   const WeaponOdds odds = OddsOf(settings_);
   out_ << "{\"event\":\"summary\",\"seconds\":" << JsonSeconds(seconds) << ",\"rolls\":" << c.rolls
        << ",\"roll_hits\":" << c.roll_hits << ",\"fights_timer\":" << c.timer_fights
-       << ",\"fights_key\":" << c.key_fights << ",\"fights_too_few\":" << c.empty_fights
+       << ",\"fights_key\":" << c.key_fights << ",\"fights_pad\":" << c.pad_fights
+       << ",\"toggles\":" << c.toggles << ",\"fights_too_few\":" << c.empty_fights
        << ",\"fighters\":" << c.fighters_total << ",\"retasks\":" << c.retasks
        << ",\"deaths\":" << c.deaths << ",\"fighter_deaths\":" << c.fighter_deaths
        << ",\"pruned\":" << c.pruned << ",\"released\":" << c.released
@@ -69,8 +70,11 @@ void Story::PrintSummary(double seconds) {
   const StoryCounts& c = counts_;
   out_ << "\nSummary of " << seconds << " simulated seconds:\n";
   out_ << "  timer rolls:        " << c.rolls << " (" << c.roll_hits << " hit)\n";
-  out_ << "  fights started:     " << c.timer_fights + c.key_fights << " (" << c.timer_fights
-       << " by the timer, " << c.key_fights << " by the key)";
+  out_ << "  fights started:     " << c.timer_fights + c.key_fights + c.pad_fights << " ("
+       << c.timer_fights << " by the timer, " << c.key_fights << " by the key";
+  if (c.pad_fights > 0) out_ << ", " << c.pad_fights << " by the pad";
+  out_ << ")";
+  if (c.toggles > 0) out_ << "; the triggers switched " << c.toggles << " times";
   if (c.empty_fights) {
     out_ << "; " << c.empty_fights << (c.empty_fights == 1 ? " trigger" : " triggers")
          << " found too few peds";

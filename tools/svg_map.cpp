@@ -253,10 +253,17 @@ void PanelWriter::Background() {
   char title[160];
   if (n == 0) {
     std::snprintf(title, sizeof title, "%d: trigger at %.1f s (%s), no fight: too few peds",
-                  index_ + 1, fight_.time, fight_.by_timer ? "timer" : "key");
+                  index_ + 1, fight_.time,
+                  fight_.by_timer ? "timer"
+                  : fight_.by_pad ? "pad"
+                                  : "key");
   } else {
     std::snprintf(title, sizeof title, "Fight %d at %.1f s (%s): %zu fighter%s", index_ + 1,
-                  fight_.time, fight_.by_timer ? "timer" : "key", n, n == 1 ? "" : "s");
+                  fight_.time,
+                  fight_.by_timer ? "timer"
+                  : fight_.by_pad ? "pad"
+                                  : "key",
+                  n, n == 1 ? "" : "s");
   }
   svg_ += "<text x=\"" + Num(left_ + 10) + "\" y=\"" + Num(top_ + 20) +
           "\" font-size=\"13\" font-family=\"sans-serif\">" + Escape(title) + "</text>\n";

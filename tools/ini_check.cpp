@@ -67,15 +67,15 @@ void Explain(const IniLine& line, std::ostream& out) {
 
 // A key_trigger value that gives another key than it seems to.
 std::optional<std::string> KeyTriggerWarning(const IniLine& line) {
-  const std::string_view v = line.value_text;
+  const std::string_view v = line.value_text.substr(line.modifier_text.size());
+  const std::string key(KeyName(line.key));
   const std::int32_t n = line.value.integer;
   if (!line.key_f_form && v.size() > 1) {
-    return "key_trigger '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
-           " key";
+    return key + " '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) + " key";
   }
   if (line.key_f_form && (n < kVirtualKeyF1 || n > kVirtualKeyF24)) {
     const std::string outside =
-        "key_trigger '" + Shown(v) + "' is outside F1 to F24: it gives code " + std::to_string(n);
+        key + " '" + Shown(v) + "' is outside F1 to F24: it gives code " + std::to_string(n);
     if (!KeyOnKeyboard(n)) return outside + ", which no key on a keyboard sends: no key fights";
     return outside + ", the " + KeyCodeName(n) + " key";
   }
@@ -124,13 +124,16 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
       break;
     }
     case SettingKey::humans_only:
+    case SettingKey::start_enabled:
+    case SettingKey::log:
       if (line.value_text != "0" && line.value_text != "1" && line.value_text != "true" &&
           line.value_text != "false") {
-        return "humans_only '" + Shown(line.value_text) +
+        return std::string(KeyName(line.key)) + " '" + Shown(line.value_text) +
                "' means false: only \"1\" and \"true\" mean true";
       }
       break;
     case SettingKey::key_trigger:
+    case SettingKey::toggle_key:
       return KeyTriggerWarning(line);
     default:
       if (IsWeaponChance(line.key) && n < 0) {
@@ -288,7 +291,25 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
   out << "  timer fights: " << PerHour(rolls_per_hour * chance) << " an hour ("
       << std::lround(chance * 100) << " % of the rolls), each when at least " << n
       << (n == 1 ? " ped qualifies" : " peds qualify") << "\n";
-  out << "  key fights: one on each release of " << KeyCodeName(s.key_trigger) << "\n";
+  out << "  key fights: one on each release of "
+      << ValueText(SettingKey::key_trigger, GetSetting(s, SettingKey::key_trigger))
+      << (s.key_trigger_modifier != 0 ? ", only while the modifier is down" : "") << "\n";
+  if (s.HasPadTrigger()) {
+    out << "  pad fights: one on each release of " << kPadControls[s.pad_press].name << " while "
+        << kPadControls[s.pad_hold].name
+        << " is held, not while the keyboard and mouse are in use\n";
+  }
+  if (s.toggle_key >= 0) {
+    out << "  toggle: each release of "
+        << ValueText(SettingKey::toggle_key, GetSetting(s, SettingKey::toggle_key))
+        << " switches the timer and the triggers off or on; a running fight goes on\n";
+  }
+  if (!s.start_enabled) {
+    out << "  the triggers start switched off"
+        << (s.toggle_key >= 0 ? ": release the toggle key to switch them on\n"
+                              : ", and no toggle_key can switch them on: no fight ever starts\n");
+  }
+  if (s.log) out << "  Ruckvale.log is written in the game's folder\n";
 }
 
 }  // namespace
@@ -378,6 +399,12 @@ void FileWarnings(const RawScan& raw, const FightSettings& settings, LineTally& 
   if (raw.eof_byte_line != 0 && raw.bytes_after) {
     out << "  warning: a byte 0x1A (Ctrl+Z) on line " << raw.eof_byte_line
         << " ends the file: nothing after it is read" << LostLines(raw) << '\n';
+    ++tally.warnings;
+  }
+  if (settings.toggle_key >= 0 && settings.toggle_key == settings.key_trigger &&
+      settings.toggle_key_modifier == settings.key_trigger_modifier) {
+    out << "  warning: toggle_key is the trigger key: each release starts a fight and switches "
+           "the triggers\n";
     ++tally.warnings;
   }
   if (const std::string never = NeverDrawn(settings); !never.empty()) {

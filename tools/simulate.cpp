@@ -8,6 +8,7 @@
 #include <string>
 
 #include "settings/ini_line.h"
+#include "settings/ini_line_text.h"
 #include "settings/key_names.h"
 #include "sim/game_hash.h"
 #include "sim/module_run.h"
@@ -125,6 +126,9 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
         break;
       case SettingType::Boolean:
         json += v.boolean ? "true" : "false";
+        break;
+      case SettingType::PadCombo:
+        json += JsonString(SettingValueText(key, v));
         break;
       default:
         json += std::to_string(v.integer);

@@ -42,6 +42,10 @@ double ValueOf(const FightSettings& s, SettingKey key) {
       return v.real;
     case SettingType::Boolean:
       return v.boolean ? 1 : 0;
+    case SettingType::KeyCode:  // the modifier's code in the thousands
+      return v.integer + 1000.0 * v.modifier;
+    case SettingType::PadCombo:  // hold * 100 + press; none: -101
+      return v.pad_hold * 100.0 + v.pad_press;
     default:
       return v.integer;
   }
@@ -100,7 +104,26 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"humans_only=yes", K::humans_only, 0}, LineCase{"humans_only=", K::humans_only, 0},
         LineCase{"humans_only= 1", K::humans_only, 0},
         LineCase{"humans_only=true ", K::humans_only, 0},
-        LineCase{"key_trigger=F1", K::key_trigger, 112},
+        LineCase{"key_trigger=Ctrl+F9", K::key_trigger, 120 + 17000},
+        LineCase{"key_trigger=Shift+K", K::key_trigger, 75 + 16000},
+        LineCase{"key_trigger=Alt+F12", K::key_trigger, 123 + 18000},
+        LineCase{"key_trigger=ctrl+F9", K::key_trigger, 123},  // no capital: unchanged
+        LineCase{"key_trigger=CTRL+F9", K::key_trigger, 67},   // the C key
+        LineCase{"key_trigger=Ctrl+", K::key_trigger, 123},
+        LineCase{"key_trigger=Ctrl+f9", K::key_trigger, 123},
+        LineCase{"key_trigger=F+", K::key_trigger, 123},
+        LineCase{"key_trigger=Space", K::key_trigger, 83},
+        LineCase{"toggle_key=Shift+T", K::toggle_key, 84 + 16000},
+        LineCase{"toggle_key=F10", K::toggle_key, 121}, LineCase{"toggle_key=x", K::toggle_key, -1},
+        LineCase{"pad_trigger=RB+DPAD_DOWN", K::pad_trigger, 511},
+        LineCase{"pad_trigger=A+B", K::pad_trigger, 1},
+        LineCase{"pad_trigger=RB", K::pad_trigger, -101},
+        LineCase{"pad_trigger=RB+DPAD_DOWN+A", K::pad_trigger, -101},
+        LineCase{"pad_trigger=rb+a", K::pad_trigger, -101},
+        LineCase{"pad_trigger=RB+", K::pad_trigger, -101},
+        LineCase{"pad_trigger=RB +A", K::pad_trigger, -101},
+        LineCase{"start_enabled=false", K::start_enabled, 0}, LineCase{"log=true", K::log, 1},
+        LineCase{"log=on", K::log, 0}, LineCase{"key_trigger=F1", K::key_trigger, 112},
         LineCase{"key_trigger=F12", K::key_trigger, 123},
         LineCase{"key_trigger=F24", K::key_trigger, 135},
         LineCase{"key_trigger=F0", K::key_trigger, 111},

@@ -219,6 +219,21 @@ TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
       << out.str();
 }
 
+// The shipped ini and the README's table list every key with its default, as
+// the settings table gives it: a new key is one row, and these follow.
+TEST(IniChecker, TheSampleIniAndTheReadmeListEveryKeyWithItsDefault) {
+  const std::string sample = ReadFile(kSampleIni);
+  const std::string readme = ReadFile(std::string(RUCKVALE_SOURCE_DIR) + "/README.md");
+  for (const SettingKeyInfo& row : kSettingKeys) {
+    const std::string name(row.name), value(row.default_text);
+    const bool listed = sample.find("\n" + name + "=" + value + "\n") != std::string::npos ||
+                        sample.find("\n;" + name + "=") != std::string::npos;
+    EXPECT_TRUE(listed) << name;
+    EXPECT_NE(sample.find("Default " + value + "."), std::string::npos) << name;
+    EXPECT_NE(readme.find("| `" + name + "` | `" + value + "` |"), std::string::npos) << name;
+  }
+}
+
 TEST(IniChecker, ExplainsEveryKindOfMistake) {
   sim::IniFolder folder(std::nullopt);
   std::ofstream("bad.ini", std::ios::binary)

@@ -40,8 +40,8 @@ inline constexpr std::int32_t kVirtualKeyF24 = 135;
 // a key; PadCombo: two gamepad controls joined by "+".
 enum class SettingType : std::uint8_t { Integer, Float, Boolean, KeyCode, PadCombo };
 
-// One row per key: its name, its kind, its default as the shipped ini writes
-// it ("" for none), and for a weapon chance the category's index in the draw.
+// One row per key: its name, its kind, its default as the shipped ini and the
+// README write it, and for a weapon chance the category's index in the draw.
 struct SettingKeyInfo {
   std::string_view name;
   SettingType type;
@@ -53,7 +53,7 @@ struct SettingKeyInfo {
 inline constexpr SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
     {"fight_timer", SettingType::Integer, "60"},
     {"fight_chance", SettingType::Integer, "25"},
-    {"fight_radius", SettingType::Float, "50"},
+    {"fight_radius", SettingType::Float, "50.0"},
     {"fight_group_size", SettingType::Integer, "2"},
     {"humans_only", SettingType::Boolean, "true"},
     {"melee_chance", SettingType::Integer, "50", 0},
@@ -65,8 +65,8 @@ inline constexpr SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
     {"throwables_chance", SettingType::Integer, "10", 6},
     {"bow_chance", SettingType::Integer, "10", 7},
     {"key_trigger", SettingType::KeyCode, "F12"},
-    {"pad_trigger", SettingType::PadCombo, ""},
-    {"toggle_key", SettingType::KeyCode, ""},
+    {"pad_trigger", SettingType::PadCombo, "none"},
+    {"toggle_key", SettingType::KeyCode, "none"},
     {"start_enabled", SettingType::Boolean, "true"},
     {"log", SettingType::Boolean, "false"},
 };

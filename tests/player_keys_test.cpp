@@ -1,0 +1,150 @@
+// What a player adds to the triggers: a modifier, a gamepad combination, an
+// on/off key, and the log that tells what happened.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "host/module_state.h"
+#include "module_fixture.h"
+#include "sim/game_hash.h"
+
+namespace ruckvale {
+namespace {
+
+using testing_support::ModuleTest;
+using testing_support::Pass;
+
+constexpr int kCtrl = 0x11, kF9 = 120, kT = 'T';
+
+// Holds `modifier` and `key`, lets the modifier go first when `early`, then the key.
+Pass PressWith(sim::World& w, int modifier, int key, bool early, const std::function<Pass()>& run) {
+  w.keys_down[modifier] = 1;
+  w.keys_down[key] = 1;
+  run();
+  if (early) w.keys_down[modifier] = 0;
+  w.keys_down[key] = 0;
+  const Pass pass = run();
+  w.keys_down[modifier] = 0;
+  return pass;
+}
+
+class PlayerKeysTest : public ModuleTest {
+ protected:
+  Pass Press(int modifier, int key, bool early = false) {
+    return PressWith(world(), modifier, key, early, [this] { return RunPass(); });
+  }
+  // Holds `hold` while `press` goes down, then releases `press`.
+  Pass Pad(const char* hold, const char* press) {
+    world().controls_down = {sim::GameHash(hold), sim::GameHash(press)};
+    RunPass();
+    world().controls_down = {sim::GameHash(hold)};
+    world().controls_released = {sim::GameHash(press)};
+    const Pass pass = RunPass();
+    world().controls_down.clear();
+    world().controls_released.clear();
+    return pass;
+  }
+  static std::string ReadLog(const char* name = "Ruckvale.log") {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+};
+
+TEST_F(PlayerKeysTest, AModifiedKeyCountsOnlyWithItsModifierDown) {
+  AddRow(3);
+  Start("key_trigger=Ctrl+F9\nfight_timer=100000\n");
+  RunPass();
+  const Pass with = Press(kCtrl, kF9);
+  EXPECT_EQ(FightStarts(with), 1);
+  const auto polls = Only(with, "GetAsyncKeyState");
+  ASSERT_EQ(polls.size(), 2u);  // the key, then the modifier on its release
+  EXPECT_EQ(polls[1]->args[0], static_cast<std::uint64_t>(kCtrl));
+  const Pass early = Press(kCtrl, kF9, true);
+  EXPECT_EQ(FightStarts(early), 0);
+  EXPECT_EQ(Count(early, "GetForegroundWindow"), 0);
+  EXPECT_EQ(FightStarts(Press(0, kF9)), 0);  // F9 alone: key 0 is never down
+}
+
+TEST_F(PlayerKeysTest, ThePadCombinationAsksOneNativeAnIdlePassAndNotWithTheKeyboard) {
+  AddRow(3);
+  Start("pad_trigger=RB+DPAD_DOWN\nfight_timer=100000\n");
+  const Pass first = RunPass();
+  std::vector<std::string> asked;
+  for (const sim::Call* c : Only(first, "GET_HASH_KEY")) asked.push_back(c->text[0]);
+  EXPECT_EQ(std::vector<std::string>(asked.end() - 2, asked.end()),
+            (std::vector<std::string>{"\"INPUT_FRONTEND_RB\"", "\"INPUT_FRONTEND_DOWN\""}));
+  const Pass idle = RunPass();
+  EXPECT_EQ(Names(idle),
+            (std::vector<std::string>{"GET_PED_RESET_FLAG", "GetTickCount", "GetAsyncKeyState",
+                                      "IS_DISABLED_CONTROL_PRESSED", "scriptWait"}));
+  EXPECT_EQ(Only(idle, "IS_DISABLED_CONTROL_PRESSED")[0]->args,
+            (std::vector<std::uint64_t>{0, sim::GameHash("INPUT_FRONTEND_RB")}));
+  EXPECT_EQ(FightStarts(Pad("INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN")), 1);
+  EXPECT_EQ(FightStarts(Pad("INPUT_FRONTEND_LB", "INPUT_FRONTEND_DOWN")), 0);
+  world().keyboard_in_use = true;
+  EXPECT_EQ(FightStarts(Pad("INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN")), 0);
+}
+
+// Off from the start: no roll, no key fight; the toggle counts only in the
+// game's window; switched off mid-fight, the fight is still looked after.
+TEST_F(PlayerKeysTest, TheToggleSwitchesTheTriggersAndLeavesARunningFightAlone) {
+  AddRow(4);
+  Start("toggle_key=T\nstart_enabled=false\nfight_timer=0\nfight_chance=100\n");
+  RunPass();  // start-up
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Count(RunPass(), "PLAYER_PED_ID"), 0);
+  EXPECT_EQ(FightStarts(ReleaseKey()), 0);
+  world().game_in_foreground = false;
+  Press(0, kT);
+  world().game_in_foreground = true;
+  EXPECT_EQ(FightStarts(RunPass()), 0);
+  Press(0, kT);  // on: the timer fights every pass
+  EXPECT_EQ(FightStarts(RunPass()), 1);
+  Press(0, kT);  // off
+  ASSERT_FALSE(Module().fight.roster.empty());
+  const Pass after = RunPass(3000);
+  EXPECT_EQ(FightStarts(after), 0);
+  const Pass supervised = RunPass(3000);
+  EXPECT_GT(Count(supervised, "IS_PED_IN_COMBAT"), 0);
+}
+
+TEST_F(PlayerKeysTest, TheLogIsKeptOnceAndStopsAtOneMegabyte) {
+  AddRow(3);
+  std::string ini = "log=true\nfight_timer=100000\n";
+  Start(ini);
+  RunPass();
+  ReleaseKey();
+  const std::string first = ReadLog();
+  EXPECT_NE(first.find("Ruckvale.ini line 1: sets log to true"), std::string::npos) << first;
+  EXPECT_NE(first.find("key_trigger: fight of 2"), std::string::npos) << first;
+  for (int i = 0; i < 20000; ++i) ini += "nothing_" + std::to_string(i) + "=1\n";
+  folder_->Write(ini);
+  run_.host.StartScript();
+  RunPass();
+  EXPECT_EQ(ReadLog("Ruckvale.log.1"), first);  // the one before is kept
+  const std::string full = ReadLog();
+  EXPECT_LE(full.size(), 1024u * 1024u);
+  EXPECT_NE(full.find("the log is full (1 MB)"), std::string::npos);
+  EXPECT_EQ(full.back(), '\n');
+}
+
+#if !defined(_WIN32)
+// A disk that takes nothing: the log stops, the module goes on.
+TEST_F(PlayerKeysTest, AWriteErrorStopsTheLogAndNothingElse) {
+  namespace fs = std::filesystem;
+  AddRow(3);
+  Start("log=true\nfight_timer=100000\n");
+  fs::create_directories("Ruckvale.log.1/kept");  // no rotation: the link stays
+  fs::create_symlink("/dev/full", "Ruckvale.log");
+  RunPass();
+  EXPECT_EQ(Module().log.file, nullptr);
+  EXPECT_EQ(FightStarts(ReleaseKey()), 1);
+}
+#endif
+
+}  // namespace
+}  // namespace ruckvale

@@ -3,7 +3,7 @@
 // (bench/instruction_counts.sh collects only inside the module's functions
 // and leaves the stand-in game's answers out).
 //   ruckvale_instruction_cases CASE ITERATIONS
-// CASE: idle | fight8 | supervise8
+// CASE: idle | idle-pad | fight8 | supervise8
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +29,18 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "idle") == 0) {
     bench::FreshModule(2);
+    for (long i = 0; i < n; ++i) {
+      bench::Game().tick += 33;
+      Module().main_loop.last_roll_tick = bench::Game().tick;
+      RunPass(1);
+    }
+  } else if (std::strcmp(argv[1], "idle-pad") == 0) {
+    bench::FreshModule(2);
+    Module().settings.pad_hold = 5;  // RB, hashed as the start-up would
+    Module().settings.pad_press = 11;
+    Module().main_loop.pad_hold = 0x1234u;
+    Module().main_loop.pad_press = 0x5678u;
+    Module().main_loop.pad_or_toggle = true;
     for (long i = 0; i < n; ++i) {
       bench::Game().tick += 33;
       Module().main_loop.last_roll_tick = bench::Game().tick;

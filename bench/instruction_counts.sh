@@ -30,5 +30,6 @@ count() {  # case, measured function
 echo "| Case | Measured function | Instructions per call |"
 echo "|---|---|---|"
 echo "| idle pass (no trigger, empty roster) | \`RunPass\` | $(count idle 'ruckvale::RunPass(int)') |"
+echo "| idle pass with \`pad_trigger\` set | \`RunPass\` | $(count idle-pad 'ruckvale::RunPass(int)') |"
 echo "| fight start, 8 fighters among 32 listed peds | \`StartFight\` | $(count fight8 'ruckvale::StartFight(unsigned int)') |"
 echo "| supervision of 8 idle fighters, then pruning | \`SuperviseFighters\` + \`PruneRoster\` | $(( $(count supervise8 'ruckvale::SuperviseFighters(unsigned int)') + $(count supervise8 'ruckvale::PruneRoster()') )) |"

@@ -309,7 +309,8 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   events.gated = calls[gate].result != 0;
   if (events.gated) return events;
   const std::size_t tick = Find(calls, gate, "GetTickCount");
-  const std::size_t key = DecodeKey(calls, DecodeToggle(calls, tick, events), events);
+  const std::size_t key = DecodeKey(calls, tick, events);
+  DecodeToggle(calls, key < calls.size() ? key + 1 : tick, events);
   std::vector<std::size_t> starts;
   for (std::size_t i = gate; i < calls.size(); ++i) {
     if (calls[i].name == "PLAYER_PED_ID") starts.push_back(i);
@@ -354,23 +355,29 @@ std::optional<bool> ModifierDown(const Calls& calls, std::size_t at) {
 
 }  // namespace
 
-// The module polls the toggle key first; a release it weighs is followed by
-// its modifier's poll or the foreground test.
-std::size_t PassDecoder::DecodeToggle(const Calls& calls, std::size_t from, PassEvents& events) {
-  if (settings_.toggle_key < 0 || from >= calls.size()) return from;
-  const std::size_t poll = Find(calls, from, "GetAsyncKeyState");
-  if (poll == calls.size()) return from;
+// The module polls the toggle key last of its inputs: the last poll of that
+// key in the pass. A release it weighs is followed by its modifier's poll or
+// the foreground test.
+void PassDecoder::DecodeToggle(const Calls& calls, std::size_t from, PassEvents& events) {
+  if (settings_.toggle_key < 0 || from >= calls.size()) return;
+  std::size_t poll = calls.size();
+  for (std::size_t i = from; i < calls.size(); ++i) {
+    if (calls[i].name == "GetAsyncKeyState" &&
+        static_cast<std::int32_t>(calls[i].args.at(0)) == settings_.toggle_key) {
+      poll = i;
+    }
+  }
+  if (poll == calls.size()) return;
   const std::optional<bool> modifier = ModifierDown(calls, poll);
   const bool weighed = modifier.has_value() ||
                        (poll + 1 < calls.size() && calls[poll + 1].name == "GetForegroundWindow");
-  if (!weighed) return poll + 1;
+  if (!weighed) return;
   if ((modifier && !*modifier) || ForegroundDenied(calls, poll)) {
     events.toggle_ignored = true;
   } else {
     enabled_ = !enabled_;
     events.toggled = enabled_;
   }
-  return poll + 1;
 }
 
 std::size_t PassDecoder::DecodeKey(const Calls& calls, std::size_t from, PassEvents& events) const {

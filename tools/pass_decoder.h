@@ -58,9 +58,8 @@ class PassDecoder {
 
  private:
   void DecodeRoll(std::uint32_t now, bool hit_seen, PassEvents& events);
-  // The toggle key's poll and what came of it; returns where the pass goes on.
-  std::size_t DecodeToggle(const std::vector<sim::Call>& calls, std::size_t from,
-                           PassEvents& events);
+  // The toggle key's poll and what came of it.
+  void DecodeToggle(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
   // The trigger key's poll; returns its index.
   std::size_t DecodeKey(const std::vector<sim::Call>& calls, std::size_t from,
                         PassEvents& events) const;

@@ -16,6 +16,9 @@ struct MainLoopState {
   bool has_rolled = false;
   // The triggers are on; toggle_key switches them.
   bool enabled = true;
+  // pad_trigger or toggle_key is set: the pass asks for them (one test for
+  // both keeps a pass without them as cheap as before).
+  bool pad_or_toggle = false;
   // toggle_key was down at the last poll.
   bool toggle_latch = false;
   // The hashes of pad_trigger's two controls, asked at start; 0: none.

@@ -48,6 +48,7 @@ Ped StartScript() noexcept {
   SeedRandom(now);
   m.main_loop.enabled = m.settings.start_enabled;
   m.main_loop.toggle_latch = false;
+  m.main_loop.pad_or_toggle = m.settings.HasPadTrigger() || m.settings.toggle_key >= 0;
   CloseLog(m.log);
   if (m.settings.log) OpenLog(m.log, now);
   LogStartUp(m, have_ini, now);
@@ -56,8 +57,8 @@ Ped StartScript() noexcept {
 
 void TimerTrigger(std::uint32_t now) {
   ModuleState& m = Module();
-  if (!m.main_loop.enabled) return;  // switched off: the timer does not roll
   if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
+  if (!m.main_loop.enabled) return;  // switched off: the timer does not roll
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
   if (NextRandom() % 100 < m.settings.fight_chance) {
@@ -162,10 +163,13 @@ void RunPass(Ped player) noexcept {
   try {
     if (natives::GetPedResetFlag(player, kResetFlagGate)) return;
     const std::uint32_t now = GetTickCount();
-    ToggleTrigger(now);
     TimerTrigger(now);
     KeyTrigger(now);
-    PadTrigger(now);
+    // A toggle switches the triggers from the next pass on.
+    if (Module().main_loop.pad_or_toggle) {
+      PadTrigger(now);
+      ToggleTrigger(now);
+    }
     // Most passes have no fight to keep going.
     if (Module().fight.roster.empty()) return;
     SuperviseFighters(now);

@@ -42,10 +42,11 @@ allowed_kernel32="GetTickCount GetCurrentProcessId
   RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind SetLastError Sleep
   TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
   WideCharToMultiByte"
-# fopen, fread, ferror and fclose read Ruckvale.ini; fputs, fputc, fwrite and
+# fopen, fread, ferror and fclose read Ruckvale.ini; with log=true, fwrite,
+# fflush, remove and rename keep Ruckvale.log and the one before; fputs, fputc, fwrite and
 # vfprintf to stderr are the runtime's last words before abort (an unhandled
 # exception, a failed relocation at load), which a game's window never shows.
-allowed_msvcrt="fopen fread ferror fclose _read _close
+allowed_msvcrt="fopen fread ferror fclose _read _close fflush remove rename
   malloc calloc realloc free memchr memcmp memcpy memmove memset strcmp strlen strncmp wcslen
   strerror localeconv ___lc_codepage_func ___mb_cur_max_func _errno _initterm _amsg_exit
   __setusermatherr _lock _unlock abort __iob_func fputs fputc fwrite vfprintf"

@@ -34,19 +34,20 @@ cp "José日本.ini" Ruckvale.ini
 sim --seconds 2 | head -1 | grep -q "Ruckvale.ini of the working directory" ||
   fail "the run did not find Ruckvale.ini in an accented working folder"
 
-# Ctrl+C (wine turns SIGINT into the console's Ctrl+C event).
-sim --seconds 100000 --quiet --ini "José日本.ini" --svg "killed日本.svg" >/dev/null 2>&1 &
+# Ctrl+C (wine turns SIGINT into the console's Ctrl+C event), on a run far longer
+# than the test waits.
+sim --seconds 5000000 --quiet --ini "José日本.ini" --svg "killed日本.svg" >/dev/null 2>&1 &
 sleep 8
-pid=$(pgrep -f '^Z:.*ruckvale-sim.exe --seconds 100000' | head -1)
+pid=$(pgrep -f '^Z:.*ruckvale-sim.exe --seconds 5000000' | head -1)
 [[ -n "$pid" && -n "$(leftovers)" ]] || fail "the long run did not start"
 kill -INT "$pid"
 wait || true
 [[ -z "$(leftovers)" && ! -e "killed日本.svg" ]] || fail "Ctrl+C left $(leftovers)"
 
 # Killed outright: the next run removes what it left, and only that.
-sim --seconds 100000 --quiet --ini "José日本.ini" --svg "killed日本.svg" >/dev/null 2>&1 &
+sim --seconds 5000000 --quiet --ini "José日本.ini" --svg "killed日本.svg" >/dev/null 2>&1 &
 sleep 8
-pid=$(pgrep -f '^Z:.*ruckvale-sim.exe --seconds 100000' | head -1)
+pid=$(pgrep -f '^Z:.*ruckvale-sim.exe --seconds 5000000' | head -1)
 kill -KILL "$pid"
 wait || true
 [[ -n "$(leftovers)" ]] || fail "a killed run left nothing to clean (the test proves nothing)"

@@ -48,15 +48,15 @@ int main(int argc, char** argv) {
     }
   } else if (std::strcmp(argv[1], "fight8") == 0) {
     bench::FreshModule(8);
-    for (long i = 0; i < n; ++i) StartFight(bench::Game().tick);
+    for (long i = 0; i < n; ++i) StartFight(Module().fight, bench::Context(), bench::Game().tick);
   } else if (std::strcmp(argv[1], "supervise8") == 0) {
     bench::FreshModule(8);
-    StartFight(bench::Game().tick);
+    StartFight(Module().fight, bench::Context(), bench::Game().tick);
     bench::Game().in_combat = false;
     for (long i = 0; i < n; ++i) {
       bench::Game().tick += 1000;
-      SuperviseFighters(bench::Game().tick);
-      PruneRoster();
+      SuperviseFighters(Module().fight, Module().random_state, bench::Game().tick);
+      PruneRoster(Module().fight);
     }
   } else {
     std::fprintf(stderr, "unknown case %s\n", argv[1]);

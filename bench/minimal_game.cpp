@@ -29,9 +29,9 @@ void FreshModule(int group_size) {
   Module().settings.fight_timer = 1000000;
   Module().main_loop.has_rolled = true;
   Module().main_loop.last_roll_tick = Game().tick;
-  ResetFightState();
-  BuildWeaponCatalogue();
-  SeedRandom(1);
+  ResetFightState(Module().fight);
+  BuildWeaponCatalogue(Module().catalogue);
+  SeedRandom(Module().random_state, 1);
   Game() = MinimalGame{};
 }
 

@@ -49,12 +49,12 @@ BENCHMARK(IdlePass);
 void Supervision(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   bench::FreshModule(n);
-  StartFight(bench::Game().tick);
+  StartFight(Module().fight, bench::Context(), bench::Game().tick);
   bench::Game().in_combat = false;
   Measure(state, [] {
     bench::Game().tick += 1000;
-    SuperviseFighters(bench::Game().tick);
-    PruneRoster();
+    SuperviseFighters(Module().fight, Module().random_state, bench::Game().tick);
+    PruneRoster(Module().fight);
   });
 }
 BENCHMARK(Supervision)->Arg(2)->Arg(8)->Arg(32);
@@ -62,8 +62,8 @@ BENCHMARK(Supervision)->Arg(2)->Arg(8)->Arg(32);
 // A fight start of n fighters among 32 nearby peds, after one of that size has run.
 void FightStart(benchmark::State& state) {
   bench::FreshModule(static_cast<int>(state.range(0)));
-  StartFight(bench::Game().tick);
-  Measure(state, [] { StartFight(bench::Game().tick); });
+  StartFight(Module().fight, bench::Context(), bench::Game().tick);
+  Measure(state, [] { StartFight(Module().fight, bench::Context(), bench::Game().tick); });
 }
 BENCHMARK(FightStart)->Arg(2)->Arg(8)->Arg(32);
 

@@ -1,4 +1,5 @@
-// The fight code driven directly against the simulated game.
+// The fight code driven directly against the simulated game, on a state of
+// the test's own: no module, no globals.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fight/fight_context.h"
 #include "fight/fight_state.h"
 #include "fight/weapons.h"
-#include "host/module_state.h"
 #include "host/random.h"
 #include "settings/fight_settings.h"
 #include "sim/game.h"
@@ -20,35 +21,37 @@ class FightTest : public ::testing::Test {
  public:
   void SetUp() override {
     sim::SetActiveGame(&game);
-    Module() = ModuleState{};
-    ResetFightState();
-    BuildWeaponCatalogue();
+    ResetFightState(fight);
+    BuildWeaponCatalogue(catalogue);
     game.calls.clear();
-    SeedRandom(12345);
+    SeedRandom(random, 12345);
   }
   void TearDown() override { sim::SetActiveGame(nullptr); }
 
+  // What the fight code reads and draws from, bound to this test's state.
+  FightContext Context() { return FightContext{settings, catalogue, random}; }
+
   // How many draws `body` took from the generator.
-  static int DrawsTakenBy(const std::function<void()>& body) {
+  int DrawsTakenBy(const std::function<void()>& body) {
     constexpr std::uint32_t kSeed = 777;
-    SeedRandom(kSeed);
+    SeedRandom(random, kSeed);
     body();
-    const int next = NextRandom();
-    SeedRandom(kSeed);
+    const int next = NextRandom(random);
+    SeedRandom(random, kSeed);
     for (int used = 0; used < 1000; ++used) {
-      if (NextRandom() == next) return used;
+      if (NextRandom(random) == next) return used;
     }
     return -1;
   }
 
   // Seeds the generator so that its next draw is c modulo 100.
-  static void SeedForDraw(int c) { SeedForDraw(c, 100); }
+  void SeedForDraw(int c) { SeedForDraw(c, 100); }
   // Seeds the generator so that its next draw is c modulo n.
-  static void SeedForDraw(int c, int n) {
+  void SeedForDraw(int c, int n) {
     for (std::uint32_t seed = 0;; ++seed) {
-      SeedRandom(seed);
-      if (NextRandom() % n == c) {
-        SeedRandom(seed);
+      SeedRandom(random, seed);
+      if (NextRandom(random) % n == c) {
+        SeedRandom(random, seed);
         return;
       }
     }
@@ -63,6 +66,10 @@ class FightTest : public ::testing::Test {
 
   sim::Game game;
   sim::World& world = game.world;
+  FightState fight;
+  FightSettings settings;
+  WeaponCatalogue catalogue;
+  std::uint32_t random = 1;
 };
 
 }  // namespace ruckvale::testing_support

@@ -8,7 +8,6 @@
 
 #include "fight/start_fight.h"
 #include "fight_fixture.h"
-#include "host/module_state.h"
 #include "sim/game_hash.h"
 
 namespace ruckvale {
@@ -33,7 +32,7 @@ class StartFightTest : public FightTest {
   // The roster's peds, in roster order; one vector, refilled at each call.
   const std::vector<Ped>& Roster() {
     roster_peds_.clear();
-    for (const RosterEntry& e : Module().fight.roster) roster_peds_.push_back(e.ped);
+    for (const RosterEntry& e : fight.roster) roster_peds_.push_back(e.ped);
     return roster_peds_;
   }
   std::vector<Ped> roster_peds_;
@@ -48,7 +47,7 @@ class StartFightTest : public FightTest {
 
 TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   Crowd(3);
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
   ASSERT_EQ(Roster().size(), 2u);
   const Ped a = Roster()[0], b = Roster()[1];
   EXPECT_NE(a, b);
@@ -101,9 +100,9 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
   EXPECT_EQ(game.calls[at + 2].args, (Args{ub, ua, 1}));
   EXPECT_EQ(game.calls[at + 3].args, (Args{ub, ua, 0, 16}));
   // Both rest from the start's tick.
-  EXPECT_EQ(Module().fight.retask_times.entries().size(), 2u);
-  for (const auto& [ped, tick] : Module().fight.retask_times.entries()) EXPECT_EQ(tick, kNow);
-  EXPECT_EQ(Module().fight.roster, (FightRoster{{a, 1}, {b, 2}}));
+  EXPECT_EQ(fight.retask_times.entries().size(), 2u);
+  for (const auto& [ped, tick] : fight.retask_times.entries()) EXPECT_EQ(tick, kNow);
+  EXPECT_EQ(fight.roster, (FightRoster{{a, 1}, {b, 2}}));
   // The speech-parameter hash is asked anew for every fighter, after its preparation.
   std::size_t speech_hashes = 0;
   for (const sim::Call& c : game.calls) {
@@ -117,8 +116,8 @@ TEST_F(StartFightTest, DefaultFightOfTwoCallsEverythingInOrder) {
 // the last of an odd number against the one before it).
 TEST_F(StartFightTest, FiveFightersRegisterTheOtherSideAndTakeOneTaskEach) {
   Crowd(8);
-  Module().settings.fight_group_size = 5;
-  StartFight(kNow);
+  settings.fight_group_size = 5;
+  StartFight(fight, Context(), kNow);
   ASSERT_EQ(Roster().size(), 5u);
   const std::vector<Ped> f = Roster();
   EXPECT_EQ(Prepared(), f);
@@ -127,7 +126,7 @@ TEST_F(StartFightTest, FiveFightersRegisterTheOtherSideAndTakeOneTaskEach) {
   ASSERT_EQ(groups.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(groups[i]->args[1], i % 2 == 0 ? g1 : g2) << i;
   for (std::size_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(Module().fight.roster[i].group, i % 2 == 0 ? 1 : 2) << i;
+    EXPECT_EQ(fight.roster[i].group, i % 2 == 0 ? 1 : 2) << i;
   }
   // (attacker, target) by selection index; -1 marks the combat task.
   const int orders[][3] = {{0, 1, 1},  {0, 3, 1},  {0, 1, -1}, {1, 0, 1},  {1, 2, 1}, {1, 4, 1},
@@ -156,19 +155,19 @@ class GroupSizeTest : public StartFightTest, public ::testing::WithParamInterfac
 TEST_P(GroupSizeTest, RosterFollowsTheGroupSize) {
   const SizeCase& c = GetParam();
   Crowd(c.crowd);
-  Module().fight.roster = {{7777, 1}, {8888, 2}};  // a running fight
-  Module().fight.retask_times[7777] = 5;
-  Module().settings.fight_group_size = c.group_size;
-  StartFight(kNow);
+  fight.roster = {{7777, 1}, {8888, 2}};  // a running fight
+  fight.retask_times[7777] = 5;
+  settings.fight_group_size = c.group_size;
+  StartFight(fight, Context(), kNow);
   if (c.roster == 99) {
     EXPECT_EQ(Roster(), (std::vector<Ped>{7777, 8888}));
-    EXPECT_EQ(Module().fight.retask_times.size(), 1u);
-    EXPECT_EQ(Module().fight.groups.group1_slot, 0u);
+    EXPECT_EQ(fight.retask_times.size(), 1u);
+    EXPECT_EQ(fight.groups.group1_slot, 0u);
     EXPECT_TRUE(Calls("ADD_RELATIONSHIP_GROUP").empty());
     return;
   }
   EXPECT_EQ(Roster().size(), c.roster);
-  EXPECT_EQ(Module().fight.retask_times.size(), c.roster);
+  EXPECT_EQ(fight.retask_times.size(), c.roster);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
   EXPECT_EQ(Prepared().size(), c.roster);
   EXPECT_EQ(Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE").size(), c.roster);
@@ -191,15 +190,15 @@ INSTANTIATE_TEST_SUITE_P(Sizes, GroupSizeTest,
 
 TEST_F(StartFightTest, ACountBelowTheGroupSizeReadsNoPosition) {
   Crowd(2);
-  Module().settings.fight_group_size = 3;
-  StartFight(kNow);
+  settings.fight_group_size = 3;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Names(), (std::vector<std::string>{"PLAYER_PED_ID", "GET_PED_NEARBY_PEDS"}));
 }
 
 TEST_F(StartFightTest, TooFewQualifyingPedsKeepTheRunningFight) {
   Crowd(3, 80.0f);  // listed, but out of the radius
-  Module().fight.roster = {{7777, 1}};
-  StartFight(kNow);
+  fight.roster = {{7777, 1}};
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Roster(), (std::vector<Ped>{7777}));
   EXPECT_TRUE(Prepared().empty());
 }
@@ -207,22 +206,22 @@ TEST_F(StartFightTest, TooFewQualifyingPedsKeepTheRunningFight) {
 TEST_F(StartFightTest, ThePlayerNeverFights) {
   world.nearby.list_player = true;
   Crowd(2);
-  Module().settings.fight_group_size = 3;
-  StartFight(kNow);
+  settings.fight_group_size = 3;
+  StartFight(fight, Context(), kNow);
   EXPECT_TRUE(Roster().empty());
-  Module().settings.fight_group_size = 2;
+  settings.fight_group_size = 2;
   for (int i = 0; i < 20; ++i) {
-    StartFight(kNow);
+    StartFight(fight, Context(), kNow);
     EXPECT_EQ(std::count(Roster().begin(), Roster().end(), world.player), 0);
   }
 }
 
 TEST_F(StartFightTest, RadiusIsInclusive) {
-  Module().settings.fight_radius = 5.0f;
+  settings.fight_radius = 5.0f;
   const Ped at = world.AddPed(3.0f, 4.0f);
   const Ped beyond = world.AddPed(3.0f, 4.001f);
   const Ped near = world.AddPed(0.0f, 1.0f);
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
   std::set<Ped> roster(Roster().begin(), Roster().end());
   EXPECT_EQ(roster, (std::set<Ped>{at, near}));
   (void)beyond;
@@ -231,12 +230,12 @@ TEST_F(StartFightTest, RadiusIsInclusive) {
 TEST_F(StartFightTest, HumansOnlyDecidesWhetherAnimalsFight) {
   world.AddPed(5, 0, sim::Species::Horse);
   world.AddPed(6, 0, sim::Species::Dog);
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
   EXPECT_TRUE(Roster().empty());
   EXPECT_EQ(Calls("IS_PED_HUMAN").size(), 2u);
   game.calls.clear();
-  Module().settings.humans_only = false;
-  StartFight(kNow);
+  settings.humans_only = false;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Roster().size(), 2u);
   EXPECT_TRUE(Calls("IS_PED_HUMAN").empty());
 }
@@ -244,11 +243,11 @@ TEST_F(StartFightTest, HumansOnlyDecidesWhetherAnimalsFight) {
 TEST_F(StartFightTest, PedsThatDoNotExistAreSkipped) {
   const std::vector<Ped> crowd = Crowd(3);
   world.Find(crowd[1])->exists = false;
-  Module().settings.fight_group_size = 3;
-  StartFight(kNow);
+  settings.fight_group_size = 3;
+  StartFight(fight, Context(), kNow);
   EXPECT_TRUE(Roster().empty());
-  Module().settings.fight_group_size = 2;
-  StartFight(kNow);
+  settings.fight_group_size = 2;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[2]}));
 }
 
@@ -260,16 +259,16 @@ TEST_F(StartFightTest, CorpsesAndOtherScriptsPedsAreLeftAlone) {
   world.Find(crowd[2])->life = sim::Life::Dying;
   world.Find(crowd[3])->mission_entity = true;
   world.Find(crowd[3])->story_owned = true;
-  Module().settings.fight_group_size = 3;
-  StartFight(kNow);
+  settings.fight_group_size = 3;
+  StartFight(fight, Context(), kNow);
   EXPECT_TRUE(Roster().empty());
   EXPECT_TRUE(Prepared().empty());
-  Module().settings.fight_group_size = 2;
-  StartFight(kNow);
+  settings.fight_group_size = 2;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[4]}));
   EXPECT_FALSE(world.Find(crowd[3])->taken_from_story);
   game.calls.clear();
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Roster().size(), 2u);
   for (const sim::Call* c : Calls("IS_ENTITY_A_MISSION_ENTITY")) {
     EXPECT_EQ(std::count(Roster().begin(), Roster().end(), static_cast<Ped>(c->args[0])), 0);
@@ -278,16 +277,16 @@ TEST_F(StartFightTest, CorpsesAndOtherScriptsPedsAreLeftAlone) {
 
 TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
   Crowd(3);
-  StartFight(kNow);
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 2u);
-  EXPECT_EQ(Module().fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
-  ResetFightState();
+  EXPECT_EQ(fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
+  ResetFightState(fight);
   Crowd(3);  // the first fight's peds are still the module's mission entities
   game.calls.clear();
   world.group_leaves_zero = true;
-  StartFight(kNow);
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Calls("ADD_RELATIONSHIP_GROUP").size(), 4u);
   EXPECT_EQ(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS").size(), 4u);
 }
@@ -295,9 +294,9 @@ TEST_F(StartFightTest, GroupsAreCreatedOnceUnlessTheGameLeavesThemZero) {
 TEST_F(StartFightTest, AGameWritingEightByteGroupsClobbersNothing) {
   world.group_writes_8_bytes = true;
   Crowd(3);
-  StartFight(kNow);
-  EXPECT_EQ(Module().fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
-  EXPECT_EQ(Module().fight.groups.Group2Hash(), sim::GameHash("BRAWL_GROUP_2"));
+  StartFight(fight, Context(), kNow);
+  EXPECT_EQ(fight.groups.Group1Hash(), sim::GameHash("BRAWL_GROUP_1"));
+  EXPECT_EQ(fight.groups.Group2Hash(), sim::GameHash("BRAWL_GROUP_2"));
   EXPECT_EQ(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS")[0]->args,
             (Args{6, sim::GameHash("BRAWL_GROUP_1"), sim::GameHash("BRAWL_GROUP_2")}));
 }
@@ -308,8 +307,8 @@ TEST_F(StartFightTest, CountsBeyondThirtyTwoReadThirtyTwoPositions) {
   for (const int count : {33, 1000, 2147483647}) {
     world.nearby.count_override = count;
     game.calls.clear();
-    Module().settings.fight_group_size = 32;
-    StartFight(kNow);
+    settings.fight_group_size = 32;
+    StartFight(fight, Context(), kNow);
     EXPECT_EQ(Calls("DOES_ENTITY_EXIST").size(), 32u) << count;
     EXPECT_EQ(Roster().size(), 32u) << count;
   }
@@ -342,8 +341,8 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
     world.AddPed(5, 0);
     world.AddPed(6, 0);
     world.AddPed(7, 0);
-    Module().settings.fight_group_size = 3;
-    StartFight(kNow);
+    settings.fight_group_size = 3;
+    StartFight(fight, Context(), kNow);
     std::vector<std::uint64_t> tested;
     for (const sim::Call* call : Calls("DOES_ENTITY_EXIST")) tested.push_back(call->args[0]);
     EXPECT_EQ(tested, c.tested) << c.name;
@@ -354,8 +353,8 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
 TEST_F(StartFightTest, TenFightersAmongFifteenInEightByteSlots) {
   // Read as 4-byte positions this list gives only seven peds.
   Crowd(15);
-  Module().settings.fight_group_size = 10;
-  StartFight(kNow);
+  settings.fight_group_size = 10;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Roster().size(), 10u);
 }
 
@@ -365,19 +364,19 @@ TEST_F(StartFightTest, TheNearbyBufferHasRoomForEightByteSlots) {
   EXPECT_GE(sizeof(NearbyPedBuffer::bytes), 8u + 32u * 8u);
   world.nearby.eight_byte_slots = true;
   Crowd(40);
-  StartFight(kNow);
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Calls("GET_PED_NEARBY_PEDS")[0]->text[1], "buffer{capacity 32}");
 }
 
 TEST_F(StartFightTest, AHandleListedTwiceIsOneCandidate) {
   world.nearby.repeat_each = true;
   const std::vector<Ped> crowd = Crowd(2);
-  Module().settings.fight_group_size = 3;
-  StartFight(kNow);  // four positions, two peds: the draw must not spin
+  settings.fight_group_size = 3;
+  StartFight(fight, Context(), kNow);  // four positions, two peds: the draw must not spin
   EXPECT_TRUE(Roster().empty());
   EXPECT_EQ(Calls("DOES_ENTITY_EXIST").size(), 2u);
-  Module().settings.fight_group_size = 2;
-  StartFight(kNow);
+  settings.fight_group_size = 2;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
             (std::set<Ped>(crowd.begin(), crowd.end())));
 }
@@ -389,15 +388,15 @@ TEST_F(StartFightTest, AHandleListedTwiceIsOneCandidate) {
 TEST_F(StartFightTest, ANewFightReleasesTheFightersItReplaces) {
   const std::vector<Ped> crowd = Crowd(4);
   const Ped gone = world.AddPed(8, 0);
-  Module().fight.roster = {{crowd[0], 1}, {gone, 2}, {crowd[1], 1}, {crowd[2], 2}, {crowd[3], 1}};
+  fight.roster = {{crowd[0], 1}, {gone, 2}, {crowd[1], 1}, {crowd[2], 2}, {crowd[3], 1}};
   world.Find(gone)->exists = false;
   for (const Ped p : crowd) world.Find(p)->blocking_events = true;
-  Module().settings.fight_group_size = 5;
-  StartFight(kNow);  // four peds qualify: returns early
+  settings.fight_group_size = 5;
+  StartFight(fight, Context(), kNow);  // four peds qualify: returns early
   EXPECT_TRUE(Calls("SET_ENTITY_AS_NO_LONGER_NEEDED").empty());
 
-  Module().settings.fight_group_size = 2;
-  StartFight(kNow);
+  settings.fight_group_size = 2;
+  StartFight(fight, Context(), kNow);
   const std::vector<std::string> names = Names();
   const auto last_task = std::find(names.rbegin(), names.rend(), "TASK_COMBAT_PED");
   std::vector<std::string> expected;
@@ -435,16 +434,17 @@ TEST_F(StartFightTest, HeldPedsAreNeverDrawn) {
                         {"hogtied", &sim::SimPed::hogtied, 3},
                         {"lassoed", &sim::SimPed::lassoed, 4}};
   for (const Case& c : cases) {
-    Module() = ModuleState{};
-    ResetFightState();
+    settings = FightSettings{};
+    fight = FightState{};
+    ResetFightState(fight);
     world.peds.resize(1);
     const std::vector<Ped> crowd = Crowd(3);
     world.Find(crowd[1])->*c.flag = true;
-    Module().fight.roster = {{crowd[1], 1}};  // held although it fights
+    fight.roster = {{crowd[1], 1}};  // held although it fights
     world.Find(crowd[1])->mission_entity = true;
-    Module().settings.fight_group_size = 3;
+    settings.fight_group_size = 3;
     game.calls.clear();
-    StartFight(kNow);
+    StartFight(fight, Context(), kNow);
     EXPECT_EQ(Roster(), (std::vector<Ped>{crowd[1]})) << c.what;
     std::size_t asked = 0;
     for (const sim::Call& call : game.calls) {
@@ -453,8 +453,8 @@ TEST_F(StartFightTest, HeldPedsAreNeverDrawn) {
       asked += test && call.args[0] == static_cast<std::uint32_t>(crowd[1]);
     }
     EXPECT_EQ(asked, c.asked) << c.what;
-    Module().settings.fight_group_size = 2;
-    StartFight(kNow);
+    settings.fight_group_size = 2;
+    StartFight(fight, Context(), kNow);
     EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()), (std::set<Ped>{crowd[0], crowd[2]}))
         << c.what;
   }
@@ -466,9 +466,9 @@ TEST_F(StartFightTest, ThePlayersMountNeverFights) {
   const Ped horse = world.AddPed(1.0f, 0.0f, sim::Species::Horse);
   world.player_mount = horse;
   const std::vector<Ped> crowd = Crowd(2);
-  Module().settings.humans_only = false;
-  Module().settings.fight_group_size = 2;
-  for (int i = 0; i < 10; ++i) StartFight(kNow);
+  settings.humans_only = false;
+  settings.fight_group_size = 2;
+  for (int i = 0; i < 10; ++i) StartFight(fight, Context(), kNow);
   EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
             (std::set<Ped>(crowd.begin(), crowd.end())));
   EXPECT_EQ(Calls("GET_MOUNT").size(), 10u);
@@ -479,24 +479,24 @@ TEST_F(StartFightTest, ThePlayersMountNeverFights) {
       << "the horse is listed first and asked nothing more";
   // Not ridden: a horse like any other.
   world.player_mount = 0;
-  Module().settings.fight_group_size = 3;
-  StartFight(kNow);
+  settings.fight_group_size = 3;
+  StartFight(fight, Context(), kNow);
   EXPECT_EQ(Roster().size(), 3u);
   // With humans only, GET_MOUNT is never asked.
   game.calls.clear();
-  Module().settings.humans_only = true;
-  Module().settings.fight_group_size = 2;
-  StartFight(kNow);
+  settings.humans_only = true;
+  settings.fight_group_size = 2;
+  StartFight(fight, Context(), kNow);
   EXPECT_TRUE(Calls("GET_MOUNT").empty());
 }
 
 TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {
   Crowd(10);
-  Module().settings.fight_group_size = 10;
+  settings.fight_group_size = 10;
   std::set<std::string> lines;
   for (int i = 0; i < 5; ++i) {
     game.calls.clear();
-    StartFight(kNow);
+    StartFight(fight, Context(), kNow);
     for (const sim::Call* c : Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE")) {
       lines.insert(c->text[1].substr(0, c->text[1].find(',')));
     }
@@ -508,25 +508,25 @@ TEST_F(StartFightTest, SpeechLinesAreTheThreeInsults) {
 
 TEST_F(StartFightTest, DrawOrderIsSelectionThenPerFighterArmsAndLine) {
   // With melee at 100 every fighter takes two draws to arm, then one for its line.
-  Module().settings.melee_chance = 100;
+  settings.melee_chance = 100;
   Crowd(2);
-  const int draws = DrawsTakenBy([] { StartFight(kNow); });
+  const int draws = DrawsTakenBy([&] { StartFight(fight, Context(), kNow); });
   // Two fighters out of two candidates: at least two selection draws, then 3 per fighter.
   EXPECT_GE(draws, 2 + 6);
   // Replaying the generator by hand gives the same fighters and lines.
-  SeedRandom(777);
-  const std::vector<Ped> candidates = {Module().fight.candidates[0], Module().fight.candidates[1]};
+  SeedRandom(random, 777);
+  const std::vector<Ped> candidates = {fight.candidates[0], fight.candidates[1]};
   std::vector<Ped> selection;
   while (selection.size() < 2) {
-    const Ped p = candidates[static_cast<std::size_t>(NextRandom()) % 2];
+    const Ped p = candidates[static_cast<std::size_t>(NextRandom(random)) % 2];
     if (std::find(selection.begin(), selection.end(), p) == selection.end()) selection.push_back(p);
   }
   const char* lines[] = {"GENERIC_INSULT_HIGH_NEUTRAL", "GENERIC_INSULT_HIGH", "GENERIC_MOCK"};
   std::vector<std::string> expected_lines;
   for (int i = 0; i < 2; ++i) {
-    NextRandom();  // category
-    NextRandom();  // weapon index
-    expected_lines.push_back(lines[NextRandom() % 3]);
+    NextRandom(random);  // category
+    NextRandom(random);  // weapon index
+    expected_lines.push_back(lines[NextRandom(random) % 3]);
   }
   EXPECT_EQ(Roster(), selection);
   const auto speech = Calls("PLAY_PED_AMBIENT_SPEECH_NATIVE");

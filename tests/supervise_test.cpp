@@ -17,9 +17,9 @@ using testing_support::FightTest;
 using Args = std::vector<std::uint64_t>;
 
 // The roster's peds, in roster order.
-std::vector<Ped> RosterPeds() {
+std::vector<Ped> RosterPeds(const FightState& fight) {
   std::vector<Ped> peds;
-  for (const RosterEntry& e : Module().fight.roster) peds.push_back(e.ped);
+  for (const RosterEntry& e : fight.roster) peds.push_back(e.ped);
   return peds;
 }
 
@@ -28,10 +28,10 @@ class SuperviseTest : public FightTest {
   // n fighters on alternate sides, as a fight start leaves them.
   std::vector<Ped> Fighters(int n) {
     std::vector<Ped> peds;
-    Module().fight.roster.clear();
+    fight.roster.clear();
     for (int i = 0; i < n; ++i) {
       peds.push_back(world.AddPed(static_cast<float>(i + 1), 0));
-      Module().fight.roster.push_back({peds.back(), static_cast<std::uint8_t>(1 + i % 2)});
+      fight.roster.push_back({peds.back(), static_cast<std::uint8_t>(1 + i % 2)});
     }
     return peds;
   }
@@ -39,7 +39,7 @@ class SuperviseTest : public FightTest {
   // Re-tasks issued by one supervision pass at `now`.
   std::vector<const sim::Call*> Supervise(std::uint32_t now) {
     game.calls.clear();
-    SuperviseFighters(now);
+    SuperviseFighters(fight, random, now);
     return Calls("TASK_COMBAT_PED");
   }
 };
@@ -58,8 +58,8 @@ TEST_F(SuperviseTest, PruningReleasesTheDeadAndLetsTheLastSideGo) {
   world.Find(f[0])->life = sim::Life::Dead;
   world.Find(f[1])->life = sim::Life::Dying;
   world.Find(f[2])->exists = false;
-  Module().fight.retask_times[f[3]] = 100;
-  PruneRoster();
+  fight.retask_times[f[3]] = 100;
+  PruneRoster(fight);
   EXPECT_EQ(Names(),
             (std::vector<std::string>{
                 "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "SET_ENTITY_AS_NO_LONGER_NEEDED",
@@ -75,25 +75,25 @@ TEST_F(SuperviseTest, PruningReleasesTheDeadAndLetsTheLastSideGo) {
   EXPECT_FALSE(world.Find(f[3])->blocking_events);
   EXPECT_EQ(world.Find(f[3])->group, sim::World::DefaultGroup(sim::Species::Human));
   EXPECT_FALSE(world.Find(f[3])->mission_entity);
-  EXPECT_TRUE(Module().fight.roster.empty());
-  EXPECT_EQ(Module().fight.retask_times.size(), 0u);
+  EXPECT_TRUE(fight.roster.empty());
+  EXPECT_EQ(fight.retask_times.size(), 0u);
 }
 
 TEST_F(SuperviseTest, AFightGoesOnWhileBothSidesStand) {
   const std::vector<Ped> f = Fighters(3);
   world.Find(f[1])->life = sim::Life::Dead;
-  PruneRoster();  // f[0] and f[2] stand, both of group 1: over
-  EXPECT_TRUE(Module().fight.roster.empty());
+  PruneRoster(fight);  // f[0] and f[2] stand, both of group 1: over
+  EXPECT_TRUE(fight.roster.empty());
   Fighters(3);
   game.calls.clear();
-  PruneRoster();
-  EXPECT_EQ(Module().fight.roster.size(), 3u);
+  PruneRoster(fight);
+  EXPECT_EQ(fight.roster.size(), 3u);
   EXPECT_EQ(Calls("SET_ENTITY_AS_NO_LONGER_NEEDED").size(), 0u);
 }
 
 TEST_F(SuperviseTest, AnEmptyRosterCallsNothing) {
-  SuperviseFighters(5000);
-  PruneRoster();
+  SuperviseFighters(fight, random, 5000);
+  PruneRoster(fight);
   EXPECT_TRUE(game.calls.empty());
 }
 
@@ -118,18 +118,18 @@ TEST_F(SuperviseTest, AnIdleFighterIsRetaskedAtOnceThenRestsTwoSeconds) {
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0]->args,
             (Args{static_cast<std::uint32_t>(f[0]), static_cast<std::uint32_t>(f[1]), 0, 16}));
-  EXPECT_EQ(Module().fight.retask_times[f[0]], 10000u);
+  EXPECT_EQ(fight.retask_times[f[0]], 10000u);
   EXPECT_TRUE(Supervise(11000).empty());
   EXPECT_TRUE(Supervise(12000).empty());  // exactly 2000 ms: still resting
   SeedForDraw(1, 2);
   EXPECT_EQ(Supervise(12001).size(), 1u);
-  EXPECT_EQ(Module().fight.retask_times[f[0]], 12001u);
+  EXPECT_EQ(fight.retask_times[f[0]], 12001u);
 }
 
 TEST_F(SuperviseTest, TheRestSpansTheTickWrap) {
   const std::vector<Ped> f = Fighters(2);
   world.Find(f[1])->in_combat = true;
-  Module().fight.retask_times[f[0]] = 4294966296u;  // 1000 ms before the wrap
+  fight.retask_times[f[0]] = 4294966296u;  // 1000 ms before the wrap
   SeedForDraw(1, 2);
   EXPECT_TRUE(Supervise(1000).empty());  // 2000 ms later
   SeedForDraw(1, 2);
@@ -141,32 +141,33 @@ TEST_F(SuperviseTest, ADeadTargetLeavesTheEntryForTheNextPass) {
   world.Find(f[1])->in_combat = true;
   world.Find(f[1])->life = sim::Life::Dying;  // died this frame, not yet pruned
   EXPECT_TRUE(Supervise(7000).empty());
-  ASSERT_NE(Module().fight.retask_times.Find(f[0]), nullptr);
-  EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);  // inserted with 0, not set
+  ASSERT_NE(fight.retask_times.Find(f[0]), nullptr);
+  EXPECT_EQ(*fight.retask_times.Find(f[0]), 0u);  // inserted with 0, not set
   EXPECT_EQ(Calls("IS_PED_DEAD_OR_DYING").back()->args,
             (Args{static_cast<std::uint32_t>(f[1]), 1}));
-  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(7000); }), 1);  // the dying f[1] takes no draw
+  EXPECT_EQ(DrawsTakenBy([&] { SuperviseFighters(fight, random, 7000); }),
+            1);  // the dying f[1] takes no draw
 }
 
 TEST_F(SuperviseTest, AFighterWithNoOpponentLeftIsNeverRetasked) {
   Fighters(1);
   for (std::uint32_t now = 1000; now < 20000; now += 1000) EXPECT_TRUE(Supervise(now).empty());
-  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(30000); }), 0);
+  EXPECT_EQ(DrawsTakenBy([&] { SuperviseFighters(fight, random, 30000); }), 0);
   // Two of one side: nobody to draw either.
   Fighters(3);
-  Module().fight.roster.erase(Module().fight.roster.begin() + 1);
+  fight.roster.erase(fight.roster.begin() + 1);
   EXPECT_TRUE(Supervise(40000).empty());
-  EXPECT_EQ(DrawsTakenBy([] { SuperviseFighters(40000); }), 0);
+  EXPECT_EQ(DrawsTakenBy([&] { SuperviseFighters(fight, random, 40000); }), 0);
 }
 
 TEST_F(SuperviseTest, ATargetThatIsGoneIsNotAttacked) {
   const std::vector<Ped> f = Fighters(2);
   world.Find(f[1])->exists = false;
   for (std::uint32_t seed = 0; seed < 20; ++seed) {
-    SeedRandom(seed);
+    SeedRandom(random, seed);
     EXPECT_TRUE(Supervise(9000).empty());
   }
-  EXPECT_EQ(*Module().fight.retask_times.Find(f[0]), 0u);
+  EXPECT_EQ(*fight.retask_times.Find(f[0]), 0u);
 }
 
 // Sides 1 2 1 2 1 2: every re-task names a living fighter of the other side,
@@ -176,8 +177,8 @@ TEST_F(SuperviseTest, RetasksNameOnlyLivingOpponents) {
   world.Find(f[3])->life = sim::Life::Dead;
   std::set<std::pair<Ped, Ped>> seen;
   for (std::uint32_t seed = 0; seed < 40; ++seed) {
-    Module().fight.retask_times.clear();
-    SeedRandom(seed);
+    fight.retask_times.clear();
+    SeedRandom(random, seed);
     for (const sim::Call* c : Supervise(4000)) {
       const auto who = static_cast<Ped>(c->args[0]), whom = static_cast<Ped>(c->args[1]);
       const auto side = [&f](Ped p) { return (std::find(f.begin(), f.end(), p) - f.begin()) % 2; };
@@ -190,13 +191,13 @@ TEST_F(SuperviseTest, RetasksNameOnlyLivingOpponents) {
   EXPECT_TRUE(seen.count({f[0], f[1]}) && seen.count({f[0], f[5]}));
   EXPECT_TRUE(seen.count({f[1], f[0]}) && seen.count({f[1], f[2]}) && seen.count({f[1], f[4]}));
   game.calls.clear();
-  PruneRoster();
-  EXPECT_EQ(RosterPeds(), (std::vector<Ped>{f[0], f[1], f[2], f[4], f[5]}));
+  PruneRoster(fight);
+  EXPECT_EQ(RosterPeds(fight), (std::vector<Ped>{f[0], f[1], f[2], f[4], f[5]}));
   // Existence first; dead-or-dying only for those that exist.
   world.Find(f[2])->exists = false;
   game.calls.clear();
-  PruneRoster();
-  EXPECT_EQ(RosterPeds(), (std::vector<Ped>{f[0], f[1], f[4], f[5]}));
+  PruneRoster(fight);
+  EXPECT_EQ(RosterPeds(fight), (std::vector<Ped>{f[0], f[1], f[4], f[5]}));
   EXPECT_EQ(Names(), (std::vector<std::string>{
                          "DOES_ENTITY_EXIST", "IS_PED_DEAD_OR_DYING", "DOES_ENTITY_EXIST",
                          "IS_PED_DEAD_OR_DYING", "DOES_ENTITY_EXIST", "DOES_ENTITY_EXIST",
@@ -253,7 +254,7 @@ TEST_F(ModuleTest, ANewFightReplacesTheOldOne) {
   for (int fight = 0; fight < 2; ++fight) ReleaseKey(testing_support::kF12, 3000);
   EXPECT_EQ(Module().fight.roster.size(), 3u);
   for (const auto& [ped, tick] : Module().fight.retask_times.entries()) {
-    const std::vector<Ped> roster = RosterPeds();
+    const std::vector<Ped> roster = RosterPeds(Module().fight);
     EXPECT_NE(std::find(roster.begin(), roster.end(), ped), roster.end());
   }
 }

@@ -6,7 +6,6 @@
 #include "fight/combatant.h"
 #include "fight/weapons.h"
 #include "fight_fixture.h"
-#include "host/module_state.h"
 #include "settings/ini_line.h"
 #include "sim/game_hash.h"
 
@@ -24,61 +23,61 @@ struct Band {
   std::optional<WeaponCategory> category;
 };
 
-void ExpectBands(const std::vector<Band>& bands) {
+void ExpectBands(FightTest& t, const std::vector<Band>& bands) {
   for (const Band& band : bands) {
     for (int c = band.from; c <= band.to; ++c) {
-      FightTest::SeedForDraw(c);
-      EXPECT_EQ(ChooseWeaponCategory(), band.category) << "c = " << c;
+      t.SeedForDraw(c);
+      EXPECT_EQ(ChooseWeaponCategory(t.Context()), band.category) << "c = " << c;
     }
   }
 }
 
 TEST_F(FightTest, DefaultChancesSplitTheHundredDraws) {
-  ExpectBands({{0, 49, W::Melee},
-               {50, 54, W::Revolver},
-               {55, 59, W::Pistol},
-               {60, 62, W::Shotgun},
-               {63, 64, W::Rifle},
-               {65, 69, W::Repeater},
-               {70, 79, W::Throwable},
-               {80, 89, W::Bow},
-               {90, 99, std::nullopt}});
+  ExpectBands(*this, {{0, 49, W::Melee},
+                      {50, 54, W::Revolver},
+                      {55, 59, W::Pistol},
+                      {60, 62, W::Shotgun},
+                      {63, 64, W::Rifle},
+                      {65, 69, W::Repeater},
+                      {70, 79, W::Throwable},
+                      {80, 89, W::Bow},
+                      {90, 99, std::nullopt}});
 }
 
 TEST_F(FightTest, NegativeChanceLowersEveryLaterSum) {
-  Module().settings.melee_chance = -10;
-  ExpectBands({{0, 2, W::Shotgun},
-               {3, 4, W::Rifle},
-               {5, 9, W::Repeater},
-               {10, 19, W::Throwable},
-               {20, 29, W::Bow},
-               {30, 99, std::nullopt}});
+  settings.melee_chance = -10;
+  ExpectBands(*this, {{0, 2, W::Shotgun},
+                      {3, 4, W::Rifle},
+                      {5, 9, W::Repeater},
+                      {10, 19, W::Throwable},
+                      {20, 29, W::Bow},
+                      {30, 99, std::nullopt}});
 }
 
 TEST_F(FightTest, HugeChancesNeverWrapTheRunningSum) {
-  Module().settings.melee_chance = 2147483647;
-  Module().settings.revolver_chance = 2147483647;  // a 32-bit sum would wrap negative here
-  ExpectBands({{0, 99, W::Melee}});
-  Module().settings.melee_chance = -2147483647 - 1;
-  Module().settings.revolver_chance = 2147483647;
-  Module().settings.pistol_chance = 2147483647;
-  ExpectBands({{0, 99, W::Pistol}});
+  settings.melee_chance = 2147483647;
+  settings.revolver_chance = 2147483647;  // a 32-bit sum would wrap negative here
+  ExpectBands(*this, {{0, 99, W::Melee}});
+  settings.melee_chance = -2147483647 - 1;
+  settings.revolver_chance = 2147483647;
+  settings.pistol_chance = 2147483647;
+  ExpectBands(*this, {{0, 99, W::Pistol}});
 }
 
 TEST_F(FightTest, MeleeAtAHundredOrMoreTakesEveryDraw) {
   for (const int chance : {100, 1000}) {
-    Module().settings.melee_chance = chance;
-    ExpectBands({{0, 99, W::Melee}});
+    settings.melee_chance = chance;
+    ExpectBands(*this, {{0, 99, W::Melee}});
   }
 }
 
 TEST_F(FightTest, AllChancesZeroLeavesEveryFighterUnarmed) {
-  FightSettings& s = Module().settings;
+  FightSettings& s = settings;
   s.melee_chance = s.revolver_chance = s.pistol_chance = s.shotgun_chance = 0;
   s.rifle_chance = s.repeater_chance = s.throwables_chance = s.bow_chance = 0;
-  EXPECT_EQ(DrawsTakenBy([] { ArmCombatant(100); }), 1);
+  EXPECT_EQ(DrawsTakenBy([&] { ArmCombatant(Context(), 100); }), 1);
   game.calls.clear();
-  ArmCombatant(100);
+  ArmCombatant(Context(), 100);
   ASSERT_EQ(Names(), (std::vector<std::string>{"SET_CURRENT_PED_WEAPON"}));
   EXPECT_EQ(game.calls[0].args, (Args{100, kUnarmed, 1, 0, 0, 0}));
 }
@@ -98,18 +97,19 @@ TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
       {W::Throwable, 3, 5, 0, 3}, {W::Bow, 30, 69, 0, 3},
   };
   for (const CategoryCase& c : cases) {
-    FightSettings& s = Module().settings;
+    FightSettings& s = settings;
     s = FightSettings{};
     std::int32_t* chances[] = {&s.melee_chance,      &s.revolver_chance, &s.pistol_chance,
                                &s.shotgun_chance,    &s.rifle_chance,    &s.repeater_chance,
                                &s.throwables_chance, &s.bow_chance};
     for (int i = 0; i < 8; ++i) *chances[i] = i == static_cast<int>(c.category) ? 100 : 0;
-    EXPECT_EQ(DrawsTakenBy([] { ArmCombatant(100); }), c.draws) << WeaponCategoryName(c.category);
+    EXPECT_EQ(DrawsTakenBy([&] { ArmCombatant(Context(), 100); }), c.draws)
+        << WeaponCategoryName(c.category);
     int seen_min = 1000, seen_max = -1;
     for (std::uint32_t seed = 0; seed < 400; ++seed) {
-      SeedRandom(seed);
+      SeedRandom(random, seed);
       game.calls.clear();
-      ArmCombatant(100);
+      ArmCombatant(Context(), 100);
       const auto give = Calls("GIVE_WEAPON_TO_PED");
       ASSERT_EQ(give.size(), 1u);
       const Args& a = give[0]->args;
@@ -129,8 +129,8 @@ TEST_F(FightTest, AmmunitionKindAndDrawsPerCategory) {
 
 // p7 and p8 are floats (0.5, 1.0): their bit patterns in the low 32 bits.
 TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZerosAndFloatBits) {
-  SeedRandom(3);
-  GiveRandomWeapon(-2, Module().catalogue[static_cast<int>(W::Bow)]);
+  SeedRandom(random, 3);
+  GiveRandomWeapon(Context(), -2, catalogue[static_cast<int>(W::Bow)]);
   const auto hash = Calls("GET_HASH_KEY");
   ASSERT_EQ(hash.size(), 1u);
   EXPECT_EQ(hash[0]->text[0], "\"ADD_REASON_DEFAULT\"");
@@ -142,46 +142,46 @@ TEST_F(FightTest, GiveWeaponPassesThirteenSlotsWithClearZerosAndFloatBits) {
 }
 
 TEST_F(FightTest, TheOneBowStillTakesItsIndexDraw) {
-  EXPECT_EQ(DrawsTakenBy([] { GiveRandomWeapon(100, Module().catalogue[7]); }), 2);
+  EXPECT_EQ(DrawsTakenBy([&] { GiveRandomWeapon(Context(), 100, catalogue[7]); }), 2);
   game.calls.clear();
-  GiveRandomWeapon(100, Module().catalogue[7]);
+  GiveRandomWeapon(Context(), 100, catalogue[7]);
   EXPECT_EQ(Calls("GIVE_WEAPON_TO_PED")[0]->args[1], 0x88A8505Cu);
 }
 
 TEST_F(FightTest, AnEmptyListDrawsNothingAndCallsNothing) {
   const std::vector<Hash> empty;
-  EXPECT_EQ(DrawsTakenBy([&] { GiveRandomWeapon(100, empty); }), 0);
+  EXPECT_EQ(DrawsTakenBy([&] { GiveRandomWeapon(Context(), 100, empty); }), 0);
   EXPECT_TRUE(game.calls.empty());
 }
 
 TEST_F(FightTest, CatalogueHoldsThirtyWeaponsInOrderEvenWhenBuiltTwice) {
-  BuildWeaponCatalogue();
-  BuildWeaponCatalogue();
+  BuildWeaponCatalogue(catalogue);
+  BuildWeaponCatalogue(catalogue);
   const std::size_t lengths[] = {4, 4, 4, 5, 4, 4, 4, 1};
   std::size_t total = 0;
   for (int c = 0; c < 8; ++c) {
-    EXPECT_EQ(Module().catalogue[static_cast<std::size_t>(c)].size(), lengths[c]);
-    total += Module().catalogue[static_cast<std::size_t>(c)].size();
+    EXPECT_EQ(catalogue[static_cast<std::size_t>(c)].size(), lengths[c]);
+    total += catalogue[static_cast<std::size_t>(c)].size();
   }
   EXPECT_EQ(total, 30u);
-  EXPECT_EQ(Module().catalogue[0][0], sim::GameHash("WEAPON_MELEE_KNIFE"));
-  EXPECT_EQ(Module().catalogue[3][4], sim::GameHash("WEAPON_SHOTGUN_SAWEDOFF"));
-  EXPECT_EQ(Module().catalogue[4][2], sim::GameHash("WEAPON_SNIPERRIFLE_ROLLINGBLOCK"));
-  EXPECT_EQ(Module().catalogue[6][2], sim::GameHash("WEAPON_THROWN_THROWING_KNIVES"));
-  EXPECT_EQ(Module().catalogue[7][0], 0x88A8505Cu);
+  EXPECT_EQ(catalogue[0][0], sim::GameHash("WEAPON_MELEE_KNIFE"));
+  EXPECT_EQ(catalogue[3][4], sim::GameHash("WEAPON_SHOTGUN_SAWEDOFF"));
+  EXPECT_EQ(catalogue[4][2], sim::GameHash("WEAPON_SNIPERRIFLE_ROLLINGBLOCK"));
+  EXPECT_EQ(catalogue[6][2], sim::GameHash("WEAPON_THROWN_THROWING_KNIVES"));
+  EXPECT_EQ(catalogue[7][0], 0x88A8505Cu);
   EXPECT_EQ(game.Find("GET_HASH_KEY").size(), 60u);
 }
 
 // What preparation leaves on the ped; only the grab comes first, and the old
 // weapons go before the new one comes.
 TEST_F(FightTest, PreparationLeavesAFighterReadyAndArmed) {
-  Module().settings.melee_chance = 100;
+  settings.melee_chance = 100;
   const Ped ped = world.AddPed(3, 0);
   sim::SimPed& p = *world.Find(ped);
   p.in_combat = true;
   p.weapons = {{0x1234, 7}};
   p.combat_attributes[17] = true;  // left on by an earlier script
-  PrepareCombatant(ped);
+  PrepareCombatant(Context(), ped);
   EXPECT_EQ(game.calls.front().name, "SET_ENTITY_AS_MISSION_ENTITY");
   EXPECT_EQ(game.calls.front().args, (Args{static_cast<std::uint32_t>(ped), 1, 1}));
   EXPECT_TRUE(p.mission_entity);
@@ -224,9 +224,9 @@ TEST_F(FightTest, OnlyBladesAndFistsFightAtNearRange) {
       const bool on = c.chance != nullptr && std::string(key) == c.chance;
       ApplyIniLine(InterpretIniLine(std::string(key) + "_chance=" + (on ? "100" : "0")), s);
     }
-    Module().settings = s;
+    settings = s;
     const Ped ped = world.AddPed(3, 0);
-    PrepareCombatant(ped);
+    PrepareCombatant(Context(), ped);
     EXPECT_EQ(world.Find(ped)->combat_range, c.range) << (c.chance ? c.chance : "unarmed");
     EXPECT_EQ(world.Find(ped)->Attribute(93), c.range == 0) << (c.chance ? c.chance : "unarmed");
   }

@@ -5,7 +5,7 @@
 
 namespace ruckvale {
 
-Armament PrepareCombatant(Ped ped) {
+Armament PrepareCombatant(const FightContext& c, Ped ped) {
   using namespace natives;
   // Persistent: the engine does not remove the ped until it is released.
   SetEntityAsMissionEntity(ped, true, true);
@@ -24,7 +24,7 @@ Armament PrepareCombatant(Ped ped) {
   SetPedCombatMovement(ped, 2);
   // Lets the ped finish its combat task after it is released.
   SetPedKeepTask(ped, true);
-  const Armament arms = ArmCombatant(ped);
+  const Armament arms = ArmCombatant(c, ped);
   if (!arms.category || *arms.category == WeaponCategory::Melee) {
     // 93 is CA_PREFER_MELEE; where the game's scripts set it, the range is near.
     SetPedCombatAttributes(ped, 93, true);

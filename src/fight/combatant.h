@@ -2,6 +2,7 @@
 // removed, combat configured, then armed), and lets a fighter go again.
 #pragma once
 
+#include "fight/fight_context.h"
 #include "fight/weapons.h"
 #include "host/types.h"
 
@@ -11,7 +12,7 @@ namespace ruckvale {
 // its fists or nothing then prefers melee (attribute 93) at range 0 (near).
 // Nothing is tested or recorded; preparing a ped again repeats everything.
 // Returns what the fighter was given.
-Armament PrepareCombatant(Ped ped);
+Armament PrepareCombatant(const FightContext& c, Ped ped);
 
 // Hands a fighter back to the engine: SET_ENTITY_AS_NO_LONGER_NEEDED, so that
 // the ped stops being persistent and the game may remove it when it sees fit.

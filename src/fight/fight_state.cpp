@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "host/module_state.h"
-
 namespace ruckvale {
 
 std::uint32_t& RetaskTimes::operator[](Ped ped) {
@@ -19,8 +17,7 @@ const std::uint32_t* RetaskTimes::Find(Ped ped) const {
   return it == entries_.end() || it->first != ped ? nullptr : &it->second;
 }
 
-void ResetFightState() {
-  FightState& f = Module().fight;
+void ResetFightState(FightState& f) {
   f.roster.clear();
   f.retask_times.clear();
   f.groups = FightGroups{};

@@ -65,6 +65,6 @@ struct FightState {
 // room for the largest fight so that later passes need not allocate. The
 // script calls it at every start: handles of an earlier game session name
 // other peds or none.
-void ResetFightState();
+void ResetFightState(FightState& fight);
 
 }  // namespace ruckvale

@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "fight/combatant.h"
-#include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
 
@@ -73,9 +72,8 @@ std::optional<LeftOutBy> HeldOrRiding(Ped f) {
 
 // The tests of one listed ped that is not listed twice, in order; the first
 // that fails is counted in the report.
-bool Qualifies(Ped f, Ped player, Ped mount, const Vector3& origin, std::uint8_t known,
-               FightStartReport& report) {
-  const FightSettings& s = Module().settings;
+bool Qualifies(const FightSettings& s, Ped f, Ped player, Ped mount, const Vector3& origin,
+               std::uint8_t known, FightStartReport& report) {
   const auto out = [&report](LeftOutBy why) {
     ++report.left_out[static_cast<int>(why)];
     return false;
@@ -100,9 +98,8 @@ bool Qualifies(Ped f, Ped player, Ped mount, const Vector3& origin, std::uint8_t
 // the player nor the horse it rides, human when asked, within the radius,
 // alive, not kept by another script, and free to move. Returns false when
 // the game lists fewer peds than the fight needs.
-bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates,
-                      FightStartReport& report) {
-  const FightSettings& s = Module().settings;
+bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
+                      std::vector<Ped>& candidates, FightStartReport& report) {
   candidates.clear();
   const auto out = [&report](LeftOutBy why) { ++report.left_out[static_cast<int>(why)]; };
   const Ped player = natives::PlayerPedId();
@@ -129,7 +126,7 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates,
     // A handle the game lists twice is one candidate at most.
     if ((known & HandleTable::kListed) != 0) {
       out(LeftOutBy::Repeated);
-    } else if (Qualifies(f, player, mount, origin, known, report)) {
+    } else if (Qualifies(s, f, player, mount, origin, known, report)) {
       candidates.push_back(f);
     }
   }
@@ -141,13 +138,13 @@ bool GatherCandidates(const FightRoster& roster, std::vector<Ped>& candidates,
 // The candidates are distinct and at most 32, so a mask of the indexes drawn
 // tells a repeated pick.
 void DrawFighters(const std::vector<Ped>& candidates, std::int32_t group_size,
-                  std::vector<Ped>& selection) {
+                  std::uint32_t& random, std::vector<Ped>& selection) {
   static_assert(kNearbyCapacity <= 64);
   selection.clear();
   const auto wanted = static_cast<std::size_t>(group_size);
   std::uint64_t drawn = 0;
   while (selection.size() < wanted) {
-    const std::size_t i = static_cast<std::size_t>(NextRandom()) % candidates.size();
+    const std::size_t i = static_cast<std::size_t>(NextRandom(random)) % candidates.size();
     const std::uint64_t bit = std::uint64_t{1} << i;
     if ((drawn & bit) == 0) {
       drawn |= bit;
@@ -193,8 +190,8 @@ std::uint8_t GroupOfPosition(std::size_t i) {
   return i % 2 == 0 ? 1 : 2;
 }
 
-void Insult(Ped fighter) {
-  const char* line = kInsultLines[NextRandom() % 3];
+void Insult(Ped fighter, std::uint32_t& random) {
+  const char* line = kInsultLines[NextRandom(random) % 3];
   const Hash params = natives::GetHashKey(kSpeechParams);
   SpeechBlock block{};
   block.slots[0] = reinterpret_cast<std::uintptr_t>(line);
@@ -207,17 +204,16 @@ void Insult(Ped fighter) {
 
 }  // namespace
 
-FightStartReport StartFight(std::uint32_t now) {
-  const FightSettings& s = Module().settings;
-  FightState& f = Module().fight;
+FightStartReport StartFight(FightState& f, const FightContext& c, std::uint32_t now) {
+  const FightSettings& s = c.settings;
   FightStartReport report;
-  if (!GatherCandidates(f.roster, f.candidates, report)) return report;
+  if (!GatherCandidates(s, f.roster, f.candidates, report)) return report;
   // A negative group size, read as an unsigned count, is never reached.
   if (static_cast<std::uint64_t>(static_cast<std::int64_t>(s.fight_group_size)) >
       f.candidates.size()) {
     return report;
   }
-  DrawFighters(f.candidates, s.fight_group_size, f.selection);
+  DrawFighters(f.candidates, s.fight_group_size, c.random, f.selection);
   // Room for the new roster before anything changes: if memory runs out here,
   // the running fight stays as it was.
   f.roster.reserve(f.selection.size());
@@ -227,12 +223,12 @@ FightStartReport StartFight(std::uint32_t now) {
   const std::size_t n = f.selection.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];
-    const Armament arms = PrepareCombatant(fighter);
+    const Armament arms = PrepareCombatant(c, fighter);
     report.weapons[i] = arms.weapon;
     report.categories[i] = arms.category ? static_cast<std::int8_t>(*arms.category) : -1;
     natives::SetPedRelationshipGroupHash(
         fighter, GroupOfPosition(i) == 1 ? f.groups.Group1Hash() : f.groups.Group2Hash());
-    Insult(fighter);
+    Insult(fighter, c.random);
   }
   SetSidesOnEachOther(f.selection);
   ReleaseLeavers(f.roster, f.selection);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "fight/fight_context.h"
+#include "fight/fight_state.h"
 #include "host/types.h"
 
 namespace ruckvale {
@@ -77,6 +79,6 @@ struct FightStartReport {
 // ones the roster, each entered as re-tasked at `now` (the pass's tick). When
 // too few peds qualify, nothing changes. Throws only std::bad_alloc, and then
 // leaves the roster and the re-task times as they were.
-FightStartReport StartFight(std::uint32_t now);
+FightStartReport StartFight(FightState& fight, const FightContext& c, std::uint32_t now);
 
 }  // namespace ruckvale

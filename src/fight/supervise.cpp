@@ -1,7 +1,6 @@
 #include "fight/supervise.h"
 
 #include "fight/combatant.h"
-#include "host/module_state.h"
 #include "host/natives.h"
 #include "host/random.h"
 
@@ -37,8 +36,7 @@ bool OneSideStands(const FightRoster& roster) {
 
 }  // namespace
 
-void SuperviseFighters(std::uint32_t now) {
-  FightState& f = Module().fight;
+void SuperviseFighters(FightState& f, std::uint32_t& random, std::uint32_t now) {
   if (f.roster.empty()) return;
   // Every entry this walk may insert has room before the first one, so running
   // out of memory leaves the re-task times as they were.
@@ -53,7 +51,7 @@ void SuperviseFighters(std::uint32_t now) {
     const std::size_t opponents = OpponentCount(f.roster, r.group);
     if (opponents == 0) continue;
     const Ped target =
-        OpponentAt(f.roster, r.group, static_cast<std::size_t>(NextRandom()) % opponents);
+        OpponentAt(f.roster, r.group, static_cast<std::size_t>(NextRandom(random)) % opponents);
     if (!natives::DoesEntityExist(target)) continue;
     // Pruning comes after supervision: a target that died this frame is still listed.
     if (natives::IsPedDeadOrDying(target, true)) continue;
@@ -62,8 +60,7 @@ void SuperviseFighters(std::uint32_t now) {
   }
 }
 
-int PruneRoster() {
-  FightState& f = Module().fight;
+int PruneRoster(FightState& f) {
   FightRoster& roster = f.roster;
   // One stable sweep: the fighters that stay close up at the front. A dead or
   // dying fighter is released to the engine at once, before the next is tested.

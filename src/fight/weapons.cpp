@@ -1,6 +1,6 @@
 #include "fight/weapons.h"
 
-#include "host/module_state.h"
+#include "fight/fight_context.h"
 #include "host/natives.h"
 #include "host/random.h"
 
@@ -70,7 +70,7 @@ const char* WeaponCategoryName(WeaponCategory category) {
   return kCategoryNames[static_cast<int>(category)];
 }
 
-void BuildWeaponCatalogue() {
+void BuildWeaponCatalogue(WeaponCatalogue& catalogue) {
   for (int c = 0; c < kWeaponCategoryCount; ++c) {
     const WeaponCategoryNames names = kCatalogueNames[c];
     std::vector<Hash> hashes;
@@ -78,7 +78,7 @@ void BuildWeaponCatalogue() {
     for (std::size_t i = 0; i < names.count; ++i) {
       hashes.push_back(natives::GetHashKey(names.names[i]));
     }
-    Module().catalogue[static_cast<std::size_t>(c)] = std::move(hashes);
+    catalogue[static_cast<std::size_t>(c)] = std::move(hashes);
   }
 }
 
@@ -92,28 +92,28 @@ std::optional<WeaponCategory> CategoryForDraw(int c, const FightSettings& settin
   return std::nullopt;
 }
 
-std::optional<WeaponCategory> ChooseWeaponCategory() {
-  return CategoryForDraw(NextRandom() % 100, Module().settings);
+std::optional<WeaponCategory> ChooseWeaponCategory(const FightContext& c) {
+  return CategoryForDraw(NextRandom(c.random) % 100, c.settings);
 }
 
-Hash GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
+Hash GiveRandomWeapon(const FightContext& c, Ped ped, const std::vector<Hash>& list) {
   if (list.empty()) return 0;
-  const Hash weapon = list[static_cast<std::size_t>(NextRandom()) % list.size()];
+  const Hash weapon = list[static_cast<std::size_t>(NextRandom(c.random)) % list.size()];
   // Melee weapons come with one: the game's scripts never give them 0.
   int ammo = 1;
   // The rule follows the list's contents; the catalogue's own list is equal to
   // itself without comparing a hash.
-  const WeaponCatalogue& catalogue = Module().catalogue;
-  const auto same = [&list, &catalogue](WeaponCategory c) {
-    const std::vector<Hash>& other = catalogue[static_cast<std::size_t>(c)];
+  const WeaponCatalogue& catalogue = c.catalogue;
+  const auto same = [&list, &catalogue](WeaponCategory category) {
+    const std::vector<Hash>& other = catalogue[static_cast<std::size_t>(category)];
     return &list == &other || list == other;
   };
   if (same(WeaponCategory::Melee)) {
     // Melee: no draw.
   } else if (same(WeaponCategory::Throwable)) {
-    ammo = NextRandom() % 3 + 3;
+    ammo = NextRandom(c.random) % 3 + 3;
   } else {
-    ammo = NextRandom() % 40 + 30;
+    ammo = NextRandom(c.random) % 40 + 30;
   }
   const Hash add_reason = natives::GetHashKey("ADD_REASON_DEFAULT");
   // Every weapon goes to the primary hand; p7 and p8 as the game's own scripts pass them.
@@ -123,12 +123,11 @@ Hash GiveRandomWeapon(Ped ped, const std::vector<Hash>& list) {
   return weapon;
 }
 
-Armament ArmCombatant(Ped ped) {
+Armament ArmCombatant(const FightContext& c, Ped ped) {
   Armament arms;
-  arms.category = ChooseWeaponCategory();
+  arms.category = ChooseWeaponCategory(c);
   if (arms.category) {
-    arms.weapon =
-        GiveRandomWeapon(ped, Module().catalogue[static_cast<std::size_t>(*arms.category)]);
+    arms.weapon = GiveRandomWeapon(c, ped, c.catalogue[static_cast<std::size_t>(*arms.category)]);
   } else {
     natives::SetCurrentPedWeapon(ped, kUnarmedWeapon, true, kAttachPrimaryHand, false, false);
   }

@@ -7,8 +7,8 @@
 namespace ruckvale {
 
 // Sets the state to the seed.
-void SeedRandom(std::uint32_t seed);
+void SeedRandom(std::uint32_t& state, std::uint32_t seed);
 // state = state * 214013 + 2531011 (mod 2^32); returns bits 16 to 30 of it (0 to 32767).
-int NextRandom();
+int NextRandom(std::uint32_t& state);
 
 }  // namespace ruckvale

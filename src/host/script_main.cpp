@@ -27,6 +27,10 @@ void StartUpStep(Step step) noexcept {
   }
 }
 
+FightContext FightContextOf(ModuleState& m) {
+  return FightContext{m.settings, m.catalogue, m.random_state};
+}
+
 // The hashes of pad_trigger's controls, asked only when it is set.
 void AskPadControls(ModuleState& m) {
   if (!m.settings.HasPadTrigger()) return;
@@ -35,17 +39,16 @@ void AskPadControls(ModuleState& m) {
 }
 
 // The player's ped, read once at start.
-Ped StartScript() noexcept {
-  ModuleState& m = Module();
+Ped StartScript(ModuleState& m) noexcept {
   ++m.script_starts;
-  StartUpStep([] { ResetFightState(); });
+  StartUpStep([&m] { ResetFightState(m.fight); });
   // Settings are read afresh at every start, so a reload sees the file as it is now.
   m.settings = FightSettings{};
   const bool have_ini = LoadSettings(m.settings);
-  StartUpStep([] { BuildWeaponCatalogue(); });
+  StartUpStep([&m] { BuildWeaponCatalogue(m.catalogue); });
   AskPadControls(m);
   const std::uint32_t now = GetTickCount();
-  SeedRandom(now);
+  SeedRandom(m.random_state, now);
   m.main_loop.enabled = m.settings.start_enabled;
   m.main_loop.toggle_latch = false;
   m.main_loop.pad_or_toggle = m.settings.HasPadTrigger() || m.settings.toggle_key >= 0;
@@ -55,14 +58,13 @@ Ped StartScript() noexcept {
   return natives::PlayerPedId();
 }
 
-void TimerTrigger(std::uint32_t now) {
-  ModuleState& m = Module();
+void TimerTrigger(ModuleState& m, std::uint32_t now) {
   if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
   if (!m.main_loop.enabled) return;  // switched off: the timer does not roll
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
-  if (NextRandom() % 100 < m.settings.fight_chance) {
-    LogFightStart(m, now, "timer", StartFight(now));
+  if (NextRandom(m.random_state) % 100 < m.settings.fight_chance) {
+    LogFightStart(m, now, "timer", StartFight(m.fight, FightContextOf(m), now));
   }
 }
 
@@ -82,8 +84,7 @@ bool KeyDown(std::int32_t key) {
 
 // True when a release of a key with `modifier` (0: none) counts: the
 // modifier is down and the game has the foreground. Logs why not.
-bool ReleaseCounts(std::int32_t modifier, const char* what, std::uint32_t now) {
-  ModuleState& m = Module();
+bool ReleaseCounts(ModuleState& m, std::int32_t modifier, const char* what, std::uint32_t now) {
   if (modifier != 0 && !KeyDown(modifier)) {
     LogIgnored(m, now, what, "its modifier was up");
     return false;
@@ -95,8 +96,7 @@ bool ReleaseCounts(std::int32_t modifier, const char* what, std::uint32_t now) {
   return true;
 }
 
-void KeyTrigger(std::uint32_t now) {
-  ModuleState& m = Module();
+void KeyTrigger(ModuleState& m, std::uint32_t now) {
   const std::int32_t key = m.settings.key_trigger;
   const bool down = KeyDown(key);
   if (key < 0 || key > 255) return;  // the settings reader never stores such a code
@@ -109,15 +109,14 @@ void KeyTrigger(std::uint32_t now) {
   latch = 0;
   if (!m.main_loop.enabled) {
     LogIgnored(m, now, "key_trigger", "the triggers are off");
-  } else if (ReleaseCounts(m.settings.key_trigger_modifier, "key_trigger", now)) {
-    LogFightStart(m, now, "key_trigger", StartFight(now));
+  } else if (ReleaseCounts(m, m.settings.key_trigger_modifier, "key_trigger", now)) {
+    LogFightStart(m, now, "key_trigger", StartFight(m.fight, FightContextOf(m), now));
   }
 }
 
 // Hold one gamepad control and release another; a keyboard bound to the
 // same controls never fires it.
-void PadTrigger(std::uint32_t now) {
-  ModuleState& m = Module();
+void PadTrigger(ModuleState& m, std::uint32_t now) {
   if (!m.settings.HasPadTrigger() || !m.main_loop.enabled) return;
   if (!natives::IsDisabledControlPressed(0, m.main_loop.pad_hold)) return;
   if (!natives::IsDisabledControlJustReleased(0, m.main_loop.pad_press)) return;
@@ -125,12 +124,11 @@ void PadTrigger(std::uint32_t now) {
     LogIgnored(m, now, "pad_trigger", "the keyboard and mouse are in use");
     return;
   }
-  LogFightStart(m, now, "pad_trigger", StartFight(now));
+  LogFightStart(m, now, "pad_trigger", StartFight(m.fight, FightContextOf(m), now));
 }
 
 // Its release switches the triggers off, and the next on again.
-void ToggleTrigger(std::uint32_t now) {
-  ModuleState& m = Module();
+void ToggleTrigger(ModuleState& m, std::uint32_t now) {
   const std::int32_t key = m.settings.toggle_key;
   if (key < 0 || key > 255) return;
   const bool down = KeyDown(key);
@@ -139,7 +137,7 @@ void ToggleTrigger(std::uint32_t now) {
     return;
   }
   m.main_loop.toggle_latch = false;
-  if (!ReleaseCounts(m.settings.toggle_key_modifier, "toggle_key", now)) return;
+  if (!ReleaseCounts(m, m.settings.toggle_key_modifier, "toggle_key", now)) return;
   m.main_loop.enabled = !m.main_loop.enabled;
   LogToggle(m, now);
 }
@@ -160,20 +158,21 @@ bool TimerRollDue(const MainLoopState& loop, std::uint32_t now, std::int32_t fig
 }
 
 void RunPass(Ped player) noexcept {
+  ModuleState& m = Module();
   try {
     if (natives::GetPedResetFlag(player, kResetFlagGate)) return;
     const std::uint32_t now = GetTickCount();
-    TimerTrigger(now);
-    KeyTrigger(now);
+    TimerTrigger(m, now);
+    KeyTrigger(m, now);
     // A toggle switches the triggers from the next pass on.
-    if (Module().main_loop.pad_or_toggle) {
-      PadTrigger(now);
-      ToggleTrigger(now);
+    if (m.main_loop.pad_or_toggle) {
+      PadTrigger(m, now);
+      ToggleTrigger(m, now);
     }
     // Most passes have no fight to keep going.
-    if (Module().fight.roster.empty()) return;
-    SuperviseFighters(now);
-    if (const int let_go = PruneRoster(); let_go > 0) LogFightOver(Module(), now, let_go);
+    if (m.fight.roster.empty()) return;
+    SuperviseFighters(m.fight, m.random_state, now);
+    if (const int let_go = PruneRoster(m.fight); let_go > 0) LogFightOver(m, now, let_go);
   } catch (...) {
     // Out of memory in the fight code: this pass is abandoned; the fight
     // state is as before it or a complete new fight.
@@ -181,7 +180,7 @@ void RunPass(Ped player) noexcept {
 }
 
 void ScriptMain() {
-  const Ped player = StartScript();
+  const Ped player = StartScript(Module());
   for (;;) {
     RunPass(player);
     scriptWait(0);

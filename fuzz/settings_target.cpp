@@ -6,6 +6,7 @@
 
 #include "settings/ini_line.h"
 #include "settings/ini_line_reader.h"
+#include "settings/load_settings.h"
 
 namespace ruckvale::fuzz {
 
@@ -23,28 +24,36 @@ bool Inside(std::string_view part, std::string_view whole) {
          (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
 }
 
+struct Seen {
+  std::size_t size;
+  std::size_t bytes = 0;
+  FightSettings* settings;
+};
+
+// Each line as the module's reader hands it over, after it applied it.
+void OnLine(void* context, int, std::string_view text, const IniLine& line) {
+  Seen& seen = *static_cast<Seen*>(context);
+  seen.bytes += text.size() + 1;
+  Check(seen.bytes <= seen.size + 1, "lines hold more bytes than the file");
+  Check(Inside(line.key_text, text) && Inside(line.value_text, text) &&
+            Inside(line.ignored_tail, text) && Inside(line.modifier_text, text) &&
+            Inside(line.pad_unknown, text),
+        "a view points outside its line");
+  const FightSettings& s = *seen.settings;
+  Check(s.key_trigger >= 0 && s.key_trigger <= 255, "key_trigger out of 0..255");
+  Check(s.toggle_key >= -1 && s.toggle_key <= 255, "toggle_key out of -1..255");
+  Check(s.pad_hold >= -1 && s.pad_hold < kPadControlCount && s.pad_press >= -1 &&
+            s.pad_press < kPadControlCount,
+        "a pad control out of the list");
+}
+
 }  // namespace
 
 void ReadSettingsOnce(const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) return;
-  if (size != 0) std::fwrite(data, 1, size, file);
-  std::rewind(file);
   FightSettings settings;
-  IniLineReader reader(file);
-  std::string_view text;
-  std::size_t bytes = 0;
-  while (reader.Next(text)) {
-    bytes += text.size() + 1;
-    Check(bytes <= size + 1, "lines hold more bytes than the file");
-    const IniLine line = InterpretIniLine(text);
-    Check(Inside(line.key_text, text) && Inside(line.value_text, text) &&
-              Inside(line.ignored_tail, text),
-          "a view points outside its line");
-    ApplyIniLine(line, settings);
-    Check(settings.key_trigger >= 0 && settings.key_trigger <= 255, "key_trigger out of 0..255");
-  }
-  std::fclose(file);
+  Seen seen{size, 0, &settings};
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  ReadSettingsText(text, settings, IniLineSink{&OnLine, &seen});
 }
 
 }  // namespace ruckvale::fuzz

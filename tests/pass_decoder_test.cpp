@@ -7,7 +7,7 @@
 
 #include "host/module_state.h"
 #include "module_fixture.h"
-#include "settings/ini_line.h"
+#include "settings/load_settings.h"
 #include "tools/pass_decoder.h"
 
 namespace ruckvale {
@@ -22,11 +22,7 @@ class DecoderTest : public ModuleTest {
     AddRow(6);
     Start(ini);
     FightSettings settings;
-    for (std::size_t at = 0; at <= ini.size();) {
-      const std::size_t end = std::min(ini.find('\n', at), ini.size());
-      ApplyIniLine(InterpretIniLine(std::string_view(ini).substr(at, end - at)), settings);
-      at = end + 1;
-    }
+    ReadSettingsText(ini, settings);
     decoder_.emplace(settings);
   }
 

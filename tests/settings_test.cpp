@@ -3,6 +3,8 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <string>
 
@@ -14,15 +16,18 @@
 #include "settings_expect.h"
 #include "sim/module_run.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 namespace ruckvale {
 namespace {
 
-// Reads `text` as the whole ini file, from defaults.
+// Reads `text` as the whole ini file, from defaults, with the module's reader.
 FightSettings Load(const std::string& text) {
-  sim::IniFolder folder(text);
-  Module().settings = FightSettings{};
-  LoadSettings(Module().settings);
-  return Module().settings;
+  FightSettings settings;
+  ReadSettingsText(text, settings);
+  return settings;
 }
 
 struct LineCase {
@@ -215,10 +220,20 @@ TEST(LoadSettings, NoFileEmptyFileOrOnlyCommentsGiveTheDefaults) {
     testing_support::ExpectDefaults(Load(text));
   }
   sim::IniFolder none(std::nullopt);
-  Module().settings = FightSettings{};
-  Module().settings.fight_timer = 7;  // the reader does not reset what it does not read
-  LoadSettings(Module().settings);
-  EXPECT_EQ(Module().settings.fight_timer, 7);
+  FightSettings settings;
+  settings.fight_timer = 7;  // the reader does not reset what it does not read
+  EXPECT_FALSE(LoadSettings(settings));
+  EXPECT_EQ(settings.fight_timer, 7);
+#if !defined(_WIN32)
+  // Anything but a regular file reads as missing: a pipe would hang the
+  // start, a device would feed it for ever.
+  ASSERT_EQ(mkfifo("Ruckvale.ini", 0600), 0);
+  EXPECT_FALSE(LoadSettings(settings));
+  std::remove("Ruckvale.ini");
+  std::filesystem::create_symlink("/dev/zero", "Ruckvale.ini");
+  EXPECT_FALSE(LoadSettings(settings));
+  EXPECT_EQ(settings.fight_timer, 7);
+#endif
 }
 
 TEST(LoadSettings, LaterLinesWinAndUnreadableOnesAreSkipped) {

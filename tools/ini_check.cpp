@@ -17,6 +17,7 @@
 #include "settings/ini_line_reader.h"
 #include "settings/ini_line_text.h"
 #include "settings/key_names.h"
+#include "settings/load_settings.h"
 #include "sim/run_files.h"
 #include "tools/weapon_odds.h"
 
@@ -324,14 +325,12 @@ struct LineTally {
 };
 
 // One line: what it does, and the warnings about it.
-void CheckLine(std::string_view text, const RawScan& raw, FightSettings& settings, LineTally& tally,
+void CheckLine(std::string_view text, const IniLine& line, const RawScan& raw, LineTally& tally,
                std::ostream& out) {
   const auto warn = [&](const std::string& what) {
     out << "    warning: " << what << '\n';
     ++tally.warnings;
   };
-  const IniLine line = InterpretIniLine(text);
-  ApplyIniLine(line, settings);
   const std::int64_t number = ++tally.number;
   if (line.kind == IniLineKind::Sets) {
     ++tally.set;
@@ -363,19 +362,29 @@ void CheckLine(std::string_view text, const RawScan& raw, FightSettings& setting
   }
 }
 
-// Every line as the module reads it, until the end or a failure.
+struct CheckContext {
+  const RawScan& raw;
+  LineTally& tally;
+  std::ostream& out;
+};
+
+// Every line as the module reads it, through the module's own reader, until
+// the end or a failure.
 void ReadLines(std::FILE* file, const RawScan& raw, FightSettings& settings, LineTally& tally,
                std::ostream& out) {
   IniLineReader reader(file);
-  std::string_view text;
-  try {
-    while (reader.Next(text)) CheckLine(text, raw, settings, tally, out);
-  } catch (const std::bad_alloc&) {
+  CheckContext context{raw, tally, out};
+  const auto on_line = [](void* c, int, std::string_view text, const IniLine& line) {
+    auto& check = *static_cast<CheckContext*>(c);
+    CheckLine(text, line, check.raw, check.tally, check.out);
+  };
+  const ReadEnd end = ReadSettings(reader, settings, IniLineSink{on_line, &context});
+  if (end == ReadEnd::OutOfMemory) {
     out << "  line " << tally.number + 1
         << ": too long for memory; the module stops reading here\n";
     ++tally.warnings;
   }
-  if (reader.failed()) {
+  if (end == ReadEnd::ReadError) {
     out << "  read error after line " << tally.number << "; the rest is not read\n";
     ++tally.warnings;
   }
@@ -464,12 +473,7 @@ bool ReadIniFile(const std::string& path, FightSettings& settings) {
   const FilePtr file = Open(path);
   if (!file) return false;
   IniLineReader reader(file.get());
-  std::string_view line;
-  try {
-    while (reader.Next(line)) ApplyIniLine(InterpretIniLine(line), settings);
-  } catch (const std::bad_alloc&) {
-    // A line too long for memory ends reading, as it does for the module.
-  }
+  ReadSettings(reader, settings);  // a line too long for memory ends it, as for the module
   return true;
 }
 

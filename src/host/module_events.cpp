@@ -29,7 +29,7 @@ struct LineContext {
   std::uint32_t now;
 };
 
-void LogIniLine(void* context, int number, const IniLine& line) {
+void LogIniLine(void* context, int number, std::string_view, const IniLine& line) {
   const auto& c = *static_cast<const LineContext*>(context);
   LogLine(c.m->log, c.now, "Ruckvale.ini line %d: %s", number, DescribeIniLine(line).c_str());
 }

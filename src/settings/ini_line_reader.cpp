@@ -1,18 +1,30 @@
 #include "settings/ini_line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ruckvale {
+
+std::size_t IniLineReader::Fill() {
+  if (file_ == nullptr) {
+    const std::size_t n = std::min(bytes_.size(), sizeof chunk_);
+    std::memcpy(chunk_, bytes_.data(), n);
+    bytes_.remove_prefix(n);
+    return n;
+  }
+  const std::size_t n = std::fread(chunk_, 1, sizeof chunk_, file_);
+  if (n == 0) failed_ = std::ferror(file_) != 0;
+  return n;
+}
 
 bool IniLineReader::Next(std::string_view& line) {
   line_.clear();
   bool any = false;  // a line has begun, even if it is empty so far
   while (!done_) {
     if (chunk_pos_ == chunk_len_) {
-      chunk_len_ = std::fread(chunk_, 1, sizeof chunk_, file_);
+      chunk_len_ = Fill();
       chunk_pos_ = 0;
       if (chunk_len_ == 0) {
-        failed_ = std::ferror(file_) != 0;
         done_ = true;
         break;
       }

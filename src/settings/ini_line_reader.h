@@ -13,6 +13,8 @@ namespace ruckvale {
 class IniLineReader {
  public:
   explicit IniLineReader(std::FILE* file) : file_(file) {}
+  // The same lines from bytes in memory, which must outlive the reader.
+  explicit IniLineReader(std::string_view bytes) : bytes_(bytes) {}
 
   // Sets `line` to the next line, valid until the next call. Returns false at
   // the end of the text or when reading fails (see failed()). Throws only
@@ -23,7 +25,11 @@ class IniLineReader {
   bool failed() const { return failed_; }
 
  private:
-  std::FILE* file_;
+  // Fills the chunk with the next bytes; 0 at the end or on a read error.
+  std::size_t Fill();
+
+  std::FILE* file_ = nullptr;
+  std::string_view bytes_;  // the source when there is no file
   std::string line_;
   char chunk_[4096];
   std::size_t chunk_pos_ = 0;

@@ -8,7 +8,6 @@
 #include <limits>
 #include <string>
 
-#include "host/module_state.h"
 #include "settings/fight_settings.h"
 #include "settings/ini_line.h"
 #include "settings/load_settings.h"

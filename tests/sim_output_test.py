@@ -115,6 +115,7 @@ def main(sim):
 
         check_map_targets(sim, tmp, env)
         check_json_and_memory_limits(sim, tmp, env)
+        check_words(sim, tmp, env)
 
         # Memory does not grow with the run, map included: a fight on every
         # frame for 40 and for 160 simulated seconds.
@@ -122,6 +123,29 @@ def main(sim):
         long = peak_kb(sim, ["--seconds", "160", "--ini", "my.ini", "--svg", "b.svg"], tmp)
         assert long <= short * 1.2, (short, long)
     print("output is never lost, temporary files never stay, memory stays flat")
+
+
+def check_words(sim, tmp, env):
+    # The map never takes a closed standard output's place, and --quiet still
+    # guards the summary; a summary alone starts at once, in the singular
+    # for one second.
+    r = subprocess.run([sim, "--seconds", "20", "--press", "2", "--svg", "closed.svg"], cwd=tmp,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
+                       preexec_fn=lambda: os.close(1))
+    assert r.returncode == 2 and not (tmp / "closed.svg").exists(), r
+    with open(tmp / "s.txt", "w") as out:
+        r = run(sim, ["--quiet", "--svg", "s.txt"], tmp, env, stdout=out)
+    assert r.returncode == 2 and "would overwrite the story" in r.stderr, r
+    r = run(sim, ["--quiet", "--seconds", "1"], tmp, env)
+    assert r.stdout.startswith("Summary of 1 simulated second:"), r.stdout[:80]
+    # fight_group_size 0: the story and the checker say what the module does.
+    (tmp / "zero.ini").write_text("fight_group_size=0\nfight_timer=5\nfight_chance=100\n")
+    r = run(sim, ["--seconds", "12", "--ini", "zero.ini"], tmp, env)
+    assert "starts a fight of nobody" in r.stdout and "too few" not in r.stdout, r.stdout
+    for size in ("0", "2147483647"):
+        (tmp / "size.ini").write_text("fight_group_size=" + size + "\n")
+        r = run(sim, ["check-ini", "size.ini"], tmp, env)
+        assert "fights: none with fighters" in r.stdout and "an hour (" not in r.stdout, r.stdout
 
 
 def check_map_targets(sim, tmp, env):

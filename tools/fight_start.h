@@ -62,7 +62,10 @@ struct ListedPed {
 struct FightStart {
   double time = 0;
   bool by_timer = false;
-  bool by_pad = false;                // pad_trigger (else the key, when not the timer)
+  bool by_pad = false;  // pad_trigger (else the key, when not the timer)
+  // fight_group_size 0 and the count sufficed: the module starts a fight of
+  // nobody, which replaces (and lets go) the running one.
+  bool empty_fight = false;
   std::vector<FighterInfo> fighters;  // empty: too few peds qualified
   std::vector<ListedPed> listed;      // what the game listed, with the verdict on each
   // The module tested the listed peds; false when the game listed fewer than

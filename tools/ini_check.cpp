@@ -289,6 +289,11 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
         << " an hour\n";
   }
   const std::int32_t n = s.fight_group_size;
+  if (n < 1 || n > kNearbyCapacity) {
+    // The warnings above say why: no fight with fighters ever starts.
+    out << "  fights: none with fighters (fight_group_size " << n << ")\n";
+    return;
+  }
   out << "  timer fights: " << PerHour(rolls_per_hour * chance) << " an hour ("
       << std::lround(chance * 100) << " % of the rolls), each when at least " << n
       << (n == 1 ? " ped qualifies" : " peds qualify") << "\n";

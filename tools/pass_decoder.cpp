@@ -330,7 +330,8 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     StartReader reader(calls, starts[s], end, game, settings_.fight_radius);
     FightStart fight = reader.Read(time, starts[s] < key, events.retasks);
     fight.by_pad = starts[s] > Find(calls, key, "IS_USING_KEYBOARD_AND_MOUSE");
-    if (!fight.fighters.empty()) {
+    fight.empty_fight = fight.filtered && settings_.fight_group_size == 0;
+    if (!fight.fighters.empty() || fight.empty_fight) {
       roster_.clear();
       for (const FighterInfo& f : fight.fighters) roster_.push_back(f.ped);
     }

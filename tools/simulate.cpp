@@ -166,7 +166,8 @@ std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
   if (paths.svg && SameFile(*paths.svg, paths.ini_read)) {
     return "the map '" + *o.svg + "' would overwrite the ini the run reads";
   }
-  if (paths.svg && !o.quiet && IsStandardOutput(*paths.svg)) {
+  // --quiet still prints the summary there.
+  if (paths.svg && IsStandardOutput(*paths.svg)) {
     return "the map '" + *o.svg + "' would overwrite the story on standard output";
   }
   return std::nullopt;

@@ -201,8 +201,15 @@ void Story::WriteFighters(const FightStart& fight) {
   ++counts_.with_fighters;
 }
 
-void Story::WriteFightStart(const FightStart& fight) {
-  if (fight.fighters.empty()) {
+void Story::WriteFightStart(const FightStart& fight, bool fight_ran) {
+  if (fight.empty_fight) {
+    ++counts_.nobody_fights;
+    const std::string trigger = TriggerText(fight);
+    Emit(fight.time,
+         "fight start (" + trigger + "): fight_group_size 0 starts a fight of nobody" +
+             (fight_ran ? "; the running fight's fighters are let go" : ""),
+         "\"event\":\"fight_start\",\"trigger\":\"" + trigger + "\",\"fighters\":[]");
+  } else if (fight.fighters.empty()) {
     ++counts_.empty_fights;
     const std::string trigger = TriggerText(fight);
     const auto candidates =
@@ -214,7 +221,8 @@ void Story::WriteFightStart(const FightStart& fight) {
                        : "the game lists " + std::to_string(fight.listed.size()) +
                              (fight.listed.size() == 1 ? " ped" : " peds") + ", fewer than the " +
                              std::to_string(settings_.fight_group_size) + " the fight needs";
-    Emit(fight.time, "fight start (" + trigger + "): " + why + ", the running fight goes on",
+    Emit(fight.time,
+         "fight start (" + trigger + "): " + why + (fight_ran ? ", the running fight goes on" : ""),
          "\"event\":\"fight_start\",\"trigger\":\"" + trigger + "\",\"fighters\":[]");
   } else {
     WriteFighters(fight);
@@ -223,6 +231,7 @@ void Story::WriteFightStart(const FightStart& fight) {
 }
 
 void Story::OnPass(double time, const std::vector<sim::Call>& calls, const sim::Game& game) {
+  bool fight_ran = !decoder_.roster().empty();
   const PassEvents events = decoder_.Decode(time, calls, game);
   WriteGate(time, events.gated);
   if (events.gated) return;
@@ -241,7 +250,10 @@ void Story::OnPass(double time, const std::vector<sim::Call>& calls, const sim::
     Emit(time, "pad combination with the keyboard and mouse in use: ignored",
          "\"event\":\"pad_ignored\"");
   }
-  for (const FightStart& fight : events.starts) WriteFightStart(fight);
+  for (const FightStart& fight : events.starts) {
+    WriteFightStart(fight, fight_ran);
+    if (!fight.fighters.empty() || fight.empty_fight) fight_ran = !fight.fighters.empty();
+  }
   for (const RetaskEvent& r : events.retasks) {
     ++counts_.retasks;
     const std::string who = std::to_string(r.ped), whom = std::to_string(r.target);

@@ -29,6 +29,7 @@ struct StoryCounts {
   int fled = 0, story_taken = 0, off_hand = 0, corpses = 0, cold_fights = 0, ignored_keys = 0;
   int own_side = 0, let_go_blind = 0, held_drawn = 0, mount_drawn = 0, melee_at_range = 0;
   int fights_ended = 0, pad_fights = 0, toggles = 0;
+  int nobody_fights = 0;  // fight_group_size 0: fights of nobody
 };
 
 class Story {
@@ -52,7 +53,8 @@ class Story {
   void Emit(double time, const std::string& text, const std::string& json);
   void WriteGate(double time, bool gated);
   void WriteRoll(double time, bool hit);
-  void WriteFightStart(const FightStart& fight);
+  // `fight_ran`: a fight was running when this one was triggered.
+  void WriteFightStart(const FightStart& fight, bool fight_ran);
   void WriteFighters(const FightStart& fight);
   void WriteLeaves(double time, const PassEvents& events);
   void WriteToggles(double time, const PassEvents& events);

@@ -68,13 +68,18 @@ void Story::PrintSummary(double seconds) {
     return;
   }
   const StoryCounts& c = counts_;
-  out_ << "\nSummary of " << seconds << " simulated seconds:\n";
+  if (!quiet_) out_ << '\n';  // after the story, not before a summary alone
+  out_ << "Summary of " << seconds
+       << (seconds == 1 ? " simulated second:\n" : " simulated seconds:\n");
   out_ << "  timer rolls:        " << c.rolls << " (" << c.roll_hits << " hit)\n";
   out_ << "  fights started:     " << c.timer_fights + c.key_fights + c.pad_fights << " ("
        << c.timer_fights << " by the timer, " << c.key_fights << " by the key";
   if (c.pad_fights > 0) out_ << ", " << c.pad_fights << " by the pad";
   out_ << ")";
   if (c.toggles > 0) out_ << "; the triggers switched " << c.toggles << " times";
+  if (c.nobody_fights > 0) {
+    out_ << "; " << c.nobody_fights << " of nobody (fight_group_size 0)";
+  }
   if (c.empty_fights) {
     out_ << "; " << c.empty_fights << (c.empty_fights == 1 ? " trigger" : " triggers")
          << " found too few peds";

@@ -142,6 +142,20 @@ def check_words(sim, tmp, env):
     (tmp / "zero.ini").write_text("fight_group_size=0\nfight_timer=5\nfight_chance=100\n")
     r = run(sim, ["--seconds", "12", "--ini", "zero.ini"], tmp, env)
     assert "starts a fight of nobody" in r.stdout and "too few" not in r.stdout, r.stdout
+    (tmp / "neg.ini").write_text("fight_radius=-5\n")
+    r = run(sim, ["check-ini", "neg.ini"], tmp, env)
+    assert "no fight starts" in r.stdout and "distance 0" not in r.stdout, r.stdout
+    r = run(sim, ["--quiet", "check-ini", "neg.ini"], tmp, env)
+    assert r.returncode == 2 and "check-ini comes first" in r.stderr, r
+    # The header names the ini the module read, and stays one line.
+    sub = tmp / "cwd"
+    sub.mkdir()
+    (sub / "Ruckvale.ini").write_text("fight_timer=5\n")
+    r = run(sim, ["--json", "--seconds", "1"], sub, env)
+    assert json.loads(r.stdout.splitlines()[0])["ini"] == "Ruckvale.ini", r.stdout[:200]
+    (tmp / "a\nb.ini").write_text("fight_timer=5\n")
+    r = run(sim, ["--seconds", "1", "--ini", "a\nb.ini"], tmp, env)
+    assert r.stdout.splitlines()[0].endswith("ini a\\x0Ab.ini"), r.stdout[:200]
     for size in ("0", "2147483647"):
         (tmp / "size.ini").write_text("fight_group_size=" + size + "\n")
         r = run(sim, ["check-ini", "size.ini"], tmp, env)

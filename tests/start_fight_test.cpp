@@ -216,14 +216,21 @@ TEST_F(StartFightTest, ThePlayerNeverFights) {
   }
 }
 
-TEST_F(StartFightTest, RadiusIsInclusive) {
+// The distance is three-dimensional: a ped on a balcony right above the
+// player, or one below it on a slope, can be out of reach.
+TEST_F(StartFightTest, RadiusIsInclusiveAndCountsHeight) {
   settings.fight_radius = 5.0f;
   const Ped at = world.AddPed(3.0f, 4.0f);
   const Ped beyond = world.AddPed(3.0f, 4.001f);
   const Ped near = world.AddPed(0.0f, 1.0f);
+  const Ped above = world.AddPed(1.0f, 1.0f);
+  world.Find(above)->pos.z = 6.0f;
+  const Ped below = world.AddPed(0.0f, 3.0f);
+  world.Find(below)->pos.z = -4.0f;  // 5 units off: just in
+  settings.fight_group_size = 3;
   StartFight(fight, Context(), kNow);
   std::set<Ped> roster(Roster().begin(), Roster().end());
-  EXPECT_EQ(roster, (std::set<Ped>{at, near}));
+  EXPECT_EQ(roster, (std::set<Ped>{at, near, below}));
   (void)beyond;
 }
 

@@ -121,7 +121,8 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
       const float r = line.value.real;
       if (std::isnan(r)) return "fight_radius NaN removes the limit: every listed ped qualifies";
       if (std::isinf(r) && r > 0) return "fight_radius is infinite: every listed ped qualifies";
-      if (!(r > 0)) return "fight_radius is not positive: only a ped at distance 0 qualifies";
+      if (r < 0) return "fight_radius is negative: no ped is that close, so no fight starts";
+      if (r == 0) return "fight_radius is 0: only a ped at distance 0 qualifies";
       break;
     }
     case SettingKey::humans_only:

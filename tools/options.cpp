@@ -203,6 +203,10 @@ bool CheckTogether(const SimOptions& o, std::string& error) {
 
 std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   if (!args.empty() && args[0] == "check-ini") return ParseCheckIni(args, error);
+  if (std::find(args.begin(), args.end(), "check-ini") != args.end()) {
+    error = "check-ini comes first and alone: ruckvale-sim check-ini FILE";
+    return std::nullopt;
+  }
   static const std::string kTakesValue[] = {"--seconds", "--fps",    "--seed",       "--press",
                                             "--ini",     "--svg",    "--background", "--riding",
                                             "--pad",     "--toggle", "--keyboard",   "--log"};

@@ -109,12 +109,31 @@ bool IsStandardOutput(const std::string& path) {
 #endif
 }
 
-std::string JsonSettings(const SimOptions& o, const FightSettings& s) {
+// A path as the header prints it: control bytes (a newline in a file name)
+// escaped, so that the header stays one line.
+std::string PrintedPath(const std::string& path) {
+  std::string out;
+  for (const char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7F) {
+      out += ch;
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    }
+  }
+  return out;
+}
+
+// `ini_used`: the file the module read, if it read one.
+std::string JsonSettings(const SimOptions& o, const FightSettings& s,
+                         const std::optional<std::string>& ini_used) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.10g", o.seconds);
   std::string json = "{\"event\":\"run\",\"seed\":" + std::to_string(o.seed) +
                      ",\"seconds\":" + seconds + ",\"fps\":" + std::to_string(o.fps) + ",\"ini\":";
-  json += o.ini ? JsonString(*o.ini) : std::string("null");
+  json += ini_used ? JsonString(*ini_used) : std::string("null");
   json += ",\"settings\":{";
   for (int i = 0; i < kSettingKeyCount; ++i) {
     const auto key = static_cast<SettingKey>(i);
@@ -176,11 +195,14 @@ std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
 void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_ini,
                  std::ostream& out) {
   if (o.json) {
-    out << JsonSettings(o, settings);
+    const std::optional<std::string> used = o.ini      ? o.ini
+                                            : have_ini ? std::optional<std::string>("Ruckvale.ini")
+                                                       : std::nullopt;
+    out << JsonSettings(o, settings, used);
   } else if (!o.quiet) {
     out << "Ruckvale in the built-in scene: " << o.seconds << " s at " << o.fps
         << " frames per second, seed " << o.seed << ", "
-        << (o.ini      ? "ini " + *o.ini
+        << (o.ini      ? "ini " + PrintedPath(*o.ini)
             : have_ini ? "Ruckvale.ini of the working directory"
                        : "no Ruckvale.ini (defaults)")
         << "\n";

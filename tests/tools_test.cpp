@@ -294,7 +294,7 @@ TEST(IniChecker, WarnsAboutLikelyMistakesWithTheirLines) {
       {"fight_timer=0\nfight_chance=100\n", "timer fights: 108,000 an hour"},
       {"key_trigger=F25\n", "gives code 136, which no key on a keyboard sends"},
       {"fight_group_size=33\n", "fight_group_size 33 is never reached"},
-      {"fight_radius=-1\n", "fight_radius is not positive"},
+      {"fight_radius=-1\n", "fight_radius is negative: no ped is that close"},
       {"fight_radius=inf\n", "fight_radius is infinite"},
       {"fight_radius=nan\n", "fight_radius NaN removes the limit"},
       {"key_trigger=Escape\n", "'Escape' is read by its first letter: the E key"},

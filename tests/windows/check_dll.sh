@@ -37,8 +37,8 @@ want='?nativeCall@@YAPEA_KXZ ?nativeInit@@YAX_K@Z ?nativePush64@@YAX_K@Z ?script
 allowed_user32="GetAsyncKeyState GetForegroundWindow GetWindowThreadProcessId"
 allowed_kernel32="GetTickCount GetCurrentProcessId
   CloseHandle CreateSemaphoreW DeleteCriticalSection EnterCriticalSection GetCurrentThreadId
-  GetLastError GetModuleHandleW GetProcAddress InitializeCriticalSection IsDBCSLeadByteEx
-  LeaveCriticalSection LoadLibraryW MultiByteToWideChar RaiseException ReleaseSemaphore
+  GetLastError InitializeCriticalSection IsDBCSLeadByteEx
+  LeaveCriticalSection MultiByteToWideChar RaiseException ReleaseSemaphore
   RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind SetLastError Sleep
   TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
   WideCharToMultiByte"
@@ -46,7 +46,7 @@ allowed_kernel32="GetTickCount GetCurrentProcessId
 # fflush, remove and rename keep Ruckvale.log and the one before; fputs, fputc, fwrite and
 # vfprintf to stderr are the runtime's last words before abort (an unhandled
 # exception, a failed relocation at load), which a game's window never shows.
-allowed_msvcrt="fopen fread ferror fclose _read _close fflush remove rename
+allowed_msvcrt="fopen fread ferror fclose fflush remove rename
   malloc calloc realloc free memchr memcmp memcpy memmove memset strcmp strlen strncmp wcslen
   strerror localeconv ___lc_codepage_func ___mb_cur_max_func _errno _initterm _amsg_exit
   __setusermatherr _lock _unlock abort __iob_func fputs fputc fwrite vfprintf"
@@ -64,6 +64,12 @@ for name in GetTickCount GetCurrentProcessId; do
 done
 [[ "$(imports_of USER32.dll)" == "GetAsyncKeyState GetForegroundWindow GetWindowThreadProcessId " ]] ||
   fail "USER32.dll imports: $(imports_of USER32.dll)"
+
+# No hidden API lookup: the runtime's random_device (LoadLibraryW and
+# GetProcAddress of SystemFunction036) stays out (packaging/runtime_errors.cpp).
+for word in random_device SystemFunction036 advapi32; do
+  ! grep -qaF "$word" "$dll" || fail "the DLL carries '$word'"
+done
 
 exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | grep -c '\[' || true)
 [[ "$exports" -le 1 ]] || fail "the DLL exports functions"

@@ -156,6 +156,14 @@ def check_words(sim, tmp, env):
     (tmp / "a\nb.ini").write_text("fight_timer=5\n")
     r = run(sim, ["--seconds", "1", "--ini", "a\nb.ini"], tmp, env)
     assert r.stdout.splitlines()[0].endswith("ini a\\x0Ab.ini"), r.stdout[:200]
+    # A press is seen at any frame rate, and two closer than the key can go
+    # up and down again are refused, not merged.
+    r = run(sim, ["--fps", "1", "--press", "1.5", "--seconds", "5"], tmp, env)
+    assert "fight starts (key)" in r.stdout or "fight start (key)" in r.stdout, r.stdout
+    r = run(sim, ["--fps", "1", "--press", "0.5"], tmp, env)
+    assert r.returncode == 2 and "too early" in r.stderr, r
+    r = run(sim, ["--press", "2,2.1"], tmp, env)
+    assert r.returncode == 2 and "too close" in r.stderr, r
     for size in ("0", "2147483647"):
         (tmp / "size.ini").write_text("fight_group_size=" + size + "\n")
         r = run(sim, ["check-ini", "size.ini"], tmp, env)

@@ -166,21 +166,45 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
   return true;
 }
 
+// Two releases of one key closer than its hold and a frame merge into one:
+// the key never goes up between them. Says so for the first such pair.
+bool CloseReleases(std::vector<double> times, const char* option, int fps, std::string& error) {
+  std::sort(times.begin(), times.end());
+  const double gap = KeyHoldSeconds(fps) + 1.0 / fps;
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    if (times[i] - times[i - 1] >= gap) continue;
+    char buf[200];
+    std::snprintf(buf, sizeof buf,
+                  "%s %g and %g are too close: at %d frames a second the key needs %g s between "
+                  "two releases, or the module sees one",
+                  option, times[i - 1], times[i], fps, gap);
+    error = buf;
+    return false;
+  }
+  return true;
+}
+
 // What no single option can tell.
 bool CheckTogether(const SimOptions& o, std::string& error) {
   // The release is seen on the first frame at or after t, after the key has
-  // been down for kKeyHoldSeconds.
+  // been down for the hold time.
   const double last_frame = (std::round(o.seconds * o.fps) - 1) / o.fps;
+  const double hold = KeyHoldSeconds(o.fps);
+  if (!CloseReleases(o.presses, "--press", o.fps, error) ||
+      !CloseReleases(o.pads, "--pad", o.fps, error) ||
+      !CloseReleases(o.toggles, "--toggle", o.fps, error)) {
+    return false;
+  }
   std::vector<double> all = o.presses;
   all.insert(all.end(), o.pads.begin(), o.pads.end());
   all.insert(all.end(), o.toggles.begin(), o.toggles.end());
   for (const double t : all) {
     char buf[160];
-    if (t < kKeyHoldSeconds) {
+    if (t < hold) {
       std::snprintf(buf, sizeof buf,
                     "--press %g is too early: the key is held %g s before its release, so a "
                     "release comes at %g s or later",
-                    t, kKeyHoldSeconds, kKeyHoldSeconds);
+                    t, hold, hold);
       error = buf;
       return false;
     }

@@ -9,8 +9,12 @@
 
 namespace ruckvale::tools {
 
-// How long the simulator holds the key down before each release.
+// How long the simulator holds the key down before each release: 0.3 s, or
+// a whole frame at a frame rate below 4, so that one frame sees it down.
 inline constexpr double kKeyHoldSeconds = 0.3;
+inline double KeyHoldSeconds(int fps) {
+  return fps > 0 && 1.0 / fps > kKeyHoldSeconds ? 1.0 / fps : kKeyHoldSeconds;
+}
 
 struct SimOptions {
   double seconds = 300;

@@ -38,9 +38,9 @@ constexpr std::uint32_t kStartTick = 600000;
 
 // A key or control is down for a moment before each release time; a
 // modifier goes up `after` seconds later than its key.
-bool DownAt(const std::vector<double>& releases, double t, double after = 0) {
+bool DownAt(const std::vector<double>& releases, double t, double hold, double after = 0) {
   for (const double release : releases) {
-    if (t >= release - kKeyHoldSeconds && t < release + after) return true;
+    if (t >= release - hold && t < release + after) return true;
   }
   return false;
 }
@@ -217,7 +217,7 @@ void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_i
 // whether the keyboard is in use, frame by frame.
 class Inputs {
  public:
-  Inputs(const SimOptions& o, const FightSettings& s) : o_(o) {
+  Inputs(const SimOptions& o, const FightSettings& s) : o_(o), hold_time_(KeyHoldSeconds(o.fps)) {
     // A code no keyboard sends is never down, however often the user presses.
     key_ = KeyOnKeyboard(s.key_trigger) ? s.key_trigger : -1;
     key_modifier_ = s.key_trigger_modifier;
@@ -232,16 +232,18 @@ class Inputs {
     for (const int code : {key_, key_modifier_, toggle_, toggle_modifier_}) {
       if (code > 0 && code < 256) w.keys_down[code] = 0;
     }
-    const bool key = DownAt(o_.presses, t), toggle = DownAt(o_.toggles, t);
+    const bool key = DownAt(o_.presses, t, hold_time_), toggle = DownAt(o_.toggles, t, hold_time_);
     if (key_ > 0 && key_ < 256 && key) w.keys_down[key_] = 1;
-    if (key_modifier_ != 0 && DownAt(o_.presses, t, 0.1)) w.keys_down[key_modifier_] = 1;
+    if (key_modifier_ != 0 && DownAt(o_.presses, t, hold_time_, 0.1))
+      w.keys_down[key_modifier_] = 1;
     if (toggle_ > 0 && toggle_ < 256 && toggle) w.keys_down[toggle_] = 1;
-    if (toggle_modifier_ != 0 && DownAt(o_.toggles, t, 0.1)) w.keys_down[toggle_modifier_] = 1;
+    if (toggle_modifier_ != 0 && DownAt(o_.toggles, t, hold_time_, 0.1))
+      w.keys_down[toggle_modifier_] = 1;
     w.keyboard_in_use = InStretch(o_.keyboard, t);
     const std::vector<Hash> was = w.controls_down;
     w.controls_down.clear();
     w.controls_released.clear();
-    if (hold_ != 0 && DownAt(o_.pads, t)) w.controls_down = {hold_, press_};
+    if (hold_ != 0 && DownAt(o_.pads, t, hold_time_)) w.controls_down = {hold_, press_};
     // The hold control stays down over the frame that releases the other.
     if (hold_ != 0 && w.controls_down.empty() &&
         std::find(was.begin(), was.end(), press_) != was.end()) {
@@ -252,6 +254,7 @@ class Inputs {
 
  private:
   const SimOptions& o_;
+  double hold_time_;
   int key_ = -1, key_modifier_ = 0, toggle_ = -1, toggle_modifier_ = 0;
   Hash hold_ = 0, press_ = 0;
 };

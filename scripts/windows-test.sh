@@ -46,6 +46,9 @@ echo "differential: ruckvale-sim.exe tells the same story ($(wc -l < "$out/sim-n
 if [[ "${OS:-}" != Windows_NT ]]; then
   WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     tests/windows/unicode_test.sh "$bin" 2> >(grep -v -e 'rundll32.exe' -e 'configuration' >&2)
+  WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    tests/windows/shared_folder_test.sh "$PWD/build/dev/tools/ruckvale-sim" "$bin" \
+    2> >(grep -v -e 'rundll32.exe' -e 'configuration' >&2)
 fi
 
 (cd build/windows && cpack >/dev/null)

@@ -40,8 +40,8 @@ void IniFolder::Enter() {
   const fs::path temp = fs::temp_directory_path();
   // What runs killed outright left goes first; a live run's folder stays.
   RemoveLeftovers(temp, kRunFolderPrefix);
-  const fs::path folder = temp / PathOf(RunTag(kRunFolderPrefix) + std::to_string(entropy()) + "-" +
-                                        std::to_string(++serial));
+  const fs::path folder = temp / PathOf(RunTagIn(temp, kRunFolderPrefix) +
+                                        std::to_string(entropy()) + "-" + std::to_string(++serial));
   fs::create_directories(folder);
   folder_ = folder;
   fs::current_path(folder);

@@ -1,6 +1,8 @@
 #include "sim/run_files.h"
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <system_error>
@@ -12,8 +14,10 @@
 // after windows.h
 #include <shellapi.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+
 #include <cerrno>
 #endif
 
@@ -57,15 +61,119 @@ extern "C" void RemoveAndReraise(int sig) {
 }
 #endif
 
-// The process id in a name made by RunTag(prefix), or 0.
-unsigned long PidIn(const std::string& name, std::string_view prefix) {
-  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
-  unsigned long pid = 0;
+// The run id in a name made by RunTagIn(folder, prefix) ("<prefix><id>-..."),
+// or "" for a name of another kind. Ids are hexadecimal digits; older runs
+// wrote their process id, which reads as one too.
+std::string RunIdIn(const std::string& name, std::string_view prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return "";
   std::size_t i = prefix.size();
-  for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && pid < 100000000ul; ++i) {
-    pid = pid * 10 + static_cast<unsigned long>(name[i] - '0');
+  while (i < name.size() && i - prefix.size() < 32 &&
+         ((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f'))) {
+    ++i;
   }
-  return i < name.size() && name[i] == '-' ? pid : 0;
+  if (i == prefix.size() || i >= name.size() || name[i] != '-') return "";
+  return name.substr(prefix.size(), i - prefix.size());
+}
+
+// This process's run id: random, so that runs in other process-id
+// namespaces (a container, wine) never share one.
+const std::string& RunId() {
+  static const std::string id = [] {
+    std::random_device entropy;
+    char text[17];
+    std::snprintf(text, sizeof text, "%08x%08x", entropy(), entropy());
+    return std::string(text);
+  }();
+  return id;
+}
+
+// A lock a live run holds on a file of its own. POSIX record locks (fcntl)
+// on POSIX; LockFileEx on Windows, which wine keeps as a POSIX record lock
+// too, so native and wine runs see each other's.
+#if defined(_WIN32)
+using LockHandle = HANDLE;
+const LockHandle kNoLock = INVALID_HANDLE_VALUE;
+LockHandle OpenLockFile(const fs::path& path, bool create) {
+  return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+bool TryLock(LockHandle h) {
+  OVERLAPPED at{};
+  return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+void CloseLock(LockHandle h) {
+  CloseHandle(h);
+}
+#else
+using LockHandle = int;
+const LockHandle kNoLock = -1;
+LockHandle OpenLockFile(const fs::path& path, bool create) {
+  return open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT | O_EXCL : 0), 0600);
+}
+bool TryLock(LockHandle fd) {
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_len = 1;
+  return fcntl(fd, F_SETLK, &lock) == 0;
+}
+void CloseLock(LockHandle fd) {
+  close(fd);
+}
+#endif
+
+struct HeldLock {
+  fs::path path;
+  LockHandle handle;
+};
+std::vector<HeldLock>& HeldLocks() {
+  static std::vector<HeldLock> held;
+  return held;
+}
+
+// At exit: the run's lock files go.
+void ReleaseRunLocks() {
+  for (HeldLock& lock : HeldLocks()) {
+    CloseLock(lock.handle);
+    std::error_code ignored;
+    fs::remove(lock.path, ignored);
+    ForgetTemp(lock.path);
+  }
+  HeldLocks().clear();
+}
+
+// Locks "<prefix><id>-lock" in `folder` for the rest of the run: made under
+// another name, locked, then renamed into place, so that no other run ever
+// sees it unlocked. False when it cannot be made.
+bool HoldLockIn(const fs::path& folder, const std::string& tag) {
+  const fs::path path = folder / PathOf(tag + "lock");
+  for (const HeldLock& lock : HeldLocks()) {
+    if (lock.path == path) return true;
+  }
+  const fs::path staging = folder / PathOf(".ruckvale-staging-" + RunId());
+  const LockHandle h = OpenLockFile(staging, true);
+  if (h == kNoLock) return false;
+  std::error_code ec;
+  if (!TryLock(h) || (fs::rename(staging, path, ec), ec)) {
+    CloseLock(h);
+    fs::remove(staging, ec);
+    return false;
+  }
+  if (HeldLocks().empty()) std::atexit(&ReleaseRunLocks);
+  HeldLocks().push_back({path, h});
+  RegisterTemp(path, false);
+  return true;
+}
+
+// True when the run that made `lock` has ended: its lock can be taken, or it
+// never got one. Takes and drops the lock.
+bool RunEnded(const fs::path& lock) {
+  const LockHandle h = OpenLockFile(lock, false);
+  if (h == kNoLock) return true;
+  const bool ended = TryLock(h);
+  CloseLock(h);
+  return ended;
 }
 
 }  // namespace
@@ -89,37 +197,30 @@ std::FILE* OpenFile(const fs::path& path, const char* mode) {
 #endif
 }
 
-unsigned long ProcessId() {
-#if defined(_WIN32)
-  return GetCurrentProcessId();
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
-bool ProcessAlive(unsigned long pid) {
-#if defined(_WIN32)
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
-  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return running;
-#else
-  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-#endif
-}
-
-std::string RunTag(std::string_view prefix) {
-  return std::string(prefix) + std::to_string(ProcessId()) + "-";
+std::string RunTagIn(const fs::path& folder, std::string_view prefix) {
+  const std::string tag = std::string(prefix) + RunId() + "-";
+  if (!HoldLockIn(folder, tag)) {
+    throw fs::filesystem_error("cannot make a lock file", folder / PathOf(tag + "lock"),
+                               std::make_error_code(std::errc::io_error));
+  }
+  return tag;
 }
 
 void RemoveLeftovers(const fs::path& folder, std::string_view prefix) {
   std::error_code ec;
+  std::vector<fs::path> gone;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const unsigned long pid = PidIn(Utf8Of(it->path().filename()), prefix);
-    if (pid == 0 || pid == ProcessId() || ProcessAlive(pid)) continue;
+    const std::string id = RunIdIn(Utf8Of(it->path().filename()), prefix);
+    if (id.empty() || id == RunId()) continue;
+    const fs::path lock = folder / PathOf(std::string(prefix) + id + "-lock");
+    if (RunEnded(lock)) gone.push_back(it->path());
+  }
+  // Removed after the walk, each with its lock asked again just before.
+  for (const fs::path& path : gone) {
+    const std::string id = RunIdIn(Utf8Of(path.filename()), prefix);
+    if (!RunEnded(folder / PathOf(std::string(prefix) + id + "-lock"))) continue;
     std::error_code ignored;
-    fs::remove_all(it->path(), ignored);
+    fs::remove_all(path, ignored);
   }
 }
 

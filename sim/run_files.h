@@ -4,7 +4,7 @@
 // the system's code page. What a run makes is registered here, so that it
 // never outlives the run: its owner removes it, a handler does when a signal
 // or a console event ends the run first, and the next run removes what a run
-// killed outright left, named by its process id.
+// killed outright left, told by a lock the live run holds.
 #pragma once
 
 #include <cstdio>
@@ -20,15 +20,17 @@ std::string Utf8Of(const std::filesystem::path& path);
 // fopen of a path; _wfopen on Windows.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
-// This process's id, and whether a process with an id runs now.
-unsigned long ProcessId();
-bool ProcessAlive(unsigned long pid);
-
-// "<prefix><pid>-": the start of the names of this run's files and folders.
-std::string RunTag(std::string_view prefix);
-// Removes what runs that have ended left in `folder`: files and folders named
-// `prefix`, a process id that no longer runs, and "-". Never touches those of
-// a run that still runs.
+// "<prefix><id>-": the start of the names of this run's files and folders in
+// `folder`, with this run's random id. The first call for a folder and
+// prefix makes "<prefix><id>-lock" there and holds a lock on it until the
+// process ends (its file goes then, or with the other registered files when
+// the run is cut short). Throws std::filesystem::filesystem_error when the
+// lock file cannot be made.
+std::string RunTagIn(const std::filesystem::path& folder, std::string_view prefix);
+// Removes what runs that have ended left in `folder`: the files and folders
+// named "<prefix><id>-..." whose run's lock file is gone or can be locked.
+// No process ids are compared, so runs in another process-id namespace (a
+// container, wine) never lose a live run's files, and a killed run's go.
 void RemoveLeftovers(const std::filesystem::path& folder, std::string_view prefix);
 
 // Registers a file, or a folder to remove once empty, for removal when the

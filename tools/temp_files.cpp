@@ -37,8 +37,14 @@ std::FILE* CreateTemp(const fs::path& folder, fs::path& path, std::string& error
   const fs::path where = folder.empty() ? fs::path(".") : folder;
   sim::RemoveLeftovers(where, kTempPrefix);
   std::random_device entropy;
-  path = where /
-         sim::PathOf(sim::RunTag(kTempPrefix) + std::to_string(entropy() % 1000000000u) + ".tmp");
+  std::string tag;
+  try {
+    tag = sim::RunTagIn(where, kTempPrefix);
+  } catch (const std::exception&) {
+    error = "cannot create a file in '" + sim::Utf8Of(where) + "'";
+    return nullptr;
+  }
+  path = where / sim::PathOf(tag + std::to_string(entropy() % 1000000000u) + ".tmp");
   std::FILE* file = sim::OpenFile(path, "w+b");
   if (file == nullptr) {
     error = "cannot create '" + sim::Utf8Of(path) + "': " + std::strerror(errno);

@@ -141,9 +141,11 @@ struct ScriptHost::Impl {
     if (n == 0 || n >= MAX_PATH) Fail("cannot find the temporary folder");
     // What runs killed outright left goes first; a live run's folder stays.
     RemoveLeftovers(std::filesystem::path(temp), "ruckvale-sim-");
+    const std::wstring tag =
+        PathOf(RunTagIn(std::filesystem::path(temp), "ruckvale-sim-")).wstring();
     for (unsigned attempt = 0;; ++attempt) {
-      hook_folder = std::wstring(temp) + L"ruckvale-sim-" + std::to_wstring(GetCurrentProcessId()) +
-                    L"-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt);
+      hook_folder = std::wstring(temp) + tag + std::to_wstring(GetTickCount()) + L"-" +
+                    std::to_wstring(attempt);
       if (CreateDirectoryW(hook_folder.c_str(), nullptr)) break;
       if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
         hook_folder.clear();

@@ -164,6 +164,16 @@ def check_words(sim, tmp, env):
     assert r.returncode == 2 and "too early" in r.stderr, r
     r = run(sim, ["--press", "2,2.1"], tmp, env)
     assert r.returncode == 2 and "too close" in r.stderr, r
+    # A map that cannot be written is told at the start, by the user's name.
+    for name, why in (("", "no file name"), ("a\nb.svg", "control character"),
+                      ("missing/x.svg", "no file can be made")):
+        r = run(sim, ["--seconds", "1", "--svg", name], tmp, env)
+        assert r.returncode == 2 and why in r.stderr and ".tmp" not in r.stderr, r
+    # A map written over a file keeps that file's mode.
+    (tmp / "kept.svg").write_text("old")
+    os.chmod(tmp / "kept.svg", 0o640)
+    r = run(sim, ["--seconds", "1", "--svg", "kept.svg"], tmp, env)
+    assert r.returncode == 0 and (os.stat(tmp / "kept.svg").st_mode & 0o777) == 0o640, r
     for size in ("0", "2147483647"):
         (tmp / "size.ini").write_text("fight_group_size=" + size + "\n")
         r = run(sim, ["check-ini", "size.ini"], tmp, env)

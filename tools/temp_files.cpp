@@ -1,5 +1,13 @@
 #include "tools/temp_files.h"
 
+#include <cctype>
+#include <optional>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -41,13 +49,13 @@ std::FILE* CreateTemp(const fs::path& folder, fs::path& path, std::string& error
   try {
     tag = sim::RunTagIn(where, kTempPrefix);
   } catch (const std::exception&) {
-    error = "cannot create a file in '" + sim::Utf8Of(where) + "'";
+    error = "no file can be made in its folder";
     return nullptr;
   }
   path = where / sim::PathOf(tag + std::to_string(entropy() % 1000000000u) + ".tmp");
   std::FILE* file = sim::OpenFile(path, "w+b");
   if (file == nullptr) {
-    error = "cannot create '" + sim::Utf8Of(path) + "': " + std::strerror(errno);
+    error = std::string("no file can be made in its folder: ") + std::strerror(errno);
     path.clear();
     return nullptr;
   }
@@ -68,6 +76,50 @@ void RemoveTemp(std::FILE*& file, fs::path& path) {
   path.clear();
 }
 
+// Why `name` can name no file the tool should write, or nullopt: no name at
+// all, a control byte (a newline breaks every listing), and on Windows the
+// characters it refuses and the names of devices.
+std::optional<std::string> UnusableName(const std::string& name) {
+  if (name.empty()) return "no file name";
+  for (const char ch : name) {
+    if (static_cast<unsigned char>(ch) < 0x20) return "the name holds a control character";
+  }
+#if defined(_WIN32)
+  const fs::path file = sim::PathOf(name).filename();
+  if (sim::Utf8Of(file).find_first_of("<>:\"|?*") != std::string::npos) {
+    return "Windows refuses < > : \" | ? * in a file name";
+  }
+  std::string stem = sim::Utf8Of(file.stem());
+  for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const char* const kDevices[] = {
+      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+  for (const char* device : kDevices) {
+    if (stem == device) return "'" + stem + "' names a device on Windows, not a file";
+  }
+#endif
+  return std::nullopt;
+}
+
+// Why the file at `target` cannot be replaced, or nullopt: another user's
+// file in a folder with the sticky bit (/tmp) can be read but not replaced.
+std::optional<std::string> CannotReplace(const fs::path& target, const fs::file_status& st) {
+#if defined(_WIN32)
+  (void)target;
+  (void)st;
+#else
+  struct stat file {};
+  struct stat folder {};
+  const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  if (fs::exists(st) && stat(target.c_str(), &file) == 0 && stat(parent.c_str(), &folder) == 0 &&
+      (folder.st_mode & S_ISVTX) != 0 && file.st_uid != geteuid() && folder.st_uid != geteuid() &&
+      geteuid() != 0) {
+    return "another user's file in a folder only its owners may replace files in";
+  }
+#endif
+  return std::nullopt;
+}
+
 }  // namespace
 
 AtomicFile::~AtomicFile() {
@@ -76,9 +128,18 @@ AtomicFile::~AtomicFile() {
 
 bool AtomicFile::Open(const std::string& target, std::string& error) {
   Discard();
+  if (std::optional<std::string> why = UnusableName(target)) {
+    error = "cannot write '" + target + "': " + *why;
+    return false;
+  }
   target_ = Destination(sim::PathOf(target));
   std::error_code ec;
   const fs::file_status st = fs::status(target_, ec);
+  if (std::optional<std::string> why = CannotReplace(target_, st)) {
+    error = "cannot write '" + target + "': " + *why;
+    return false;
+  }
+  keep_mode_ = fs::exists(st) ? std::optional<fs::perms>(st.permissions()) : std::nullopt;
   if (fs::exists(st) && !fs::is_regular_file(st)) {
     // Never replace a device, a FIFO or a folder with a file.
     error = "'" + target + "' is not a regular file";
@@ -88,7 +149,9 @@ bool AtomicFile::Open(const std::string& target, std::string& error) {
     error = "'" + target + "' is read-only";
     return false;
   }
-  file_ = CreateTemp(target_.parent_path(), temp_, error);
+  std::string why;
+  file_ = CreateTemp(target_.parent_path(), temp_, why);
+  if (file_ == nullptr) error = "cannot write '" + target + "': " + why;
   return file_ != nullptr;
 }
 
@@ -107,9 +170,11 @@ bool AtomicFile::Commit(std::string& error) {
     return false;
   }
   std::error_code ec;
+  // The file it replaces keeps its mode (not its owner, which only root may set).
+  if (keep_mode_) fs::permissions(temp_, *keep_mode_, ec);
   fs::rename(temp_, target_, ec);
   if (ec) {
-    error = "cannot rename '" + sim::Utf8Of(temp_) + "' to '" + target + "': " + ec.message();
+    error = "cannot write '" + target + "': " + ec.message();
     Discard();
     return false;
   }
@@ -128,7 +193,9 @@ ScratchFile::~ScratchFile() {
 
 bool ScratchFile::Open(const std::string& near, std::string& error) {
   Remove();
-  file_ = CreateTemp(Destination(sim::PathOf(near)).parent_path(), path_, error);
+  std::string why;
+  file_ = CreateTemp(Destination(sim::PathOf(near)).parent_path(), path_, why);
+  if (file_ == nullptr) error = "cannot write '" + near + "': " + why;
   return file_ != nullptr;
 }
 

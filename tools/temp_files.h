@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace ruckvale::tools {
@@ -21,9 +22,10 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // Creates the temporary file for `target` (UTF-8); false, with `error`,
-  // when the target is not a regular file, is read-only, or the temporary
-  // file cannot be made.
+  // Creates the temporary file for `target` (UTF-8); false, with `error`
+  // naming the target, when it has no name or a name no file may have, is
+  // not a regular file, is read-only, is another user's in a sticky folder,
+  // or the temporary file cannot be made.
   bool Open(const std::string& target, std::string& error);
   std::FILE* file() const { return file_; }
   // Flushes, closes and renames over the target; false, with `error`, when
@@ -34,6 +36,7 @@ class AtomicFile {
   void Discard();
   std::filesystem::path target_, temp_;
   std::FILE* file_ = nullptr;
+  std::optional<std::filesystem::perms> keep_mode_;  // of the file it replaces
 };
 
 // A scratch file for the length of a run: made under a temporary name in a

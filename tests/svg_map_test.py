@@ -25,7 +25,10 @@ def main(sim):
         root = ET.parse(map_path).getroot()
         panels = [g for g in root.iter(SVG + "g") if g.get("class") == "panel"]
         assert len(panels) == len(starts), (len(panels), len(starts))
-        for start, panel in zip(starts, panels):
+        for index, (start, panel) in enumerate(zip(starts, panels)):
+            # Every line of text, the legend's last included, inside its panel.
+            bottom = (index // 3 + 1) * 730
+            assert all(float(t.get("y")) < bottom for t in panel.iter(SVG + "text")), index
             circles = [c for c in panel.iter(SVG + "circle") if c.get("class") == "radius"]
             assert len(circles) == 1 and circles[0].get("data-radius") == "30.0", circles
             drawn = {g.get("data-ped"): g for g in panel.iter(SVG + "g")
@@ -79,6 +82,13 @@ def check_labels_and_limits(sim, tmp):
     assert len(set(peds)) >= 20, "the peds collapse into one spot: %s" % sorted(set(peds))[:5]
     for x, y in peds:
         assert not (lx - 5 < x < lx + 6 * 6 + 5 and ly - 15 < y < ly + 5), ("label over ped", x, y)
+    # A small radius fills the panel instead of shrinking to a dot.
+    ini.write_text("fight_radius=5\n")
+    subprocess.run([sim, "--seconds", "5", "--press", "2", "--ini", str(ini),
+                    "--svg", str(tmp / "small.svg")], capture_output=True, check=True)
+    circle = next(c for c in ET.parse(tmp / "small.svg").getroot().iter(SVG + "circle")
+                  if c.get("class") == "radius")
+    assert float(circle.get("r")) > 100, circle.attrib
     ini.write_text("fight_timer=0\nfight_chance=100\n")
     subprocess.run([sim, "--seconds", "12", "--fps", "30", "--ini", str(ini), "--quiet",
                     "--svg", str(tmp / "many.svg")], capture_output=True, check=True)

@@ -75,7 +75,11 @@ const char* GroupColour(int group) {
 }
 
 constexpr const char* kCandidate = "#4caf50";
-constexpr const char* kLeftOut = "#9e9e9e";
+constexpr const char* kLeftOut = "#9e9e9e";  // gone, listed twice, the player's horse
+constexpr const char* kTooFar = "#c8c8c8";
+constexpr const char* kDead = "#424242";
+constexpr const char* kOtherScript = "#8e6bb8";
+constexpr const char* kHeld = "#5f8f9f";  // riding, driving, hogtied, lassoed
 constexpr const char* kNotHuman = "#a1887f";
 constexpr const char* kUnlisted = "#dddddd";
 
@@ -140,23 +144,70 @@ std::pair<double, double> PlaceLabel(std::vector<Box>& taken, double x, double y
 
 // [SECTION] One panel
 
-void Legend(std::string& svg, double left, double y) {
-  struct Item {
-    const char* fill;
-    bool human;
-    const char* text;
-  };
-  const Item items[] = {
-      {"#c62828", true, "group 1"},
-      {"#1f5fbf", true, "group 2"},
-      {kCandidate, true, "candidate, not drawn"},
-      {kLeftOut, true, "too far, dead, gone, another script's, listed twice"},
-      {kNotHuman, false, "not human (square: an animal)"},
-      {kUnlisted, true, "not listed by the game"},
-  };
+// The colour of a ped left out, by why.
+const char* ReasonColour(LeftOut reason) {
+  switch (reason) {
+    case LeftOut::NotHuman:
+      return kNotHuman;
+    case LeftOut::TooFar:
+      return kTooFar;
+    case LeftOut::Dead:
+      return kDead;
+    case LeftOut::OtherScript:
+      return kOtherScript;
+    case LeftOut::Riding:
+    case LeftOut::InVehicle:
+    case LeftOut::Hogtied:
+    case LeftOut::Lassoed:
+      return kHeld;
+    default:
+      return kLeftOut;
+  }
+}
+
+struct LegendItem {
+  const char* fill;
+  bool human;
+  const char* text;
+};
+constexpr LegendItem kLegend[] = {
+    {"#c62828", true, "group 1"},
+    {"#1f5fbf", true, "group 2"},
+    {kCandidate, true, "candidate, not drawn"},
+    {kTooFar, true, "too far"},
+    {kDead, true, "dead"},
+    {kOtherScript, true, "another script's"},
+    {kHeld, true, "riding, driving or tied up"},
+    {kLeftOut, true, "gone, listed twice, your horse"},
+    {kNotHuman, false, "not human (square: an animal)"},
+    {kUnlisted, true, "not listed by the game"},
+};
+
+double LegendItemWidth(const LegendItem& item) {
+  return 16 + kCharW * static_cast<double>(std::string(item.text).size()) + 12;
+}
+
+// The rows the legend's items wrap into in a panel.
+int LegendRows() {
+  int rows = 1;
+  double x = 12;
+  for (const LegendItem& item : kLegend) {
+    if (x + LegendItemWidth(item) > kPanelW - 8) {
+      x = 12;
+      ++rows;
+    }
+    x += LegendItemWidth(item);
+  }
+  return rows;
+}
+
+// The legend at the foot of the panel whose bottom is `bottom`: its rows of
+// items, then the task arrow, the last line 8 above the bottom.
+void Legend(std::string& svg, double left, double bottom) {
+  double y = bottom - 8 - 14.0 * LegendRows();
   double x = left + 12;
-  for (const Item& item : items) {
-    const double w = 16 + kCharW * static_cast<double>(std::string(item.text).size()) + 12;
+  for (const LegendItem& item : kLegend) {
+    const double w = LegendItemWidth(item);
     if (x + w > left + kPanelW - 8) {
       x = left + 12;
       y += 14;
@@ -195,10 +246,10 @@ class PanelWriter {
     top_ = static_cast<double>(index / kColumns) * kPanelH;
     const bool finite = std::isfinite(radius) && radius > 0;
     // Show the radius with room around it, or the peds when they all stand
-    // well inside it, and at least 90 units.
+    // well inside it, and at least 10 units: a small radius fills the panel.
     const double shown =
         finite ? std::min(static_cast<double>(radius), Farthest(fight)) : Farthest(fight);
-    extent_ = std::max(90.0, shown * 1.15);
+    extent_ = std::max(10.0, shown * 1.15);
     frame_ = {left_ + kPanelW / 2.0, top_ + 30 + (kMapH - 30) / 2.0, (kMapH - 30) / 2.0 / extent_};
   }
   std::string Write();
@@ -235,7 +286,7 @@ std::string PanelWriter::Write() {
   ScaleBar();
   svg_ += "</g>\n";
   FighterList();
-  Legend(svg_, left_, top_ + kPanelH - 34);
+  Legend(svg_, left_, top_ + kPanelH);
   svg_ += "</g>\n";
   return std::move(svg_);
 }
@@ -330,8 +381,7 @@ void PanelWriter::OtherPeds() {
               " data-ped=\"" + ped + "\" data-reason=\"candidate, not drawn\"",
               "ped " + ped + ": candidate, not drawn");
     } else {
-      DrawPed(svg_, "ped left-out", X(l.pos), Y(l.pos), l.human,
-              l.reason == LeftOut::NotHuman ? kNotHuman : kLeftOut,
+      DrawPed(svg_, "ped left-out", X(l.pos), Y(l.pos), l.human, ReasonColour(l.reason),
               " data-ped=\"" + ped + "\" data-reason=\"" + LeftOutText(l.reason) + "\"",
               "ped " + ped + ": " + LeftOutText(l.reason));
     }

@@ -13,6 +13,7 @@ enum class CallKind : std::uint8_t { Hook, Windows, Native };
 struct Call {
   CallKind kind = CallKind::Native;
   std::string name;                 // "GET_PED_NEARBY_PEDS", "scriptWait", "GetTickCount"
+  std::uint64_t native = 0;         // a native's hash as the module pushed it; 0 for the others
   std::vector<std::uint64_t> args;  // as pushed; addresses are raw here
   std::vector<std::string> text;    // per argument: the content behind an address, else empty
   std::uint64_t result = 0;         // slot 0, or the function's result

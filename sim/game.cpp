@@ -93,6 +93,7 @@ std::uint64_t* Game::NativeCall() {
   if (before_native) before_native(*this, static_cast<NativeHash>(pending_hash_));
   current_.kind = CallKind::Native;
   current_.name = NativeName(pending_hash_);
+  current_.native = pending_hash_;
   current_.args = pending_args_;
   current_.text.assign(pending_args_.size(), std::string());
   current_.result_text.clear();

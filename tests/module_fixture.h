@@ -63,8 +63,8 @@ class ModuleTest : public ::testing::Test {
     for (const sim::Call* c : pass) n += c->name == name ? 1 : 0;
     return n;
   }
-  // Fight starts in a pass: each begins by reading the player's ped.
-  static int FightStarts(const Pass& pass) { return Count(pass, "PLAYER_PED_ID"); }
+  // Fight starts in a pass: each asks the game once for the peds nearby.
+  static int FightStarts(const Pass& pass) { return Count(pass, "GET_PED_NEARBY_PEDS"); }
   // The calls of `pass` named `name`.
   static std::vector<const sim::Call*> Only(const Pass& pass, const std::string& name) {
     std::vector<const sim::Call*> out;

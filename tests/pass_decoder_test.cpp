@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/module_state.h"
 #include "module_fixture.h"
@@ -69,6 +70,38 @@ class DecoderTest : public ModuleTest {
 
   std::optional<tools::PassDecoder> decoder_;
 };
+
+// The decoder's own rules, stated as literal cases.
+TEST(DecoderRules, TheTimerAndTheRadius) {
+  struct Roll {
+    bool rolled;
+    std::uint32_t last, now;
+    std::int32_t timer;
+    bool due;
+  };
+  const Roll rolls[] = {
+      {false, 0, 59999, 60, false},
+      {false, 0, 60000, 60, true},
+      {false, 0, 4000000000u, 60, true},  // up for weeks: the tick itself counts
+      {true, 1000, 61000, 60, true},
+      {true, 1000, 60999, 60, false},
+      {true, 4294967000u, 59704, 60, true},  // across the wrap: 60000 ms
+      {true, 0, 2147483648u, 60, false},     // 2^31 ms later reads as negative
+      {true, 5000, 5000, 0, true},
+      {true, 5000, 4999, -1, true},
+      {true, 0, 2147483646u, 2147484, false},  // the period clamps to 2^31 - 1 ms
+      {true, 0, 2147483647u, 2147484, true},
+  };
+  for (const Roll& r : rolls) {
+    EXPECT_EQ(tools::RollDue(r.rolled, r.last, r.now, r.timer), r.due)
+        << r.rolled << " " << r.last << " " << r.now << " " << r.timer;
+  }
+  const Vector3 origin{0, 0, 0};
+  EXPECT_TRUE(tools::InReach(origin, Vector3{3, 4, 0}, 5.0f));
+  EXPECT_FALSE(tools::InReach(origin, Vector3{3, 4, 0.1f}, 5.0f));  // height counts
+  EXPECT_FALSE(tools::InReach(origin, Vector3{0, 0, 0}, -1.0f));
+  EXPECT_TRUE(tools::InReach(origin, Vector3{90, 0, 0}, std::nanf("")));
+}
 
 TEST_F(DecoderTest, AFightItsReTasksAndItsEndAgreeWithTheModule) {
   world().tick = 10000;

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "fight/start_fight.h"
+#include <cmath>
+#include <limits>
+
+#include "host/native_list.h"
 #include "settings/fight_settings.h"
 #include "sim/weapon_lookup.h"
 
@@ -17,9 +20,23 @@ Ped AsPed(std::uint64_t v) {
   return static_cast<Ped>(static_cast<std::uint32_t>(v));
 }
 
-// The first call named `name` at or after `from`, or calls.size().
+using N = NativeHash;
+
+// True when `c` is a call of the native `hash`: natives are told by the
+// module's own hash list, never by their names.
+bool Is(const sim::Call& c, N hash) {
+  return c.kind == sim::CallKind::Native && c.native == static_cast<std::uint64_t>(hash);
+}
+
+// The first call of the Windows or hook function `name` at or after `from`,
+// or calls.size().
 std::size_t Find(const Calls& calls, std::size_t from, std::string_view name) {
   while (from < calls.size() && calls[from].name != name) ++from;
+  return from;
+}
+// The first call of the native `hash` at or after `from`, or calls.size().
+std::size_t Find(const Calls& calls, std::size_t from, N hash) {
+  while (from < calls.size() && !Is(calls[from], hash)) ++from;
   return from;
 }
 
@@ -34,7 +51,7 @@ std::string Unquoted(const std::string& text) {
   return a == std::string::npos || b == std::string::npos ? text : text.substr(a + 1, b - a - 1);
 }
 
-// Reads one fight start: the calls from its PLAYER_PED_ID up to the next
+// Reads one fight start: the calls from its GET_PED_NEARBY_PEDS up to the next
 // start or the end of the pass.
 class StartReader {
  public:
@@ -70,7 +87,7 @@ class StartReader {
 FightStart StartReader::Read(double time, bool by_timer, std::vector<RetaskEvent>& retasks) {
   fight_.time = time;
   fight_.by_timer = by_timer;
-  player_ = AsPed(calls_[begin_].result);
+  player_ = AsPed(calls_[begin_].args.at(0));  // the ped the game lists around
   ReadList();
   for (std::size_t i = begin_; i < end_; ++i) {
     ReadAnswer(calls_[i]);
@@ -88,7 +105,7 @@ FightStart StartReader::Read(double time, bool by_timer, std::vector<RetaskEvent
 }
 
 void StartReader::ReadList() {
-  const std::size_t at = Find(calls_, begin_, "GET_PED_NEARBY_PEDS");
+  const std::size_t at = Find(calls_, begin_, N::GET_PED_NEARBY_PEDS);
   if (at >= end_) return;
   std::vector<Ped> seen;
   for (const Ped p : calls_[at].handles) {
@@ -111,7 +128,7 @@ void StartReader::Judge(Ped ped, LeftOut reason) {
 void StartReader::ReadAnswer(const sim::Call& c) {
   if (c.kind != sim::CallKind::Native || c.args.empty()) return;
   const Ped ped = AsPed(c.args[0]);
-  if (c.name == "GET_ENTITY_COORDS") {
+  if (Is(c, N::GET_ENTITY_COORDS)) {
     const Vector3 v{c.position[0], c.position[1], c.position[2]};
     if (ped == player_ && !have_player_pos_) {
       fight_.player_pos = v;
@@ -124,25 +141,24 @@ void StartReader::ReadAnswer(const sim::Call& c) {
       l.pos = v;
       l.measured = true;
     }
-    if (!WithinFightRadius(fight_.player_pos, v, radius_)) Judge(ped, LeftOut::TooFar);
-  } else if (c.name == "DOES_ENTITY_EXIST" && c.result == 0) {
+    if (!InReach(fight_.player_pos, v, radius_)) Judge(ped, LeftOut::TooFar);
+  } else if (Is(c, N::DOES_ENTITY_EXIST) && c.result == 0) {
     Judge(ped, LeftOut::NotExisting);
-  } else if (c.name == "IS_PED_HUMAN" && c.result == 0) {
+  } else if (Is(c, N::IS_PED_HUMAN) && c.result == 0) {
     Judge(ped, LeftOut::NotHuman);
-  } else if (c.name == "IS_PED_DEAD_OR_DYING" && c.result != 0) {
+  } else if (Is(c, N::IS_PED_DEAD_OR_DYING) && c.result != 0) {
     Judge(ped, LeftOut::Dead);
-  } else if (c.name == "IS_ENTITY_A_MISSION_ENTITY" && c.result != 0) {
+  } else if (Is(c, N::IS_ENTITY_A_MISSION_ENTITY) && c.result != 0) {
     Judge(ped, LeftOut::OtherScript);
-  } else if (c.name == "GET_MOUNT" && ped == player_) {
+  } else if (Is(c, N::GET_MOUNT) && ped == player_) {
     mount_ = AsPed(c.result);
   } else if (c.result != 0) {
-    static const std::pair<const char*, LeftOut> kHeld[] = {
-        {"IS_PED_ON_MOUNT", LeftOut::Riding},
-        {"IS_PED_IN_ANY_VEHICLE", LeftOut::InVehicle},
-        {"IS_PED_HOGTIED", LeftOut::Hogtied},
-        {"IS_PED_LASSOED", LeftOut::Lassoed}};
-    for (const auto& [name, reason] : kHeld) {
-      if (c.name == name) Judge(ped, reason);
+    static const std::pair<N, LeftOut> kHeld[] = {{N::IS_PED_ON_MOUNT, LeftOut::Riding},
+                                                  {N::IS_PED_IN_ANY_VEHICLE, LeftOut::InVehicle},
+                                                  {N::IS_PED_HOGTIED, LeftOut::Hogtied},
+                                                  {N::IS_PED_LASSOED, LeftOut::Lassoed}};
+    for (const auto& [hash, reason] : kHeld) {
+      if (Is(c, hash)) Judge(ped, reason);
     }
   }
 }
@@ -158,7 +174,7 @@ FighterInfo* StartReader::Fighter(Ped ped) {
 void StartReader::ReadFighterCall(const sim::Call& c) {
   if (c.kind != sim::CallKind::Native || c.args.empty()) return;
   const Ped ped = AsPed(c.args[0]);
-  if (c.name == "SET_ENTITY_AS_MISSION_ENTITY" && Fighter(ped) == nullptr) {
+  if (Is(c, N::SET_ENTITY_AS_MISSION_ENTITY) && Fighter(ped) == nullptr) {
     FighterInfo f;
     f.ped = ped;
     f.weapon_name = "unarmed";
@@ -167,17 +183,17 @@ void StartReader::ReadFighterCall(const sim::Call& c) {
   }
   FighterInfo* f = Fighter(ped);
   if (f == nullptr) return;
-  if (c.name == "GIVE_WEAPON_TO_PED") {
+  if (Is(c, N::GIVE_WEAPON_TO_PED)) {
     f->weapon = static_cast<Hash>(c.args[1]);
     f->weapon_name = game_.NameOf(f->weapon);
     f->category = sim::CategoryOfWeapon(f->weapon);
     f->ammo = static_cast<std::int32_t>(static_cast<std::uint32_t>(c.args[2]));
-  } else if (c.name == "SET_PED_RELATIONSHIP_GROUP_HASH") {
+  } else if (Is(c, N::SET_PED_RELATIONSHIP_GROUP_HASH)) {
     const auto group = static_cast<Hash>(c.args[1]);
     auto it = std::find(groups_.begin(), groups_.end(), group);
     if (it == groups_.end()) it = groups_.insert(groups_.end(), group);
     f->group = static_cast<int>(it - groups_.begin()) + 1;
-  } else if (c.name == "PLAY_PED_AMBIENT_SPEECH_NATIVE" && c.text.size() > 1) {
+  } else if (Is(c, N::PLAY_PED_AMBIENT_SPEECH_NATIVE) && c.text.size() > 1) {
     f->line = Unquoted(c.text[1]);
   }
 }
@@ -189,7 +205,7 @@ void StartReader::SplitTasks(std::vector<RetaskEvent>& retasks) {
   const std::size_t own = n < 2 ? 0 : n;
   for (std::size_t i = begin_; i < end_; ++i) {
     const sim::Call& c = calls_[i];
-    if (c.name != "TASK_COMBAT_PED") continue;
+    if (!Is(c, N::TASK_COMBAT_PED)) continue;
     const Ped who = AsPed(c.args[0]), whom = AsPed(c.args[1]);
     if (fight_.tasks.size() < own) {
       fight_.tasks.emplace_back(who, whom);
@@ -296,9 +312,28 @@ const char* LeftOutText(LeftOut reason) {
   return "";
 }
 
+bool RollDue(bool rolled_before, std::uint32_t last_roll, std::uint32_t now,
+             std::int32_t fight_timer) {
+  const std::int64_t period = std::clamp<std::int64_t>(std::int64_t{fight_timer} * 1000,
+                                                       std::numeric_limits<std::int32_t>::min(),
+                                                       std::numeric_limits<std::int32_t>::max());
+  std::int64_t since = now;
+  if (rolled_before) {
+    const std::uint32_t diff = now - last_roll;
+    since = diff >= 0x80000000u ? std::int64_t{diff} - 0x100000000ll : std::int64_t{diff};
+  }
+  return since >= period;
+}
+
+bool InReach(const Vector3& player, const Vector3& ped, float radius) {
+  const float dx = ped.x - player.x, dy = ped.y - player.y, dz = ped.z - player.z;
+  const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+  return !(distance > radius);  // not greater: a NaN on either side lets the ped in
+}
+
 PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game& game) {
   PassEvents events;
-  const std::size_t gate = Find(calls, 0, "GET_PED_RESET_FLAG");
+  const std::size_t gate = Find(calls, 0, N::GET_PED_RESET_FLAG);
   if (gate == calls.size()) return events;
   // Calls before the gate are a start-up, which begins with no fight.
   events.start_up = gate > 0;
@@ -313,23 +348,24 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   DecodeToggle(calls, key < calls.size() ? key + 1 : tick, events);
   std::vector<std::size_t> starts;
   for (std::size_t i = gate; i < calls.size(); ++i) {
-    if (calls[i].name == "PLAYER_PED_ID") starts.push_back(i);
+    // Each start asks the game once for the peds around the player.
+    if (Is(calls[i], N::GET_PED_NEARBY_PEDS)) starts.push_back(i);
   }
   if (tick < calls.size()) {
     DecodeRoll(static_cast<std::uint32_t>(calls[tick].result), !starts.empty() && starts[0] < key,
                events);
   }
-  const std::size_t pad = Find(calls, key, "IS_USING_KEYBOARD_AND_MOUSE");
+  const std::size_t pad = Find(calls, key, N::IS_USING_KEYBOARD_AND_MOUSE);
   events.pad_ignored = pad < calls.size() && calls[pad].result != 0;
   for (std::size_t i = gate; i < (starts.empty() ? calls.size() : starts[0]); ++i) {
     const sim::Call& c = calls[i];
-    if (c.name == "TASK_COMBAT_PED") events.retasks.push_back({AsPed(c.args[0]), AsPed(c.args[1])});
+    if (Is(c, N::TASK_COMBAT_PED)) events.retasks.push_back({AsPed(c.args[0]), AsPed(c.args[1])});
   }
   for (std::size_t s = 0; s < starts.size(); ++s) {
     const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : calls.size();
     StartReader reader(calls, starts[s], end, game, settings_.fight_radius);
     FightStart fight = reader.Read(time, starts[s] < key, events.retasks);
-    fight.by_pad = starts[s] > Find(calls, key, "IS_USING_KEYBOARD_AND_MOUSE");
+    fight.by_pad = starts[s] > Find(calls, key, N::IS_USING_KEYBOARD_AND_MOUSE);
     fight.empty_fight = fight.filtered && settings_.fight_group_size == 0;
     if (!fight.fighters.empty() || fight.empty_fight) {
       roster_.clear();
@@ -337,7 +373,7 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     }
     events.starts.push_back(std::move(fight));
   }
-  for (const sim::Call& c : calls) events.released += c.name == "SET_ENTITY_AS_NO_LONGER_NEEDED";
+  for (const sim::Call& c : calls) events.released += Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED);
   DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
   return events;
 }
@@ -402,9 +438,9 @@ std::size_t PassDecoder::DecodeKey(const Calls& calls, std::size_t from, PassEve
 }
 
 void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {
-  if (!hit && !TimerRollDue(loop_, now, settings_.fight_timer)) return;
-  loop_.last_roll_tick = now;
-  loop_.has_rolled = true;
+  if (!hit && !RollDue(rolled_, last_roll_, now, settings_.fight_timer)) return;
+  last_roll_ = now;
+  rolled_ = true;
   events.roll = hit;
 }
 
@@ -415,12 +451,12 @@ void PassDecoder::DecodeLeaves(const Calls& calls, std::size_t from, PassEvents&
   std::vector<Ped> gone, released, unblocked;
   for (std::size_t i = from; i < calls.size(); ++i) {
     const sim::Call& c = calls[i];
-    if (c.name == "DOES_ENTITY_EXIST" && c.result == 0) gone.push_back(AsPed(c.args[0]));
-    if (c.name == "SET_BLOCKING_OF_NON_TEMPORARY_EVENTS" && c.args.size() > 1 &&
+    if (Is(c, N::DOES_ENTITY_EXIST) && c.result == 0) gone.push_back(AsPed(c.args[0]));
+    if (Is(c, N::SET_BLOCKING_OF_NON_TEMPORARY_EVENTS) && c.args.size() > 1 &&
         static_cast<std::uint32_t>(c.args[1]) == 0) {
       unblocked.push_back(AsPed(c.args[0]));
     }
-    if (c.name == "SET_ENTITY_AS_NO_LONGER_NEEDED" && !c.handles.empty()) {
+    if (Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED) && !c.handles.empty()) {
       released.push_back(c.handles[0]);
     }
   }

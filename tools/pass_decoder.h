@@ -8,7 +8,6 @@
 #include <optional>
 #include <vector>
 
-#include "host/main_loop_state.h"
 #include "settings/fight_settings.h"
 #include "sim/game.h"
 #include "tools/fight_start.h"
@@ -44,6 +43,17 @@ struct PassEvents {
   bool pad_ignored = false;      // the pad combination with the keyboard in use
 };
 
+// The decoder's own statement of the module's rules, so that it catches a
+// fault in the module's rather than repeating it.
+// A timer roll is due when the time since the last roll (before the first:
+// the tick count itself), read as a signed 32-bit difference, reaches
+// fight_timer seconds, clamped to the 32-bit range.
+bool RollDue(bool rolled_before, std::uint32_t last_roll, std::uint32_t now,
+             std::int32_t fight_timer);
+// A ped is in reach when its three-dimensional distance from the player, in
+// 32-bit floats, is not greater than the radius (a NaN radius lets all in).
+bool InReach(const Vector3& player, const Vector3& ped, float radius);
+
 class PassDecoder {
  public:
   explicit PassDecoder(const FightSettings& settings)
@@ -66,7 +76,8 @@ class PassDecoder {
   void DecodeLeaves(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
 
   FightSettings settings_;
-  MainLoopState loop_;   // the timer's part of the module's loop state
+  bool rolled_ = false;  // the timer has rolled since the start
+  std::uint32_t last_roll_ = 0;
   bool enabled_ = true;  // the triggers, as the toggles so far tell it
   std::vector<Ped> roster_;
 };

@@ -18,9 +18,13 @@
 #include <map>
 #include <string>
 
+#include <vector>
+
 #include "fight/fight_state.h"
 #include "host/module_state.h"
+#include "settings/load_settings.h"
 #include "sim/module_run.h"
+#include "tools/pass_decoder.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define RUCKVALE_ASAN 1
@@ -64,62 +68,54 @@ struct Random {
   bool OneIn(std::uint32_t n) { return Next() % n == 0; }
 };
 
+// Reads each pass through the tools' pass decoder, as the simulator's story
+// does, and checks what the module did: no guessing from call order.
 struct Checker {
+  explicit Checker(const ruckvale::FightSettings& settings) : decoder(settings) {}
+  ruckvale::tools::PassDecoder decoder;
   std::uint64_t failures = 0, passes = 0, gated = 0, retasks = 0, fights = 0;
-  // The pass being read.
-  bool first_native = true, gated_now = false;
-  int natives_in_pass = 0;
-  std::uint32_t now = 0;
-  std::string previous;
-  bool fight_started = false;
-  std::map<Ped, std::uint32_t> last_retask;  // within the current fight
+  std::vector<Call> pass;                    // the calls of the pass so far
+  std::map<Ped, std::uint32_t> last_retask;  // within the current fight, and its start
 
   void Fail(const char* what, std::uint64_t frame) {
     if (++failures <= 10)
       std::fprintf(stderr, "soak: frame %llu: %s\n", static_cast<unsigned long long>(frame), what);
   }
-  void OnCall(const Call& c) {
-    if (c.kind == CallKind::Hook && c.name == "scriptWait") {
-      ++passes;
-      if (gated_now) {
-        ++gated;
-        if (natives_in_pass != 1) Fail("a gated pass made more than one native call", c.frame);
-      }
-      first_native = true;
-      gated_now = false;
-      natives_in_pass = 0;
-      previous.clear();
+  void OnCall(const Call& c, const Game& game) {
+    pass.push_back(c);
+    if (c.kind == CallKind::Hook && c.name == "scriptWait") OnPass(game, c.frame);
+  }
+  void OnPass(const Game& game, std::uint64_t frame) {
+    ++passes;
+    const ruckvale::tools::PassEvents events = decoder.Decode(0, pass, game);
+    std::uint32_t now = 0;
+    int natives = 0;
+    for (const Call& c : pass) {
+      if (c.kind == CallKind::Windows && c.name == "GetTickCount")
+        now = static_cast<std::uint32_t>(c.result);
+      natives += c.kind == CallKind::Native ? 1 : 0;
+    }
+    pass.clear();
+    if (events.gated) {
+      ++gated;
+      if (natives != 1) Fail("a gated pass made more than one native call", frame);
       return;
     }
-    if (c.kind == CallKind::Windows && c.name == "GetTickCount")
-      now = static_cast<std::uint32_t>(c.result);
-    if (c.kind == CallKind::Native) {
-      ++natives_in_pass;
-      if (c.name == "GET_PED_RESET_FLAG" && first_native) gated_now = c.result != 0;
-      first_native = false;
-      if (c.name == "GET_PED_NEARBY_PEDS") fight_started = false;
-      if (c.name == "SET_ENTITY_AS_MISSION_ENTITY" && !fight_started) {
-        fight_started = true;
-        ++fights;
-        last_retask.clear();
-      }
+    for (const ruckvale::tools::FightStart& f : events.starts) {
+      if (f.fighters.empty()) continue;
+      ++fights;
+      last_retask.clear();
       // A new fighter rests from its start, as if re-tasked then.
-      if (c.name == "SET_ENTITY_AS_MISSION_ENTITY") {
-        last_retask[static_cast<Ped>(static_cast<std::uint32_t>(c.args[0]))] = now;
-      }
-      // A re-task follows the test of its target's life; a start's task
-      // follows a registration.
-      if (c.name == "TASK_COMBAT_PED" && previous == "IS_PED_DEAD_OR_DYING") {
-        ++retasks;
-        const Ped p = static_cast<Ped>(static_cast<std::uint32_t>(c.args[0]));
-        auto it = last_retask.find(p);
-        if (it != last_retask.end() && static_cast<std::int32_t>(now - it->second) <= 2000) {
-          Fail("a fighter was re-tasked twice within 2000 ms", c.frame);
-        }
-        last_retask[p] = now;
-      }
+      for (const ruckvale::tools::FighterInfo& fi : f.fighters) last_retask[fi.ped] = now;
     }
-    previous = c.name;
+    for (const ruckvale::tools::RetaskEvent& r : events.retasks) {
+      ++retasks;
+      auto it = last_retask.find(r.ped);
+      if (it != last_retask.end() && static_cast<std::int32_t>(now - it->second) <= 2000) {
+        Fail("a fighter was re-tasked twice within 2000 ms", frame);
+      }
+      last_retask[r.ped] = now;
+    }
   }
 };
 
@@ -170,15 +166,17 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  IniFolder folder(
-      "fight_timer=3\nfight_chance=40\nfight_group_size=6\nhumans_only=0\n"
-      "fight_radius=60\n");
+  const char* const ini =
+      "fight_timer=3\nfight_chance=40\nfight_group_size=6\nhumans_only=0\nfight_radius=60\n";
+  IniFolder folder(ini);
   ModuleRun run;
   World& w = run.game.world;
   Random random;
-  Checker checker;
+  ruckvale::FightSettings settings;
+  ruckvale::ReadSettingsText(ini, settings);
+  Checker checker(settings);
   run.game.record = false;
-  run.game.observer = [&](const Call& c) { checker.OnCall(c); };
+  run.game.observer = [&](const Call& c) { checker.OnCall(c, run.game); };
   w.tick = 0xFFFFFFFFu - 3600u * 1000u;  // the tick count wraps an hour in
   Stir(w, random);
   run.Start();

@@ -33,9 +33,9 @@ using Char = fs::path::value_type;
 struct TempSlot {
   volatile std::sig_atomic_t used = 0;
   bool folder = false;
-  Char path[1024] = {};
+  Char path[4096] = {};
 };
-TempSlot g_slots[8];
+TempSlot g_slots[16];
 
 void RemoveSlotPath(const TempSlot& slot) {
 #if defined(_WIN32)
@@ -224,15 +224,17 @@ void RemoveLeftovers(const fs::path& folder, std::string_view prefix) {
   }
 }
 
-void RegisterTemp(const fs::path& path, bool folder) {
+bool RegisterTemp(const fs::path& path, bool folder) {
   const fs::path::string_type& text = path.native();
+  if (text.size() >= sizeof g_slots[0].path / sizeof g_slots[0].path[0]) return false;
   for (TempSlot& slot : g_slots) {
-    if (slot.used != 0 || text.size() >= sizeof slot.path / sizeof slot.path[0]) continue;
+    if (slot.used != 0) continue;
     std::memcpy(slot.path, text.c_str(), (text.size() + 1) * sizeof(Char));
     slot.folder = folder;
     slot.used = 1;
-    return;
+    return true;
   }
+  return false;
 }
 
 void ForgetTemp(const fs::path& path) {

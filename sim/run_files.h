@@ -35,7 +35,9 @@ void RemoveLeftovers(const std::filesystem::path& folder, std::string_view prefi
 
 // Registers a file, or a folder to remove once empty, for removal when the
 // run is cut short; Forget withdraws it once its owner removed or kept it.
-void RegisterTemp(const std::filesystem::path& path, bool folder);
+// False when it cannot be registered (a path of 4,096 characters or more, or
+// sixteen registered already): the caller must not make it then.
+bool RegisterTemp(const std::filesystem::path& path, bool folder);
 void ForgetTemp(const std::filesystem::path& path);
 // Removes every registered path now.
 void RemoveRegisteredTemps();

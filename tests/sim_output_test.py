@@ -174,6 +174,10 @@ def check_words(sim, tmp, env):
     os.chmod(tmp / "kept.svg", 0o640)
     r = run(sim, ["--seconds", "1", "--svg", "kept.svg"], tmp, env)
     assert r.returncode == 0 and (os.stat(tmp / "kept.svg").st_mode & 0o777) == 0o640, r
+    # A byte-order mark before plain bytes is read as bytes, as the module does.
+    (tmp / "ff.ini").write_bytes(b"\xff\xfefight_timer=5\nfight_chance=7\n")
+    r = run(sim, ["check-ini", "ff.ini"], tmp, env)
+    assert "UTF-16" not in r.stdout and "sets fight_chance to 7" in r.stdout, r.stdout
     for size in ("0", "2147483647"):
         (tmp / "size.ini").write_text("fight_group_size=" + size + "\n")
         r = run(sim, ["check-ini", "size.ini"], tmp, env)

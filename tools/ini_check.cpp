@@ -184,8 +184,12 @@ RawScan ScanRaw(std::FILE* file) {
       first = false;
       const auto b0 = static_cast<unsigned char>(chunk[0]);
       const auto b1 = n > 1 ? static_cast<unsigned char>(chunk[1]) : 0u;
-      // A UTF-16 byte-order mark, or ASCII text with every other byte 0.
-      scan.utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF) ||
+      // A UTF-16 byte-order mark followed by UTF-16 text (or by nothing), or
+      // ASCII text with every other byte 0. A mark followed by plain bytes is
+      // read as bytes, as the module reads it.
+      const bool bare = n <= 2;
+      scan.utf16 = (b0 == 0xFF && b1 == 0xFE && (bare || (n >= 4 && chunk[3] == 0))) ||
+                   (b0 == 0xFE && b1 == 0xFF && (bare || (n >= 4 && chunk[2] == 0))) ||
                    (n >= 4 && b0 != 0 && b1 == 0 && chunk[2] != 0 && chunk[3] == 0) ||
                    (n >= 4 && b0 == 0 && b1 != 0 && chunk[2] == 0 && chunk[3] != 0);
     }

@@ -59,7 +59,14 @@ std::FILE* CreateTemp(const fs::path& folder, fs::path& path, std::string& error
     path.clear();
     return nullptr;
   }
-  sim::RegisterTemp(path, false);
+  if (!sim::RegisterTemp(path, false)) {
+    std::fclose(file);
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    path.clear();
+    error = "its folder's path is too long for the run to clean up after itself";
+    return nullptr;
+  }
   return file;
 }
 

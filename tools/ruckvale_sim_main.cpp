@@ -19,6 +19,20 @@
 #include <csignal>
 #endif
 
+#if !defined(_WIN32)
+// A standard stream started closed would hand its number to the first file
+// the run opens (the map), which would then receive the story: each gets
+// /dev/null. False when standard output was closed: the run is refused
+// before anything.
+bool StandardOutputOpen() {
+  const bool output_closed = fcntl(1, F_GETFD) == -1;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+  }
+  return !output_closed;
+}
+#endif
+
 int main(int argc, char** argv) {
   using namespace ruckvale::tools;
 #if defined(_WIN32)
@@ -28,14 +42,7 @@ int main(int argc, char** argv) {
   // A closed pipe fails the write, which ends the run with a message and
   // removes its temporary files, instead of killing the process.
   std::signal(SIGPIPE, SIG_IGN);
-  // A standard stream started closed would hand its number to the first file
-  // the run opens (the map), which would then receive the story: input and
-  // errors get /dev/null, and a closed output is refused before anything.
-  const bool output_closed = fcntl(1, F_GETFD) == -1;
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) == -1) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-  }
-  if (output_closed) {
+  if (!StandardOutputOpen()) {
     std::cerr << "ruckvale-sim: cannot write the output: standard output is closed\n";
     return 2;
   }

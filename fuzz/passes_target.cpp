@@ -47,7 +47,6 @@ unsigned char* Address(std::uint64_t arg) {
 }  // namespace
 
 void RunPassesOnce(const std::uint8_t* data, std::size_t size) {
-  static sim::IniFolder no_ini(std::nullopt);  // the defaults, then the input's settings
   Input in(data, size);
   sim::ModuleRun run;
   run.game.record = false;
@@ -73,8 +72,14 @@ void RunPassesOnce(const std::uint8_t* data, std::size_t size) {
     slots[0] = in.Bytes(shape & 2 ? 8 : 1);
     return true;
   };
-  run.Start();
-  run.Frame(0);
+  {
+    // The start-up reads no ini (the defaults, then the input's settings) in
+    // a folder of its own; the working folder is the fuzzer's again after it,
+    // so a relative corpus folder stays where it was.
+    sim::IniFolder no_ini(std::nullopt);
+    run.Start();
+    run.Frame(0);
+  }
   FightSettings& s = Module().settings;
   s.fight_group_size = static_cast<std::int8_t>(in.Byte()) % 40;
   s.humans_only = (in.Byte() & 1) != 0;

@@ -333,6 +333,7 @@ bool InReach(const Vector3& player, const Vector3& ped, float radius) {
 
 PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game& game) {
   PassEvents events;
+  events.fight_was_running = !roster_.empty();
   const std::size_t gate = Find(calls, 0, N::GET_PED_RESET_FLAG);
   if (gate == calls.size()) return events;
   // Calls before the gate are a start-up, which begins with no fight.

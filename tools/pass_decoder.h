@@ -28,9 +28,10 @@ struct LeaveEvent {
 };
 
 struct PassEvents {
-  bool start_up = false;     // the script started or started again in this pass
-  bool gated = false;        // the reset flag closed the gate: nothing else happened
-  std::optional<bool> roll;  // the timer rolled: hit or miss
+  bool fight_was_running = false;  // a fight ran when the pass began
+  bool start_up = false;           // the script started or started again in this pass
+  bool gated = false;              // the reset flag closed the gate: nothing else happened
+  std::optional<bool> roll;        // the timer rolled: hit or miss
   std::vector<FightStart> starts;
   std::vector<RetaskEvent> retasks;
   int released = 0;  // peds handed back to the engine

@@ -16,6 +16,7 @@
 #include "sim/scene.h"
 #include "tools/ini_check.h"
 #include "tools/json.h"
+#include "tools/pass_decoder.h"
 #include "tools/story.h"
 #include "tools/svg_map.h"
 #include "tools/temp_files.h"
@@ -259,10 +260,13 @@ class Inputs {
   Hash hold_ = 0, press_ = 0;
 };
 
-// The run itself: the scene and the module frame by frame, each pass told
-// by the story. Stops early when a write has failed.
-void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
-               const bool& map_failed, std::ostream& out, std::ostream& err) {
+// The run itself: the scene and the module frame by frame. The frame loop
+// decodes each pass once; the story and the map (when there is one) each
+// take the events, and each keeps its own error. Stops early when a write
+// has failed.
+void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story, SvgMapWriter* map,
+               std::ostream& out, std::ostream& err) {
+  PassDecoder decoder(settings);
   sim::ModuleRun run;
   sim::Game& game = run.game;
   sim::Scene scene(o.seed);
@@ -287,15 +291,20 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
     game.world.player_mount = InStretch(o.riding, now) ? game.world.players_horse : 0;
     if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
     game.world.game_in_foreground = foreground;
-    scene.Step(game.world, static_cast<float>(dt),
-               [&](const sim::SceneEvent& e) { story.OnSceneEvent(now, e, game.world); });
+    scene.Step(game.world, static_cast<float>(dt), [&](const sim::SceneEvent& e) {
+      story.OnSceneEvent(now, e, game.world, decoder.roster());
+    });
     game.calls.clear();
     run.host.RunFrame();
-    story.OnPass(now, game.calls, game);
+    const PassEvents events = decoder.Decode(now, game.calls, game);
+    story.OnPass(now, events, game);
+    if (map != nullptr) {
+      for (const FightStart& fight : events.starts) map->Add(fight);
+    }
     game.world.tick =
         kStartTick +
         static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
-    if (!out || map_failed) break;  // a write failed: no use going on
+    if (!out || (map != nullptr && map->failed())) break;  // a write failed: no use going on
     if (sim::StopRequested()) break;
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
@@ -342,14 +351,8 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   } unregister{folder};
 
   Story story(out, o.json, o.quiet, settings);
-  bool map_failed = false;
-  if (paths.svg) {
-    story.on_fight_start = [&map, &map_failed](const FightStart& f) {
-      map_failed = map_failed || !map.Add(f);
-    };
-  }
   PrintHeader(o, settings, have_ini, out);
-  RunFrames(o, settings, story, map_failed, out, err);
+  RunFrames(o, settings, story, paths.svg ? &map : nullptr, out, err);
   if (sim::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
   if (paths.log && !CopyLog(*paths.log)) {
     return fail("cannot keep the module's Ruckvale.log as '" + *o.log +
@@ -358,7 +361,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   if (out) story.PrintSummary(o.seconds);
   out.flush();
   if (!out) return fail("cannot write the output (closed, or the disk is full)");
-  if (map_failed) return fail("cannot write the map '" + *o.svg + "' (disk full?)");
+  if (paths.svg && map.failed()) return fail("cannot write the map '" + *o.svg + "' (disk full?)");
   if (paths.svg && !map.Finish(error)) return fail(error);
   return 0;
 }

@@ -65,7 +65,7 @@ std::string FighterJson(const FighterInfo& f) {
 }  // namespace
 
 Story::Story(std::ostream& out, bool json, bool quiet, const FightSettings& settings)
-    : out_(out), json_(json), quiet_(quiet), settings_(settings), decoder_(settings) {}
+    : out_(out), json_(json), quiet_(quiet), settings_(settings) {}
 
 void Story::Emit(double time, const std::string& text, const std::string& json) {
   if (quiet_) return;
@@ -76,14 +76,10 @@ void Story::Emit(double time, const std::string& text, const std::string& json) 
   }
 }
 
-bool Story::IsFighter(Ped ped) const {
-  const std::vector<Ped>& roster = decoder_.roster();
-  return std::find(roster.begin(), roster.end(), ped) != roster.end();
-}
-
-void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World& world) {
+void Story::OnSceneEvent(double time, const sim::SceneEvent& e, const sim::World& world,
+                         const std::vector<Ped>& fighters) {
   const std::string ped = std::to_string(e.ped);
-  const bool fighter = IsFighter(e.ped);
+  const bool fighter = std::find(fighters.begin(), fighters.end(), e.ped) != fighters.end();
   switch (e.kind) {
     case sim::SceneEvent::Died: {
       ++counts_.deaths;
@@ -227,12 +223,10 @@ void Story::WriteFightStart(const FightStart& fight, bool fight_ran) {
   } else {
     WriteFighters(fight);
   }
-  if (on_fight_start) on_fight_start(fight);
 }
 
-void Story::OnPass(double time, const std::vector<sim::Call>& calls, const sim::Game& game) {
-  bool fight_ran = !decoder_.roster().empty();
-  const PassEvents events = decoder_.Decode(time, calls, game);
+void Story::OnPass(double time, const PassEvents& events, const sim::Game& game) {
+  bool fight_ran = events.fight_was_running;
   WriteGate(time, events.gated);
   if (events.gated) return;
   if (events.roll) WriteRoll(time, *events.roll);

@@ -1,6 +1,7 @@
-// Writes the story of a simulated run: each pass's events, as the pass
-// decoder reads them, and the scene's own events become one line each (or
-// one JSON object), and a summary at the end. It only formats and counts.
+// Writes the story of a simulated run: each pass's events, as the frame
+// loop's pass decoder reads them, and the scene's own events become one line
+// each (or one JSON object), and a summary at the end. It only formats and
+// counts; it decodes nothing and hands nothing on.
 #pragma once
 
 #include <functional>
@@ -36,13 +37,11 @@ class Story {
  public:
   Story(std::ostream& out, bool json, bool quiet, const FightSettings& settings);
 
-  // Receives each fight start as it is read (for the map); the story keeps
-  // none of them, only the counts of its summary.
-  std::function<void(const FightStart&)> on_fight_start;
-
-  void OnSceneEvent(double time, const sim::SceneEvent& event, const sim::World& world);
-  // The calls of one frame, in order, and the game right after it.
-  void OnPass(double time, const std::vector<sim::Call>& calls, const sim::Game& game);
+  // A scene event; `fighters` the running fight's, as the decoder knows them.
+  void OnSceneEvent(double time, const sim::SceneEvent& event, const sim::World& world,
+                    const std::vector<Ped>& fighters);
+  // The events of one pass, and the game right after it.
+  void OnPass(double time, const PassEvents& events, const sim::Game& game);
   // The game's window lost (false) or regained (true) the foreground.
   void OnForeground(double time, bool in_foreground);
   void PrintSummary(double seconds);
@@ -60,13 +59,11 @@ class Story {
   void WriteToggles(double time, const PassEvents& events);
   void WriteSummaryJson(double seconds);
   void WriteFaultSummary();
-  bool IsFighter(Ped ped) const;
 
   std::ostream& out_;
   bool json_;
   bool quiet_;
   FightSettings settings_;
-  PassDecoder decoder_;
   // The gate's stretch in progress.
   bool gated_ = false;
   double gated_since_ = 0;

@@ -475,7 +475,9 @@ bool SvgMapWriter::Add(const FightStart& fight) {
   }
   const std::string panel = SvgPanel(fight, panels_++, radius_);
   std::FILE* file = panels_file_.file();
-  return file != nullptr && std::fwrite(panel.data(), 1, panel.size(), file) == panel.size();
+  failed_ = failed_ || file == nullptr ||
+            std::fwrite(panel.data(), 1, panel.size(), file) != panel.size();
+  return !failed_;
 }
 
 bool SvgMapWriter::Finish(std::string& error) {

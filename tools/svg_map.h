@@ -28,6 +28,8 @@ class SvgMapWriter {
   bool Open(const std::string& path, float radius, std::string& error);
   // Writes the panel of one fight start; false once a write has failed.
   bool Add(const FightStart& fight);
+  // A write has failed: the map is lost.
+  bool failed() const { return failed_; }
   // Completes the file and renames it over `path`; false, with `error`,
   // when a write failed.
   bool Finish(std::string& error);
@@ -38,6 +40,7 @@ class SvgMapWriter {
   float radius_ = 0;
   int panels_ = 0;
   std::int64_t not_drawn_ = 0;  // fight starts beyond kMaxPanels
+  bool failed_ = false;
 };
 
 // The text of one panel at grid position `index` (tests read it).

@@ -16,7 +16,8 @@ namespace ruckvale::sim {
 namespace {
 
 // [SECTION] Helpers
-//   Crowd, Body, StoryPed, Press, PressAround, RunScene
+//   Crowd, Body, StoryPed, Press, RestartAndPress, Held, AFighter, PadPress,
+//   PressWith, PressAround, RunScene, LogText, KeepLog
 // [SECTION] The scenarios
 //   one function per scenario, then the table: name, what it covers, ini,
 //   start tick, function
@@ -45,6 +46,14 @@ void StoryPed(World& w, float x, float y) {
   SimPed& p = *w.Find(w.AddPed(x, y));
   p.mission_entity = true;
   p.story_owned = true;
+}
+
+// The game starts the script again (a reload); two frames later the key is
+// released.
+void RestartAndPress(ModuleRun& r) {
+  r.host.StartScript();
+  r.Frames(2);
+  Press(r);
 }
 
 // A ped at (x, y) held where it stands: riding, driving, hogtied, lassoed.
@@ -264,9 +273,7 @@ void Releases(ModuleRun& r) {
   w.nearby.eight_byte_slots = false;
   Press(r);
   w.nearby.eight_byte_slots = true;
-  r.host.StartScript();
-  r.Frames(2);
-  Press(r);
+  RestartAndPress(r);
   r.Frames(3, 2500);
 }
 
@@ -291,9 +298,7 @@ void Recipe(ModuleRun& r) {
   w.no_foreground_window = true;
   PressAround(r, true, true);  // no window has the keyboard: ignored
   w.no_foreground_window = false;
-  r.host.StartScript();
-  r.Frames(2);
-  Press(r);
+  RestartAndPress(r);
   r.Frames(3, 2500);
 }
 
@@ -318,9 +323,7 @@ void SidesOfThree(ModuleRun& r) {
     if (SimPed* p = AFighter(w)) p->life = Life::Dead;
     r.Frames(25, 100);  // the last side standing is let go
   }
-  r.host.StartScript();
-  r.Frames(2);
-  Press(r);
+  RestartAndPress(r);
   r.Frames(30, 100);
 }
 
@@ -421,9 +424,7 @@ void LogReasons(ModuleRun& r) {
     ini << "log=true\n";
     for (int i = 0; i < 16000; ++i) ini << "unknown_key_" << i << "=1\n";
   }
-  r.host.StartScript();  // the log reaches 1 MB and says so
-  r.Frames(2);
-  Press(r);
+  RestartAndPress(r);  // the log reaches 1 MB and says so
   KeepLog();
   // Neither moved aside nor made: the module goes on without a log.
   std::filesystem::remove("Ruckvale.log");

@@ -44,9 +44,9 @@ struct FighterInfo {
   bool off_hand = false;    // a firearm or bow in the off hand, which does not shoot
   bool from_story = false;  // taken from another script (a story mission, a companion)
   bool corpse = false;      // dead when it was drawn
-  // Held where it stands when it was drawn: "riding", "in a vehicle",
-  // "hogtied", "lassoed", "the player's horse"; nullptr: free to fight.
-  const char* held = nullptr;
+  // Held where it stands when it was drawn: Riding, InVehicle, Hogtied,
+  // Lassoed or PlayersMount; None: free to fight.
+  LeftOut held = LeftOut::None;
   bool melee_at_range = false;  // a blade or fists, its combat range not near (0)
 };
 

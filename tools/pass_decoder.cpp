@@ -248,12 +248,12 @@ void StartReader::JudgeFighters() {
     f.off_hand = held && *held != WeaponCategory::Melee && *held != WeaponCategory::Throwable;
     f.from_story = p->taken_from_story;
     f.corpse = p->life != sim::Life::Alive;
-    f.held = p->handle == world.player_mount ? "the player's horse"
-             : p->on_mount                   ? "riding"
-             : p->in_vehicle                 ? "in a vehicle"
-             : p->hogtied                    ? "hogtied"
-             : p->lassoed                    ? "lassoed"
-                                             : nullptr;
+    f.held = p->handle == world.player_mount ? LeftOut::PlayersMount
+             : p->on_mount                   ? LeftOut::Riding
+             : p->in_vehicle                 ? LeftOut::InVehicle
+             : p->hogtied                    ? LeftOut::Hogtied
+             : p->lassoed                    ? LeftOut::Lassoed
+                                             : LeftOut::None;
     const bool close_quarters = !f.category || *f.category == WeaponCategory::Melee;
     f.melee_at_range = close_quarters && p->combat_range != 0;
   }

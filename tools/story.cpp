@@ -46,7 +46,7 @@ std::string FighterText(const FighterInfo& f) {
   if (f.off_hand) text += "; the gun is in the off hand and does not shoot";
   if (f.from_story) text += "; taken from a story mission";
   if (f.corpse) text += "; a corpse";
-  if (f.held != nullptr) text += std::string("; ") + f.held;
+  if (f.held != LeftOut::None) text += std::string("; ") + LeftOutText(f.held);
   if (f.melee_at_range) text += "; a blade or fists kept at range";
   return text;
 }
@@ -57,8 +57,8 @@ std::string FighterJson(const FighterInfo& f) {
          ",\"category\":" + JsonString(CategoryText(f.category)) +
          ",\"ammo\":" + std::to_string(f.ammo) + ",\"line\":" + JsonString(f.line) +
          ",\"off_hand\":" + JsonBool(f.off_hand) + ",\"from_story\":" + JsonBool(f.from_story) +
-         ",\"corpse\":" + JsonBool(f.corpse) +
-         ",\"held\":" + (f.held != nullptr ? JsonString(f.held) : std::string("null")) +
+         ",\"corpse\":" + JsonBool(f.corpse) + ",\"held\":" +
+         (f.held != LeftOut::None ? JsonString(LeftOutText(f.held)) : std::string("null")) +
          ",\"melee_at_range\":" + JsonBool(f.melee_at_range) + "}";
 }
 
@@ -178,9 +178,8 @@ void Story::WriteFighters(const FightStart& fight) {
     counts_.weapon_seen[f.category ? static_cast<int>(*f.category) : 8] += 1;
     counts_.off_hand += f.off_hand ? 1 : 0;
     counts_.corpses += f.corpse ? 1 : 0;
-    const bool mount = f.held != nullptr && std::string(f.held) == "the player's horse";
-    counts_.mount_drawn += mount ? 1 : 0;
-    counts_.held_drawn += f.held != nullptr && !mount ? 1 : 0;
+    counts_.mount_drawn += f.held == LeftOut::PlayersMount ? 1 : 0;
+    counts_.held_drawn += f.held != LeftOut::None && f.held != LeftOut::PlayersMount ? 1 : 0;
     counts_.melee_at_range += f.melee_at_range ? 1 : 0;
     text += FighterText(f);
     json += (i ? "," : "") + FighterJson(f);

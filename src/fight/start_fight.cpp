@@ -101,7 +101,6 @@ bool Qualifies(const FightSettings& s, Ped f, Ped player, Ped mount, const Vecto
 bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
                       std::vector<Ped>& candidates, FightStartReport& report) {
   candidates.clear();
-  const auto out = [&report](LeftOutBy why) { ++report.left_out[static_cast<int>(why)]; };
   const Ped player = natives::PlayerPedId();
   NearbyPedBuffer buffer;
   std::memset(buffer.bytes, 0, sizeof buffer.bytes);
@@ -125,7 +124,7 @@ bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
     const std::uint8_t known = handles.Visit(f);
     // A handle the game lists twice is one candidate at most.
     if ((known & HandleTable::kListed) != 0) {
-      out(LeftOutBy::Repeated);
+      ++report.left_out[static_cast<int>(LeftOutBy::Repeated)];
     } else if (Qualifies(s, f, player, mount, origin, known, report)) {
       candidates.push_back(f);
     }
@@ -223,9 +222,7 @@ FightStartReport StartFight(FightState& f, const FightContext& c, std::uint32_t 
   const std::size_t n = f.selection.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];
-    const Armament arms = PrepareCombatant(c, fighter);
-    report.weapons[i] = arms.weapon;
-    report.categories[i] = arms.category ? static_cast<std::int8_t>(*arms.category) : -1;
+    report.arms[i] = PrepareCombatant(c, fighter);
     natives::SetPedRelationshipGroupHash(
         fighter, GroupOfPosition(i) == 1 ? f.groups.Group1Hash() : f.groups.Group2Hash());
     Insult(fighter, c.random);

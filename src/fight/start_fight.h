@@ -6,6 +6,7 @@
 
 #include "fight/fight_context.h"
 #include "fight/fight_state.h"
+#include "fight/weapons.h"
 #include "host/types.h"
 
 namespace ruckvale {
@@ -66,10 +67,9 @@ struct FightStartReport {
   bool tested = false;  // the count sufficed and the listed peds were tested
   int candidates = 0;   // peds that qualified
   int left_out[kLeftOutByCount] = {};
-  int fighters = 0;                 // 0: no fight started (or a fight of none)
-  bool started = false;             // the roster was replaced
-  Hash weapons[32] = {};            // per fighter in selection order; 0: unarmed
-  std::int8_t categories[32] = {};  // per fighter: the category drawn, -1: none
+  int fighters = 0;                     // 0: no fight started (or a fight of none)
+  bool started = false;                 // the roster was replaced
+  Armament arms[kNearbyCapacity] = {};  // per fighter, in selection order
 };
 
 // Asks the game for the peds near the player, draws fight_group_size distinct

@@ -94,10 +94,9 @@ void LogFightStart(ModuleState& m, std::uint32_t now, const char* trigger,
   LogLine(m.log, now, "%s: fight of %d", trigger, r.fighters);
   for (int i = 0; i < r.fighters && i < kNearbyCapacity; ++i) {
     const RosterEntry& e = m.fight.roster[static_cast<std::size_t>(i)];
-    const char* name = WeaponNameOf(m.catalogue, r.weapons[i]);
-    const char* category = r.categories[i] < 0
-                               ? "unarmed"
-                               : WeaponCategoryName(static_cast<WeaponCategory>(r.categories[i]));
+    const Armament& arms = r.arms[i];
+    const char* name = WeaponNameOf(m.catalogue, arms.weapon);
+    const char* category = arms.category ? WeaponCategoryName(*arms.category) : "unarmed";
     LogLine(m.log, now, "  ped %d, group %d, %s%s%s", e.ped, e.group, category, name ? " " : "",
             name ? name : "");
   }

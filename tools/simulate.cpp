@@ -233,31 +233,37 @@ class Inputs {
     for (const int code : {key_, key_modifier_, toggle_, toggle_modifier_}) {
       if (code > 0 && code < 256) w.keys_down[code] = 0;
     }
-    const bool key = DownAt(o_.presses, t, hold_time_), toggle = DownAt(o_.toggles, t, hold_time_);
-    if (key_ > 0 && key_ < 256 && key) w.keys_down[key_] = 1;
-    if (key_modifier_ != 0 && DownAt(o_.presses, t, hold_time_, 0.1))
-      w.keys_down[key_modifier_] = 1;
-    if (toggle_ > 0 && toggle_ < 256 && toggle) w.keys_down[toggle_] = 1;
-    if (toggle_modifier_ != 0 && DownAt(o_.toggles, t, hold_time_, 0.1))
-      w.keys_down[toggle_modifier_] = 1;
+    Hold(w, key_, key_modifier_, o_.presses, t);
+    Hold(w, toggle_, toggle_modifier_, o_.toggles, t);
     w.keyboard_in_use = InStretch(o_.keyboard, t);
-    const std::vector<Hash> was = w.controls_down;
     w.controls_down.clear();
     w.controls_released.clear();
-    if (hold_ != 0 && DownAt(o_.pads, t, hold_time_)) w.controls_down = {hold_, press_};
-    // The hold control stays down over the frame that releases the other.
-    if (hold_ != 0 && w.controls_down.empty() &&
-        std::find(was.begin(), was.end(), press_) != was.end()) {
+    if (hold_ == 0) return;
+    const bool down = DownAt(o_.pads, t, hold_time_);
+    if (down) {
+      w.controls_down = {hold_, press_};
+    } else if (pad_was_down_) {
+      // The hold control stays down over the frame that releases the other.
       w.controls_down = {hold_};
       w.controls_released = {press_};
     }
+    pad_was_down_ = down;
   }
 
  private:
+  // A key down before each of its release times, its modifier (if any) from
+  // then until a moment after.
+  void Hold(sim::World& w, int code, int modifier, const std::vector<double>& releases,
+            double t) const {
+    if (code > 0 && code < 256 && DownAt(releases, t, hold_time_)) w.keys_down[code] = 1;
+    if (modifier != 0 && DownAt(releases, t, hold_time_, 0.1)) w.keys_down[modifier] = 1;
+  }
+
   const SimOptions& o_;
   double hold_time_;
   int key_ = -1, key_modifier_ = 0, toggle_ = -1, toggle_modifier_ = 0;
   Hash hold_ = 0, press_ = 0;
+  bool pad_was_down_ = false;
 };
 
 // The run itself: the scene and the module frame by frame. The frame loop

@@ -17,7 +17,9 @@
 #include "tools/ini_check.h"
 #include "tools/json.h"
 #include "tools/pass_decoder.h"
-#include "tools/story.h"
+#include "tools/story_lines.h"
+#include "tools/story_record.h"
+#include "tools/story_tally.h"
 #include "tools/svg_map.h"
 #include "tools/temp_files.h"
 
@@ -266,13 +268,36 @@ class Inputs {
   bool pad_was_down_ = false;
 };
 
+// The consumers of a run's record: the story (text or JSON, none under
+// --quiet), the summary's counts and the map. The story's error is its
+// stream's, the map's its own; the run reports each.
+struct RunOutputs {
+  std::ostream* story = nullptr;
+  bool json = false;
+  std::int32_t fight_group_size = 0;
+  StoryCounts counts;
+  SvgMapWriter* map = nullptr;
+
+  void Take(const std::vector<StoryEntry>& entries) {
+    for (const StoryEntry& e : entries) {
+      if (story != nullptr) {
+        *story << (json ? StoryJsonLine(e) : StoryTextLine(e, fight_group_size));
+      }
+      CountEntry(counts, e);
+      if (map != nullptr && e.kind == StoryEntry::Fight) map->Add(*e.fight);
+    }
+  }
+  bool failed() const { return (story != nullptr && !*story) || (map != nullptr && map->failed()); }
+};
+
 // The run itself: the scene and the module frame by frame. The frame loop
-// decodes each pass once; the story and the map (when there is one) each
-// take the events, and each keeps its own error. Stops early when a write
-// has failed.
-void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story, SvgMapWriter* map,
+// decodes each pass once and records the frame; every output takes the same
+// entries. Stops early when an output has failed.
+void RunFrames(const SimOptions& o, const FightSettings& settings, RunOutputs& outputs,
                std::ostream& out, std::ostream& err) {
   PassDecoder decoder(settings);
+  StoryRecorder recorder;
+  std::vector<StoryEntry> entries;
   sim::ModuleRun run;
   sim::Game& game = run.game;
   sim::Scene scene(o.seed);
@@ -292,25 +317,27 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, Story& story,
   Inputs inputs(o, settings);
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     const double now = static_cast<double>(frame) * dt;
+    entries.clear();
     inputs.Set(game.world, now);
     const bool foreground = !InStretch(o.background, now);
     game.world.player_mount = InStretch(o.riding, now) ? game.world.players_horse : 0;
-    if (foreground != game.world.game_in_foreground) story.OnForeground(now, foreground);
+    if (foreground != game.world.game_in_foreground) {
+      StoryRecorder::OnForeground(now, foreground, entries);
+    }
     game.world.game_in_foreground = foreground;
     scene.Step(game.world, static_cast<float>(dt), [&](const sim::SceneEvent& e) {
-      story.OnSceneEvent(now, e, game.world, decoder.roster());
+      recorder.OnSceneEvent(now, e, game.world, decoder.roster(), entries);
     });
     game.calls.clear();
     run.host.RunFrame();
     const PassEvents events = decoder.Decode(now, game.calls, game);
-    story.OnPass(now, events, game);
-    if (map != nullptr) {
-      for (const FightStart& fight : events.starts) map->Add(fight);
-    }
+    recorder.OnPass(now, events, entries);
+    if (!events.gated) CountPass(outputs.counts, events.released, game);
+    outputs.Take(entries);
     game.world.tick =
         kStartTick +
         static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
-    if (!out || (map != nullptr && map->failed())) break;  // a write failed: no use going on
+    if (outputs.failed() || !out) break;  // no use going on
     if (sim::StopRequested()) break;
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
@@ -356,15 +383,19 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
     }
   } unregister{folder};
 
-  Story story(out, o.json, o.quiet, settings);
+  RunOutputs outputs;
+  outputs.story = o.quiet ? nullptr : &out;
+  outputs.json = o.json;
+  outputs.fight_group_size = settings.fight_group_size;
+  outputs.map = paths.svg ? &map : nullptr;
   PrintHeader(o, settings, have_ini, out);
-  RunFrames(o, settings, story, paths.svg ? &map : nullptr, out, err);
+  RunFrames(o, settings, outputs, out, err);
   if (sim::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
   if (paths.log && !CopyLog(*paths.log)) {
     return fail("cannot keep the module's Ruckvale.log as '" + *o.log +
                 "' (no log was written: set log=true in the ini)");
   }
-  if (out) story.PrintSummary(o.seconds);
+  if (out) WriteSummary(out, outputs.counts, settings, o.seconds, o.json, o.quiet);
   out.flush();
   if (!out) return fail("cannot write the output (closed, or the disk is full)");
   if (paths.svg && map.failed()) return fail("cannot write the map '" + *o.svg + "' (disk full?)");

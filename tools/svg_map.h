@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tools/fight_start.h"
-#include "tools/story.h"
+#include "tools/story_record.h"
 #include "tools/temp_files.h"
 
 namespace ruckvale::tools {

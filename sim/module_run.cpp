@@ -1,6 +1,6 @@
 #include "sim/module_run.h"
 
-#include "sim/run_files.h"
+#include "files/run_files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,7 +18,7 @@ IniFolder::IniFolder(const std::optional<std::string>& ini) {
 
 IniFolder::IniFolder(const LinkTo& ini) {
   Enter();
-  const fs::path user_file = PathOf(ini.path);
+  const fs::path user_file = files::PathOf(ini.path);
   std::error_code ec;
   fs::create_symlink(user_file, file(), ec);
   if (!ec) return;
@@ -39,9 +39,10 @@ void IniFolder::Enter() {
   previous_ = fs::current_path();
   const fs::path temp = fs::temp_directory_path();
   // What runs killed outright left goes first; a live run's folder stays.
-  RemoveLeftovers(temp, kRunFolderPrefix);
-  const fs::path folder = temp / PathOf(RunTagIn(temp, kRunFolderPrefix) +
-                                        std::to_string(entropy()) + "-" + std::to_string(++serial));
+  files::RemoveLeftovers(temp, kRunFolderPrefix);
+  const fs::path folder =
+      temp / files::PathOf(files::RunTagIn(temp, kRunFolderPrefix) + std::to_string(entropy()) +
+                           "-" + std::to_string(++serial));
   fs::create_directories(folder);
   folder_ = folder;
   fs::current_path(folder);

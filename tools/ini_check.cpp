@@ -12,13 +12,13 @@
 
 #include "fight/fight_state.h"
 #include "fight/weapons.h"
+#include "files/run_files.h"
 #include "host/main_loop_state.h"
 #include "settings/ini_line.h"
 #include "settings/ini_line_reader.h"
 #include "settings/ini_line_text.h"
 #include "settings/key_names.h"
 #include "settings/load_settings.h"
-#include "sim/run_files.h"
 #include "tools/weapon_odds.h"
 
 namespace ruckvale::tools {
@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 FilePtr Open(const std::string& path) {
-  return {sim::OpenFile(sim::PathOf(path), "rb"), &std::fclose};
+  return {files::OpenFile(files::PathOf(path), "rb"), &std::fclose};
 }
 
 // [SECTION] Showing bytes, values and keys
@@ -456,7 +456,7 @@ void Report(const FightSettings& settings, const LineTally& tally, std::ostream&
 
 std::optional<std::string> IniFileProblem(const std::string& path) {
   std::error_code ec;
-  const fs::file_status st = fs::status(sim::PathOf(path), ec);
+  const fs::file_status st = fs::status(files::PathOf(path), ec);
   if (ec || !fs::exists(st)) {
     return "cannot open '" + path + "': " + (ec ? ec.message() : "no such file");
   }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/run_files.h"
+#include "files/run_files.h"
 #include "tools/ini_check.h"
 #include "tools/options.h"
 #include "tools/simulate.h"
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   // Paths are UTF-8 inside the tool, and so is what it prints.
   if (_isatty(_fileno(stdout))) SetConsoleOutputCP(CP_UTF8);
 #endif
-  const std::vector<std::string> args = ruckvale::sim::Utf8Arguments(argc, argv);
+  const std::vector<std::string> args = ruckvale::files::Utf8Arguments(argc, argv);
   std::string error;
   const std::optional<SimOptions> options = ParseOptions(args, error);
   if (!options) {
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   }
   // A console closing waits for the run's files to go.
   struct Finished {
-    ~Finished() { ruckvale::sim::RunFinished(); }
+    ~Finished() { ruckvale::files::RunFinished(); }
   } finished;
   try {
     return RunSimulation(*options, std::cout, std::cerr);

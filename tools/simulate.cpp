@@ -7,12 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "files/run_files.h"
+#include "files/user_files.h"
 #include "settings/ini_line.h"
 #include "settings/ini_line_text.h"
 #include "settings/key_names.h"
 #include "sim/game_hash.h"
 #include "sim/module_run.h"
-#include "sim/run_files.h"
 #include "sim/scene.h"
 #include "tools/ini_check.h"
 #include "tools/json.h"
@@ -21,7 +22,6 @@
 #include "tools/story_record.h"
 #include "tools/story_tally.h"
 #include "tools/svg_map.h"
-#include "tools/temp_files.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -88,14 +88,14 @@ namespace fs = std::filesystem;
 // started in.
 std::string Absolute(const std::string& path) {
   std::error_code ec;
-  const fs::path absolute = fs::absolute(sim::PathOf(path), ec);
-  return ec ? path : sim::Utf8Of(absolute);
+  const fs::path absolute = fs::absolute(files::PathOf(path), ec);
+  return ec ? path : files::Utf8Of(absolute);
 }
 
 // True when both name one existing file.
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return fs::equivalent(sim::PathOf(a), sim::PathOf(b), ec) && !ec;
+  return fs::equivalent(files::PathOf(a), files::PathOf(b), ec) && !ec;
 }
 
 // True when `path` names the file standard output writes to (as /dev/stdout
@@ -107,7 +107,7 @@ bool IsStandardOutput(const std::string& path) {
 #else
   struct stat out {};
   struct stat file {};
-  return fstat(1, &out) == 0 && stat(sim::PathOf(path).c_str(), &file) == 0 &&
+  return fstat(1, &out) == 0 && stat(files::PathOf(path).c_str(), &file) == 0 &&
          out.st_dev == file.st_dev && out.st_ino == file.st_ino;
 #endif
 }
@@ -164,7 +164,7 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s,
 bool CopyLog(const std::string& to) {
   std::error_code ec;
   if (!fs::is_regular_file("Ruckvale.log", ec)) return false;
-  fs::copy_file("Ruckvale.log", sim::PathOf(to), fs::copy_options::overwrite_existing, ec);
+  fs::copy_file("Ruckvale.log", files::PathOf(to), fs::copy_options::overwrite_existing, ec);
   return !ec;
 }
 
@@ -338,7 +338,7 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, RunOutputs& o
         kStartTick +
         static_cast<std::uint32_t>(std::llround(static_cast<double>(frame + 1) * 1000.0 / o.fps));
     if (outputs.failed() || !out) break;  // no use going on
-    if (sim::StopRequested()) break;
+    if (files::StopRequested()) break;
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
   run.host.Unload();
@@ -357,7 +357,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   const bool have_ini = ReadIniFile(paths.ini_read, settings);
   // The map's file is made before the run, so a path that cannot be written
   // is reported now and not at the end.
-  sim::CleanUpWhenCutShort();
+  files::CleanUpWhenCutShort();
   SvgMapWriter map;
   std::string error;
   if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return fail(error);
@@ -371,15 +371,15 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
     } catch (const std::exception& e) {
       return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
     }
-    sim::RegisterTemp(folder->file(), false);
-    sim::RegisterTemp(folder->folder(), true);
+    files::RegisterTemp(folder->file(), false);
+    files::RegisterTemp(folder->folder(), true);
   }
   struct Unregister {
     const std::optional<sim::IniFolder>& folder;
     ~Unregister() {
       if (!folder) return;
-      sim::ForgetTemp(folder->file());
-      sim::ForgetTemp(folder->folder());
+      files::ForgetTemp(folder->file());
+      files::ForgetTemp(folder->folder());
     }
   } unregister{folder};
 
@@ -390,7 +390,7 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   outputs.map = paths.svg ? &map : nullptr;
   PrintHeader(o, settings, have_ini, out);
   RunFrames(o, settings, outputs, out, err);
-  if (sim::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
+  if (files::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
   if (paths.log && !CopyLog(*paths.log)) {
     return fail("cannot keep the module's Ruckvale.log as '" + *o.log +
                 "' (no log was written: set log=true in the ini)");

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "files/user_files.h"
 #include "tools/fight_start.h"
 #include "tools/story_record.h"
-#include "tools/temp_files.h"
 
 namespace ruckvale::tools {
 
@@ -35,8 +35,8 @@ class SvgMapWriter {
   bool Finish(std::string& error);
 
  private:
-  ScratchFile panels_file_;  // the panels, in order, until Finish copies them
-  AtomicFile map_;
+  files::ScratchFile panels_file_;  // the panels, in order, until Finish copies them
+  files::AtomicFile map_;
   float radius_ = 0;
   int panels_ = 0;
   std::int64_t not_drawn_ = 0;  // fight starts beyond kMaxPanels

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "sim/run_files.h"
+#include "files/run_files.h"
 #include "sim/script_host.h"
 #include "sim/windows/hook_table.h"
 
@@ -140,9 +140,9 @@ struct ScriptHost::Impl {
     const DWORD n = GetTempPathW(MAX_PATH, temp);
     if (n == 0 || n >= MAX_PATH) Fail("cannot find the temporary folder");
     // What runs killed outright left goes first; a live run's folder stays.
-    RemoveLeftovers(std::filesystem::path(temp), "ruckvale-sim-");
+    files::RemoveLeftovers(std::filesystem::path(temp), "ruckvale-sim-");
     const std::wstring tag =
-        PathOf(RunTagIn(std::filesystem::path(temp), "ruckvale-sim-")).wstring();
+        files::PathOf(files::RunTagIn(std::filesystem::path(temp), "ruckvale-sim-")).wstring();
     for (unsigned attempt = 0;; ++attempt) {
       hook_folder = std::wstring(temp) + tag + std::to_wstring(GetTickCount()) + L"-" +
                     std::to_wstring(attempt);

@@ -1,4 +1,4 @@
-#include "tools/temp_files.h"
+#include "files/user_files.h"
 
 #include <cctype>
 #include <optional>
@@ -13,9 +13,9 @@
 #include <random>
 #include <system_error>
 
-#include "sim/run_files.h"
+#include "files/run_files.h"
 
-namespace ruckvale::tools {
+namespace ruckvale::files {
 
 namespace {
 
@@ -43,23 +43,23 @@ fs::path Destination(const fs::path& target) {
 // killed outright go first.
 std::FILE* CreateTemp(const fs::path& folder, fs::path& path, std::string& error) {
   const fs::path where = folder.empty() ? fs::path(".") : folder;
-  sim::RemoveLeftovers(where, kTempPrefix);
+  files::RemoveLeftovers(where, kTempPrefix);
   std::random_device entropy;
   std::string tag;
   try {
-    tag = sim::RunTagIn(where, kTempPrefix);
+    tag = files::RunTagIn(where, kTempPrefix);
   } catch (const std::exception&) {
     error = "no file can be made in its folder";
     return nullptr;
   }
-  path = where / sim::PathOf(tag + std::to_string(entropy() % 1000000000u) + ".tmp");
-  std::FILE* file = sim::OpenFile(path, "w+b");
+  path = where / files::PathOf(tag + std::to_string(entropy() % 1000000000u) + ".tmp");
+  std::FILE* file = files::OpenFile(path, "w+b");
   if (file == nullptr) {
     error = std::string("no file can be made in its folder: ") + std::strerror(errno);
     path.clear();
     return nullptr;
   }
-  if (!sim::RegisterTemp(path, false)) {
+  if (!files::RegisterTemp(path, false)) {
     std::fclose(file);
     std::error_code ignored;
     fs::remove(path, ignored);
@@ -78,7 +78,7 @@ void RemoveTemp(std::FILE*& file, fs::path& path) {
   if (!path.empty()) {
     std::error_code ignored;
     fs::remove(path, ignored);
-    sim::ForgetTemp(path);
+    files::ForgetTemp(path);
   }
   path.clear();
 }
@@ -92,11 +92,11 @@ std::optional<std::string> UnusableName(const std::string& name) {
     if (static_cast<unsigned char>(ch) < 0x20) return "the name holds a control character";
   }
 #if defined(_WIN32)
-  const fs::path file = sim::PathOf(name).filename();
-  if (sim::Utf8Of(file).find_first_of("<>:\"|?*") != std::string::npos) {
+  const fs::path file = files::PathOf(name).filename();
+  if (files::Utf8Of(file).find_first_of("<>:\"|?*") != std::string::npos) {
     return "Windows refuses < > : \" | ? * in a file name";
   }
-  std::string stem = sim::Utf8Of(file.stem());
+  std::string stem = files::Utf8Of(file.stem());
   for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   static const char* const kDevices[] = {
       "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
@@ -139,7 +139,7 @@ bool AtomicFile::Open(const std::string& target, std::string& error) {
     error = "cannot write '" + target + "': " + *why;
     return false;
   }
-  target_ = Destination(sim::PathOf(target));
+  target_ = Destination(files::PathOf(target));
   std::error_code ec;
   const fs::file_status st = fs::status(target_, ec);
   if (std::optional<std::string> why = CannotReplace(target_, st)) {
@@ -163,7 +163,7 @@ bool AtomicFile::Open(const std::string& target, std::string& error) {
 }
 
 bool AtomicFile::Commit(std::string& error) {
-  const std::string target = sim::Utf8Of(target_);
+  const std::string target = files::Utf8Of(target_);
   if (file_ == nullptr) {
     error = "nothing to write to '" + target + "'";
     return false;
@@ -185,7 +185,7 @@ bool AtomicFile::Commit(std::string& error) {
     Discard();
     return false;
   }
-  sim::ForgetTemp(temp_);
+  files::ForgetTemp(temp_);
   temp_.clear();
   return true;
 }
@@ -201,7 +201,7 @@ ScratchFile::~ScratchFile() {
 bool ScratchFile::Open(const std::string& near, std::string& error) {
   Remove();
   std::string why;
-  file_ = CreateTemp(Destination(sim::PathOf(near)).parent_path(), path_, why);
+  file_ = CreateTemp(Destination(files::PathOf(near)).parent_path(), path_, why);
   if (file_ == nullptr) error = "cannot write '" + near + "': " + why;
   return file_ != nullptr;
 }
@@ -210,4 +210,4 @@ void ScratchFile::Remove() {
   RemoveTemp(file_, path_);
 }
 
-}  // namespace ruckvale::tools
+}  // namespace ruckvale::files

@@ -1,7 +1,7 @@
 // The files a ruckvale-sim run writes for the user: each is written under a
 // temporary name in its destination's folder and appears under its own name
 // only when complete. The temporary files are registered with the run's
-// clean-up (sim/run_files.h), so none outlives the run.
+// clean-up (files/run_files.h), so none outlives the run.
 #pragma once
 
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace ruckvale::tools {
+namespace ruckvale::files {
 
 // A file written beside its target under a temporary name and renamed over
 // the target only by Commit, so that a full disk or a killed run never leaves
@@ -60,4 +60,4 @@ class ScratchFile {
   std::FILE* file_ = nullptr;
 };
 
-}  // namespace ruckvale::tools
+}  // namespace ruckvale::files

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ruckvale::sim {
+namespace ruckvale::files {
 
 std::filesystem::path PathOf(const std::string& utf8);
 std::string Utf8Of(const std::filesystem::path& path);
@@ -57,4 +57,4 @@ void RunFinished();
 // command line, so that names outside the code page arrive whole.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
-}  // namespace ruckvale::sim
+}  // namespace ruckvale::files

@@ -1,4 +1,4 @@
-#include "sim/run_files.h"
+#include "files/run_files.h"
 
 #include <csignal>
 #include <cstdio>
@@ -21,7 +21,7 @@
 #include <cerrno>
 #endif
 
-namespace ruckvale::sim {
+namespace ruckvale::files {
 
 namespace fs = std::filesystem;
 
@@ -311,4 +311,4 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 #endif
 }
 
-}  // namespace ruckvale::sim
+}  // namespace ruckvale::files

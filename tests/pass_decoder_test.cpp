@@ -34,6 +34,7 @@ class DecoderTest : public ModuleTest {
     std::vector<sim::Call> calls;
     for (const sim::Call* c : RunPass(advance_ms)) calls.push_back(*c);
     const tools::PassEvents events = decoder_->Decode(0, calls, game());
+    EXPECT_FALSE(events.strange_key);
     const ModuleState& m = Module();
     std::vector<Ped> roster;
     for (const RosterEntry& e : m.fight.roster) roster.push_back(e.ped);
@@ -157,6 +158,22 @@ TEST_F(DecoderTest, ARestartBeginsWithNoFight) {
   run_.host.StartScript();
   EXPECT_TRUE(Step().start_up);
   for (int i = 0; i < 5; ++i) Step(1000);
+}
+
+// The module read its ini otherwise than the tool (a line too long for the
+// memory left): the key it polls tells.
+TEST_F(DecoderTest, AKeyTheIniDoesNotNameIsTold) {
+  AddRow(6);
+  Start("key_trigger=F3\n");
+  FightSettings read_by_tool;
+  ReadSettingsText("key_trigger=F2\ntoggle_key=Ctrl+F3\n", read_by_tool);
+  tools::PassDecoder decoder(read_by_tool);
+  std::vector<sim::Call> calls;
+  for (const sim::Call* c : RunPass(33)) calls.push_back(*c);
+  EXPECT_FALSE(decoder.Decode(0, calls, game()).strange_key);  // F3 is the toggle key
+  read_by_tool.toggle_key = -1;
+  tools::PassDecoder without_toggle(read_by_tool);
+  EXPECT_EQ(without_toggle.Decode(0, calls, game()).strange_key, 0x72);  // F3
 }
 
 }  // namespace

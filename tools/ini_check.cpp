@@ -478,13 +478,12 @@ std::optional<std::string> IniFileProblem(const std::string& path) {
   return std::nullopt;
 }
 
-bool ReadIniFile(const std::string& path, FightSettings& settings) {
-  if (IniFileProblem(path)) return false;
+std::optional<ReadEnd> ReadIniFile(const std::string& path, FightSettings& settings) {
+  if (IniFileProblem(path)) return std::nullopt;
   const FilePtr file = Open(path);
-  if (!file) return false;
+  if (!file) return std::nullopt;
   IniLineReader reader(file.get());
-  ReadSettings(reader, settings);  // a line too long for memory ends it, as for the module
-  return true;
+  return ReadSettings(reader, settings);  // a line too long for memory ends it, as for the module
 }
 
 int CheckIni(const std::string& path, std::ostream& out, std::ostream& err) {

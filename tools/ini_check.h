@@ -10,6 +10,7 @@
 #include <string>
 
 #include "settings/fight_settings.h"
+#include "settings/load_settings.h"
 
 namespace ruckvale::tools {
 
@@ -27,8 +28,8 @@ int CheckIni(const std::string& path, std::ostream& out, std::ostream& err);
 // or nullopt for a regular file (or a link to one) that opens.
 std::optional<std::string> IniFileProblem(const std::string& path);
 
-// Reads an ini file as the module would; false when it cannot be read (see
-// IniFileProblem).
-bool ReadIniFile(const std::string& path, FightSettings& settings);
+// Reads an ini file as the module would and tells how reading ended; nullopt
+// when it cannot be read (see IniFileProblem).
+std::optional<ReadEnd> ReadIniFile(const std::string& path, FightSettings& settings);
 
 }  // namespace ruckvale::tools

@@ -345,6 +345,7 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   events.gated = calls[gate].result != 0;
   if (events.gated) return events;
   const std::size_t tick = Find(calls, gate, "GetTickCount");
+  events.strange_key = StrangeKey(calls, tick);
   const std::size_t key = DecodeKey(calls, tick, events);
   DecodeToggle(calls, key < calls.size() ? key + 1 : tick, events);
   std::vector<std::size_t> starts;
@@ -416,6 +417,19 @@ void PassDecoder::DecodeToggle(const Calls& calls, std::size_t from, PassEvents&
     enabled_ = !enabled_;
     events.toggled = enabled_;
   }
+}
+
+std::optional<std::int32_t> PassDecoder::StrangeKey(const Calls& calls, std::size_t from) const {
+  const FightSettings& s = settings_;
+  for (std::size_t i = from; i < calls.size(); ++i) {
+    if (calls[i].name != "GetAsyncKeyState") continue;
+    const auto code = static_cast<std::int32_t>(calls[i].args.at(0));
+    if (code != s.key_trigger && code != s.key_trigger_modifier && code != s.toggle_key &&
+        code != s.toggle_key_modifier) {
+      return code;
+    }
+  }
+  return std::nullopt;
 }
 
 std::size_t PassDecoder::DecodeKey(const Calls& calls, std::size_t from, PassEvents& events) const {

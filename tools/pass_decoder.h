@@ -42,6 +42,9 @@ struct PassEvents {
   std::optional<bool> toggled;   // toggle_key switched the triggers: on (true) or off
   bool toggle_ignored = false;   // a toggle release the module let go
   bool pad_ignored = false;      // the pad combination with the keyboard in use
+  // A key the module asked Windows about that is none of the keys the run
+  // read from the ini: the module read Ruckvale.ini otherwise than the run.
+  std::optional<std::int32_t> strange_key;
 };
 
 // The decoder's own statement of the module's rules, so that it catches a
@@ -74,6 +77,9 @@ class PassDecoder {
   // The trigger key's poll; returns its index.
   std::size_t DecodeKey(const std::vector<sim::Call>& calls, std::size_t from,
                         PassEvents& events) const;
+  // The first key polled that is none of the ini's keys, if any.
+  std::optional<std::int32_t> StrangeKey(const std::vector<sim::Call>& calls,
+                                         std::size_t from) const;
   void DecodeLeaves(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
 
   FightSettings settings_;

@@ -292,9 +292,11 @@ struct RunOutputs {
 
 // The run itself: the scene and the module frame by frame. The frame loop
 // decodes each pass once and records the frame; every output takes the same
-// entries. Stops early when an output has failed.
-void RunFrames(const SimOptions& o, const FightSettings& settings, RunOutputs& outputs,
-               std::ostream& out, std::ostream& err) {
+// entries. Stops early when an output has failed, or when the module polls a
+// key the run did not read from the ini (returned): then the module read the
+// ini otherwise, and nothing the run tells would be true.
+std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& settings,
+                                      RunOutputs& outputs, std::ostream& out, std::ostream& err) {
   PassDecoder decoder(settings);
   StoryRecorder recorder;
   std::vector<StoryEntry> entries;
@@ -331,6 +333,10 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, RunOutputs& o
     game.calls.clear();
     run.host.RunFrame();
     const PassEvents events = decoder.Decode(now, game.calls, game);
+    if (events.strange_key) {
+      run.host.Unload();
+      return events.strange_key;
+    }
     recorder.OnPass(now, events, entries);
     if (!events.gated) CountPass(outputs.counts, events.released, game);
     outputs.Take(entries);
@@ -342,6 +348,7 @@ void RunFrames(const SimOptions& o, const FightSettings& settings, RunOutputs& o
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
   run.host.Unload();
+  return std::nullopt;
 }
 
 }  // namespace
@@ -354,7 +361,13 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   RunPaths paths;
   if (const std::optional<std::string> problem = ResolvePaths(o, paths)) return fail(*problem);
   FightSettings settings;
-  const bool have_ini = ReadIniFile(paths.ini_read, settings);
+  const std::optional<ReadEnd> read = ReadIniFile(paths.ini_read, settings);
+  const bool have_ini = read.has_value();
+  if (read == ReadEnd::OutOfMemory) {
+    return fail("'" + paths.ini_read +
+                "' has a line too long for the memory this run has: what the module reads of "
+                "it cannot be shown");
+  }
   // The map's file is made before the run, so a path that cannot be written
   // is reported now and not at the end.
   files::CleanUpWhenCutShort();
@@ -389,7 +402,13 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   outputs.fight_group_size = settings.fight_group_size;
   outputs.map = paths.svg ? &map : nullptr;
   PrintHeader(o, settings, have_ini, out);
-  RunFrames(o, settings, outputs, out, err);
+  if (const std::optional<std::int32_t> key = RunFrames(o, settings, outputs, out, err)) {
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(*key) & 0xFFu);
+    return fail(std::string("the module polls key ") + code +
+                ", which the run did not read from the ini: the module read it otherwise (a "
+                "line too long for the memory left?), and the story would not be its own");
+  }
   if (files::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
   if (paths.log && !CopyLog(*paths.log)) {
     return fail("cannot keep the module's Ruckvale.log as '" + *o.log +

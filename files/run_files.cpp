@@ -187,6 +187,45 @@ std::string Utf8Of(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+fs::path AnyLength(const fs::path& path) {
+#if defined(_WIN32)
+  const std::wstring& text = path.native();
+  if (text.size() < MAX_PATH || text.rfind(L"\\\\", 0) == 0 || !path.is_absolute()) return path;
+  std::wstring prefixed = L"\\\\?\\" + text;
+  for (wchar_t& c : prefixed) c = c == L'/' ? L'\\' : c;  // "\\?\" takes no slashes
+  return fs::path(prefixed);
+#else
+  return path;
+#endif
+}
+
+fs::path TempFolder(std::size_t room) {
+#if defined(_WIN32)
+  // Read as GetTempPathW does (TMP, then TEMP, then the profile), but at any
+  // length: it and the runtime stop at MAX_PATH.
+  std::wstring temp(32768, L'\0');
+  DWORD n = 0;
+  for (const wchar_t* name : {L"TMP", L"TEMP", L"USERPROFILE"}) {
+    n = GetEnvironmentVariableW(name, temp.data(), static_cast<DWORD>(temp.size()));
+    if (n > 0 && n < temp.size()) break;
+  }
+  if (n == 0 || n >= temp.size()) return fs::temp_directory_path();
+  temp.resize(n);
+  while (temp.size() > 3 && (temp.back() == L'\\' || temp.back() == L'/')) temp.pop_back();
+  if (temp.size() + room < MAX_PATH) return fs::path(temp);
+  std::wstring short_form(32768, L'\0');
+  n = GetShortPathNameW(AnyLength(fs::path(temp)).c_str(), short_form.data(),
+                        static_cast<DWORD>(short_form.size()));
+  if (n == 0 || n >= short_form.size()) return fs::path(temp);
+  short_form.resize(n);
+  if (short_form.rfind(L"\\\\?\\", 0) == 0) short_form.erase(0, 4);
+  return fs::path(short_form.size() < temp.size() ? short_form : temp);
+#else
+  (void)room;
+  return fs::temp_directory_path();
+#endif
+}
+
 std::FILE* OpenFile(const fs::path& path, const char* mode) {
 #if defined(_WIN32)
   wchar_t wide_mode[8] = {};

@@ -17,6 +17,14 @@ namespace ruckvale::files {
 
 std::filesystem::path PathOf(const std::string& utf8);
 std::string Utf8Of(const std::filesystem::path& path);
+// Windows: `path` as the wide file functions take it at any length: "\\?\"
+// before an absolute path of MAX_PATH characters or more. Elsewhere, and for
+// shorter paths, the path as it stands.
+std::filesystem::path AnyLength(const std::filesystem::path& path);
+// The system's temporary folder. On Windows its short (8.3) form when the
+// long one leaves fewer than `room` characters below it for a working
+// folder, which Windows limits to MAX_PATH whatever the prefix.
+std::filesystem::path TempFolder(std::size_t room);
 // fopen of a path; _wfopen on Windows.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 

@@ -13,6 +13,9 @@ namespace std {
 [[noreturn]] void __throw_bad_alloc() {
   throw bad_alloc();
 }
+[[noreturn]] void __throw_bad_array_new_length() {
+  throw bad_array_new_length();
+}
 [[noreturn]] void __throw_logic_error(const char*) {
   throw bad_alloc();
 }

@@ -5,7 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
+#include <string>
 #include <system_error>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace ruckvale::sim {
 
@@ -37,7 +43,21 @@ void IniFolder::Enter() {
   static unsigned serial = 0;
   std::random_device entropy;
   previous_ = fs::current_path();
-  const fs::path temp = fs::temp_directory_path();
+  // Below the temporary folder: the run's folder ("ruckvale-run-<id>-<n>-<n>")
+  // and its Ruckvale.ini, which Windows opens from the working folder only
+  // within MAX_PATH.
+  constexpr std::size_t kRoom = 72;
+  const fs::path temp = files::TempFolder(kRoom);
+#if defined(_WIN32)
+  if (temp.native().size() + kRoom >= MAX_PATH) {
+    throw std::runtime_error("the temporary folder '" + files::Utf8Of(temp) + "' is " +
+                             std::to_string(temp.native().size()) +
+                             " characters long, too long for the run's working folder below it "
+                             "(Windows allows " +
+                             std::to_string(MAX_PATH - 1) +
+                             " in all): set TEMP to a shorter folder");
+  }
+#endif
   // What runs killed outright left goes first; a live run's folder stays.
   files::RemoveLeftovers(temp, kRunFolderPrefix);
   const fs::path folder =

@@ -110,11 +110,23 @@ bool PatchImport(HMODULE module, const char* dll, const char* function, const vo
 
 constexpr wchar_t kStandInFile[] = L"ruckvale-standin-hook.dll";
 
+// The folder of the simulator's executable, however long its path.
 std::wstring ExeFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, n);
-  return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// A path the wide file functions take at any length.
+std::wstring AnyLength(const std::wstring& path) {
+  return files::AnyLength(std::filesystem::path(path)).native();
 }
 
 [[noreturn]] void Fail(const char* what) {
@@ -136,9 +148,9 @@ struct ScriptHost::Impl {
 
   // Loads the stand-in as ScriptHookRDR2.dll from a folder of its own.
   void LoadHookCopy(const std::wstring& exe_folder) {
-    wchar_t temp[MAX_PATH];
-    const DWORD n = GetTempPathW(MAX_PATH, temp);
-    if (n == 0 || n >= MAX_PATH) Fail("cannot find the temporary folder");
+    // Room below it for the run's folder and the hook's copy.
+    std::wstring temp = files::TempFolder(80).native();
+    if (!temp.empty() && temp.back() != L'\\' && temp.back() != L'/') temp += L'\\';
     // What runs killed outright left goes first; a live run's folder stays.
     files::RemoveLeftovers(std::filesystem::path(temp), "ruckvale-sim-");
     const std::wstring tag =
@@ -146,26 +158,27 @@ struct ScriptHost::Impl {
     for (unsigned attempt = 0;; ++attempt) {
       hook_folder = std::wstring(temp) + tag + std::to_wstring(GetTickCount()) + L"-" +
                     std::to_wstring(attempt);
-      if (CreateDirectoryW(hook_folder.c_str(), nullptr)) break;
+      if (CreateDirectoryW(AnyLength(hook_folder).c_str(), nullptr)) break;
       if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
         hook_folder.clear();
         Fail("cannot create a folder for the stand-in hook");
       }
     }
     hook_copy = hook_folder + L"\\ScriptHookRDR2.dll";
-    if (!CopyFileW((exe_folder + kStandInFile).c_str(), hook_copy.c_str(), TRUE)) {
+    if (!CopyFileW(AnyLength(exe_folder + kStandInFile).c_str(), AnyLength(hook_copy).c_str(),
+                   TRUE)) {
       hook_copy.clear();
       Fail("cannot copy ruckvale-standin-hook.dll");
     }
-    hook = LoadLibraryW(hook_copy.c_str());
+    hook = LoadLibraryW(AnyLength(hook_copy).c_str());
     if (hook == nullptr) Fail("cannot load the stand-in hook");
   }
 
   void RemoveHookCopy() {
     if (hook != nullptr) FreeLibrary(hook);
     hook = nullptr;
-    if (!hook_copy.empty()) DeleteFileW(hook_copy.c_str());
-    if (!hook_folder.empty()) RemoveDirectoryW(hook_folder.c_str());
+    if (!hook_copy.empty()) DeleteFileW(AnyLength(hook_copy).c_str());
+    if (!hook_folder.empty()) RemoveDirectoryW(AnyLength(hook_folder).c_str());
     hook_copy.clear();
     hook_folder.clear();
   }
@@ -208,7 +221,7 @@ void ScriptHost::Load() {
     if (bind == nullptr) Fail("the stand-in hook lacks its binding export");
     bind(&kTable);
   }
-  s.module = LoadLibraryW((folder + L"Ruckvale.asi").c_str());
+  s.module = LoadLibraryW(AnyLength(folder + L"Ruckvale.asi").c_str());
   if (s.module == nullptr) Fail("cannot load Ruckvale.asi");
   if (GetModuleHandleW(L"ScriptHookRDR2.dll") != s.hook) {
     Fail("Ruckvale.asi found another ScriptHookRDR2.dll than the stand-in");

@@ -3,7 +3,7 @@
 # the working folder, %TEMP%, the ini and the map all hold "é" and "日本".
 # The checker and the simulator read and write the right files; Ctrl+C
 # leaves nothing behind; a run killed outright leaves files that the next run
-# removes.
+# removes. %TEMP% and the simulator's folder may be longer than MAX_PATH.
 # Usage: unicode_test.sh BIN_DIR  (with WINEPREFIX and friends set)
 set -euo pipefail
 bin=$(cd "$1" && pwd)
@@ -53,4 +53,16 @@ wait || true
 [[ -n "$(leftovers)" ]] || fail "a killed run left nothing to clean (the test proves nothing)"
 sim --seconds 2 --ini "José日本.ini" --svg "again.svg" >/dev/null
 [[ -z "$(leftovers)" ]] || fail "the next run did not remove $(leftovers)"
-echo "unicode_test: é and 日本 in the folder, %TEMP%, the ini and the map; Ctrl+C and a killed run leave nothing"
+# %TEMP% and the simulator's own folder longer than MAX_PATH (260 characters).
+deep="$root/$(printf 'd%.0s' {1..90})/$(printf 'e%.0s' {1..90})/$(printf 'f%.0s' {1..90})"
+mkdir -p "$deep/tmp" "$deep/bin"
+cp "$bin"/*.exe "$bin"/*.dll "$bin"/*.asi "$deep/bin/"
+out=$(wine cmd /c "set TEMP=$(winpath "$deep/tmp")&& set TMP=$(winpath "$deep/tmp")&& \
+  $(winpath "$bin")\\ruckvale-sim.exe --seconds 12 --ini José日本.ini") ||
+  fail "a run with a %TEMP% of ${#deep} characters failed"
+grep -q "fight starts (timer)" <<<"$out" || fail "a run with a long %TEMP% did not read its ini"
+out=$(wine "$deep/bin/ruckvale-sim.exe" --seconds 12 --ini "José日本.ini") ||
+  fail "ruckvale-sim.exe in a folder of ${#deep} characters failed"
+grep -q "fight starts (timer)" <<<"$out" || fail "a run from a long folder did not read its ini"
+[[ -z "$(find "$deep/tmp" -mindepth 1)" ]] || fail "a long %TEMP% kept $(ls -A "$deep/tmp")"
+echo "unicode_test: é and 日本 in the folder, %TEMP%, the ini and the map; Ctrl+C and a killed run leave nothing; %TEMP% and the simulator's folder beyond 260 characters"

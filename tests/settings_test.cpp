@@ -267,6 +267,9 @@ TEST(LoadSettings, LineEndsAndSpecialBytes) {
   EXPECT_EQ(s.fight_timer, 5);
   EXPECT_EQ(s.fight_chance, 7);
   EXPECT_EQ(s.fight_group_size, 2);
+  // A CR before the end-of-text byte is no line end: it stays in the value.
+  s = Load("humans_only=0\nhumans_only=true\r\x1A");
+  EXPECT_FALSE(s.humans_only);
   // NUL bytes are ordinary bytes.
   const char with_nul[] = "fight_timer=5\0x\nfight_chance=8";
   s = Load(std::string(with_nul, sizeof with_nul - 1));

@@ -94,9 +94,12 @@ TEST_F(PlayerKeysTest, ThePadCombinationAsksOneNativeAnIdlePassAndNotWithTheKeyb
 // game's window; switched off mid-fight, the fight is still looked after.
 TEST_F(PlayerKeysTest, TheToggleSwitchesTheTriggersAndLeavesARunningFightAlone) {
   AddRow(4);
-  Start("toggle_key=T\nstart_enabled=false\nfight_timer=0\nfight_chance=100\n");
+  Start(
+      "toggle_key=T\nstart_enabled=false\nfight_timer=0\nfight_chance=100\n"
+      "pad_trigger=RB+DPAD_DOWN\n");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(FightStarts(RunPass()), 0);
   EXPECT_EQ(FightStarts(ReleaseKey()), 0);
+  EXPECT_EQ(FightStarts(Pad("INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN")), 0);
   world().game_in_foreground = false;
   Press(0, kT);
   world().game_in_foreground = true;

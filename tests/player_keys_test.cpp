@@ -17,7 +17,7 @@ namespace {
 using testing_support::ModuleTest;
 using testing_support::Pass;
 
-constexpr int kCtrl = 0x11, kF9 = 120, kT = 'T';
+constexpr int kCtrl = 0x11, kShift = 0x10, kF9 = 120, kT = 'T';
 
 // Holds `modifier` and `key`, lets the modifier go first when `early`, then the key.
 Pass PressWith(sim::World& w, int modifier, int key, bool early, const std::function<Pass()>& run) {
@@ -141,7 +141,7 @@ TEST_F(PlayerKeysTest, TheLogTellsEachEventInItsWords) {
   world().tick = 10000;
   AddRow(2);
   Start(
-      "log=true\nfight_timer=100000\nfight_group_size=3\ntoggle_key=T\nmelee_chance=0\n"
+      "log=true\nfight_timer=100000\nfight_group_size=3\ntoggle_key=Shift+T\nmelee_chance=0\n"
       "revolver_chance=0\npistol_chance=0\nshotgun_chance=0\nrifle_chance=0\n"
       "repeater_chance=0\nthrowables_chance=0\nbow_chance=0\n");
   RunPass(1000);
@@ -152,11 +152,12 @@ TEST_F(PlayerKeysTest, TheLogTellsEachEventInItsWords) {
   ReleaseKey(testing_support::kF12, 500);
   world().AddPed(9, 0);
   ReleaseKey();
-  Press(0, kT);
+  Press(kShift, kT);
   const std::string log = ReadLog();
   const std::string first_line = log.substr(0, log.find('\n'));
   EXPECT_TRUE(first_line.ends_with(", script started")) << first_line;
   EXPECT_NE(log.find("s]   key_trigger = 123 (F12)\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s]   toggle_key = Shift+84 (Shift+T)\n"), std::string::npos) << log;
   const std::size_t events = log.find("the triggers are on\n");
   ASSERT_NE(events, std::string::npos) << log;
   EXPECT_EQ(
@@ -187,6 +188,7 @@ TEST_F(PlayerKeysTest, AReloadForgetsTheToggle) {
   ASSERT_FALSE(Module().main_loop.enabled);
   world().keys_down[kT] = 1;
   RunPass();
+  EXPECT_FALSE(Module().main_loop.enabled);  // a press alone switches nothing
   run_.host.StartScript();
   world().keys_down[kT] = 0;
   RunPass();

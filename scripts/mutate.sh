@@ -46,11 +46,12 @@ if ! build || ! suite >/dev/null; then
   exit 1
 fi
 
+# The patches are read from the tree itself: the copy may hold removed ones.
 patches=()
 if (($# == 0)); then
-  patches=(tests/mutants/*.patch)
+  patches=("$root"/tests/mutants/*.patch)
 else
-  for name in "$@"; do patches+=("tests/mutants/${name%.patch}.patch"); done
+  for name in "$@"; do patches+=("$root/tests/mutants/${name%.patch}.patch"); done
 fi
 
 caught=0 bad=0 skipped=0

@@ -327,7 +327,7 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
   struct Case {
     const char* name;
     bool eight_byte_slots;
-    std::vector<Ped> extra;  // listed before the three peds
+    std::vector<Ped> extra;  // listed before the peds
     std::vector<std::uint64_t> tested;
     std::size_t fighters;
     int peds = 3;  // added, and the group size
@@ -340,7 +340,8 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
       // A 4-byte list whose first handle is 0 reads as 8-byte slots: the
       // handles at 4-byte positions 2 and 4.
       {"4-byte positions, 0 first", false, {0, 7, 8, 9}, {7, 9, 101, 0}, 0},
-      // One ped alone: its high half at offset 12, and at 4 the size's.
+      // One ped alone: in 8-byte slots at offset 8, with 0 at offset 4 (the
+      // size's high half); in 4-byte positions at offset 4.
       {"8-byte slots, one ped", true, {}, {100}, 1, 1},
       {"4-byte positions, one ped", false, {}, {100}, 1, 1},
   };

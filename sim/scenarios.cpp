@@ -556,6 +556,8 @@ constexpr Scenario kAll[] = {
      "\xEF\xBB\xBF"
      "fight_timer=1\r\nfight_chance =100\r\nFight_Chance=100\nfight_chance=90 %\n"
      "fight_radius=0x1.4p4 units\nfight_group_size=abc\nhumans_only=yes\nkey_trigger=K\n"
+     // Read in text mode, the CR CR LF would end in "true" and keep the dogs out.
+     "humans_only=true\r\r\n"
      "key_trigger=f1\nmelee_chance=-10\nbow_chance=99999999999\n\x1A"
      "fight_chance=0\n",
      100000,

@@ -3,6 +3,7 @@
 
 #include "host/native_list.h"
 #include "host/natives.h"
+#include "host/random.h"
 #include "sim/game_hash.h"
 #include "sim/module_run.h"
 
@@ -70,6 +71,27 @@ TEST(GameHash, IsJenkinsOneAtATimeOfTheLowerCasedName) {
   EXPECT_EQ(sim::GameHash("WEAPON_UNARMED"), 0xA2719263u);
   EXPECT_EQ(sim::GameHash("weapon_unarmed"), 0xA2719263u);
   EXPECT_EQ(sim::GameHash("WEAPON_BOW"), 0x88A8505Cu);
+}
+
+// The first draws after a seed, worked out by hand from the definition:
+// state = state * 214013 + 2531011 (mod 2^32), bits 16 to 30 of the new state.
+// After seed 1 the second state is 0xC823F683, whose bit 31 must not show.
+TEST(Random, FirstDrawsFollowTheDefinition) {
+  struct Case {
+    std::uint32_t seed;
+    int draws[5];
+  };
+  const Case cases[] = {
+      {0, {38, 7719, 21238, 2437, 8855}},
+      {1, {41, 18467, 6334, 26500, 19169}},
+      {0xFFFFFFFFu, {35, 29739, 3374, 11141, 31308}},
+  };
+  for (const Case& c : cases) {
+    std::uint32_t state = 7;
+    SeedRandom(state, c.seed);
+    for (int i = 0; i < 5; ++i)
+      EXPECT_EQ(NextRandom(state), c.draws[i]) << c.seed << ", draw " << i;
+  }
 }
 
 class NativeCallTest : public testing::Test {

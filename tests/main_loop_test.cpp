@@ -138,6 +138,9 @@ INSTANTIATE_TEST_SUITE_P(
                   4294960000u,
                   {4294967295u, 2703, 2704, 12703, 12704},
                   {0, 0, 1, 0, 1}},
+        // A gap of 2^31 ms or more after a roll reads as negative: no roll
+        // until the difference is positive and a period long again.
+        TimerCase{"fight_timer=10", 10000, {2147493648u, 4294967295u, 19999, 20000}, {0, 0, 0, 1}},
         // Up for more than 24.8 days: the first roll still comes at once.
         TimerCase{"fight_timer=60", 2147483648u, {2147483648u, 2147543648u}, {0, 1}},
         TimerCase{"fight_timer=60", 4000000000u, {4000000033u, 4000060000u}, {0, 1}}));

@@ -17,7 +17,7 @@ namespace {
 using testing_support::ModuleTest;
 using testing_support::Pass;
 
-constexpr int kCtrl = 0x11, kF9 = 120, kT = 'T';
+constexpr int kCtrl = 0x11, kShift = 0x10, kF9 = 120, kT = 'T';
 
 // Holds `modifier` and `key`, lets the modifier go first when `early`, then the key.
 Pass PressWith(sim::World& w, int modifier, int key, bool early, const std::function<Pass()>& run) {
@@ -94,9 +94,12 @@ TEST_F(PlayerKeysTest, ThePadCombinationAsksOneNativeAnIdlePassAndNotWithTheKeyb
 // game's window; switched off mid-fight, the fight is still looked after.
 TEST_F(PlayerKeysTest, TheToggleSwitchesTheTriggersAndLeavesARunningFightAlone) {
   AddRow(4);
-  Start("toggle_key=T\nstart_enabled=false\nfight_timer=0\nfight_chance=100\n");
+  Start(
+      "toggle_key=T\nstart_enabled=false\nfight_timer=0\nfight_chance=100\n"
+      "pad_trigger=RB+DPAD_DOWN\n");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(FightStarts(RunPass()), 0);
   EXPECT_EQ(FightStarts(ReleaseKey()), 0);
+  EXPECT_EQ(FightStarts(Pad("INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN")), 0);
   world().game_in_foreground = false;
   Press(0, kT);
   world().game_in_foreground = true;
@@ -129,6 +132,67 @@ TEST_F(PlayerKeysTest, TheLogIsKeptOnceAndStopsAtOneMegabyte) {
   EXPECT_LE(full.size(), 1024u * 1024u);
   EXPECT_NE(full.find("the log is full (1 MB)"), std::string::npos);
   EXPECT_EQ(full.back(), '\n');
+}
+
+// The events after start-up, word for word: too few listed, too few
+// qualifying with each reason, a fight and its fighters, the toggle; then a
+// reload says so in its first line, and only a reload does.
+TEST_F(PlayerKeysTest, TheLogTellsEachEventInItsWords) {
+  world().tick = 10000;
+  AddRow(2);
+  Start(
+      "log=true\nfight_timer=100000\nfight_group_size=3\ntoggle_key=Shift+T\nmelee_chance=0\n"
+      "revolver_chance=0\npistol_chance=0\nshotgun_chance=0\nrifle_chance=0\n"
+      "repeater_chance=0\nthrowables_chance=0\nbow_chance=0\n");
+  RunPass(1000);
+  ReleaseKey(testing_support::kF12, 1234);
+  world().Find(world().AddPed(6, 0))->on_mount = true;
+  world().Find(world().AddPed(7, 0))->in_vehicle = true;
+  world().Find(world().AddPed(8, 0))->in_vehicle = true;
+  ReleaseKey(testing_support::kF12, 500);
+  world().AddPed(9, 0);
+  ReleaseKey();
+  Press(kShift, kT);
+  const std::string log = ReadLog();
+  const std::string first_line = log.substr(0, log.find('\n'));
+  EXPECT_TRUE(first_line.ends_with(", script started")) << first_line;
+  EXPECT_NE(log.find("s]   key_trigger = 123 (F12)\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s]   toggle_key = Shift+84 (Shift+T)\n"), std::string::npos) << log;
+  const std::size_t events = log.find("the triggers are on\n");
+  ASSERT_NE(events, std::string::npos) << log;
+  EXPECT_EQ(
+      log.substr(events + 20),
+      "[      2.234 s] key_trigger: no fight: the game lists 2 peds near the player, 3 needed\n"
+      "[      3.968 s] key_trigger: no fight: 2 of the 5 peds the game lists qualify, 3 needed\n"
+      "[      3.968 s]   left out: 1 riding\n"
+      "[      3.968 s]   left out: 2 in a vehicle\n"
+      "[      4.501 s] key_trigger: fight of 3\n"
+      "[      4.501 s]   ped 100, group 1, unarmed\n"
+      "[      4.501 s]   ped 105, group 2, unarmed\n"
+      "[      4.501 s]   ped 101, group 1, unarmed\n"
+      "[      4.567 s] toggle_key released: the triggers are now off\n");
+  run_.host.StartScript();
+  RunPass();
+  const std::string again = ReadLog();
+  EXPECT_NE(again.substr(0, again.find('\n')).find("script started again (a reload)"),
+            std::string::npos)
+      << again;
+}
+
+// A reload starts the triggers as the ini says, and a toggle held across it
+// is no release.
+TEST_F(PlayerKeysTest, AReloadForgetsTheToggle) {
+  Start("toggle_key=T\n");
+  RunPass();
+  Press(0, kT);
+  ASSERT_FALSE(Module().main_loop.enabled);
+  world().keys_down[kT] = 1;
+  RunPass();
+  EXPECT_FALSE(Module().main_loop.enabled);  // a press alone switches nothing
+  run_.host.StartScript();
+  world().keys_down[kT] = 0;
+  RunPass();
+  EXPECT_TRUE(Module().main_loop.enabled);
 }
 
 #if !defined(_WIN32)

@@ -1,9 +1,11 @@
 // Reading Ruckvale.ini: the meaning of each kind of line and of the file's bytes.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -267,12 +269,47 @@ TEST(LoadSettings, LineEndsAndSpecialBytes) {
   EXPECT_EQ(s.fight_timer, 5);
   EXPECT_EQ(s.fight_chance, 7);
   EXPECT_EQ(s.fight_group_size, 2);
+  // A CR before the end-of-text byte is no line end: it stays in the value.
+  s = Load("humans_only=0\nhumans_only=true\r\x1A");
+  EXPECT_FALSE(s.humans_only);
   // NUL bytes are ordinary bytes.
   const char with_nul[] = "fight_timer=5\0x\nfight_chance=8";
   s = Load(std::string(with_nul, sizeof with_nul - 1));
   EXPECT_EQ(s.fight_timer, 5);
   EXPECT_EQ(s.fight_chance, 8);
 }
+
+#if defined(__GLIBC__)
+// A file whose bytes run out in a read error, as a failing disk's do.
+struct FailingSource {
+  std::string text;
+  bool given = false;
+  static ssize_t Read(void* cookie, char* buffer, std::size_t size) {
+    auto& source = *static_cast<FailingSource*>(cookie);
+    if (source.given || size < source.text.size()) {
+      errno = EIO;
+      return -1;
+    }
+    source.given = true;
+    std::memcpy(buffer, source.text.data(), source.text.size());
+    return static_cast<ssize_t>(source.text.size());
+  }
+};
+
+TEST(LoadSettings, AReadErrorEndsReadingAndDropsTheUnfinishedLine) {
+  FailingSource source{"fight_chance=7\nfight_timer=5"};
+  cookie_io_functions_t io{};
+  io.read = &FailingSource::Read;
+  std::FILE* file = fopencookie(&source, "rb", io);
+  ASSERT_NE(file, nullptr);
+  IniLineReader reader(file);
+  FightSettings s;
+  EXPECT_EQ(ReadSettings(reader, s), ReadEnd::ReadError);
+  std::fclose(file);
+  EXPECT_EQ(s.fight_chance, 7);
+  EXPECT_EQ(s.fight_timer, 60);
+}
+#endif
 
 TEST(LoadSettings, LinesOfAnyLength) {
   std::string text = "fight_timer=" + std::string(100000, ' ') + "31\n";

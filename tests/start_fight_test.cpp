@@ -327,9 +327,10 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
   struct Case {
     const char* name;
     bool eight_byte_slots;
-    std::vector<Ped> extra;  // listed before the three peds
+    std::vector<Ped> extra;  // listed before the peds
     std::vector<std::uint64_t> tested;
     std::size_t fighters;
+    int peds = 3;  // added, and the group size
   };
   const Case cases[] = {
       {"8-byte slots: every listed ped", true, {}, {100, 101, 102}, 3},
@@ -339,16 +340,18 @@ TEST_F(StartFightTest, TheNearbyListIsReadAsTheGameLaidItOut) {
       // A 4-byte list whose first handle is 0 reads as 8-byte slots: the
       // handles at 4-byte positions 2 and 4.
       {"4-byte positions, 0 first", false, {0, 7, 8, 9}, {7, 9, 101, 0}, 0},
+      // One ped alone: in 8-byte slots at offset 8, with 0 at offset 4 (the
+      // size's high half); in 4-byte positions at offset 4.
+      {"8-byte slots, one ped", true, {}, {100}, 1, 1},
+      {"4-byte positions, one ped", false, {}, {100}, 1, 1},
   };
   for (const Case& c : cases) {
     game.world = sim::World{};
     SetUp();
     world.nearby.eight_byte_slots = c.eight_byte_slots;
     world.nearby.extra = c.extra;
-    world.AddPed(5, 0);
-    world.AddPed(6, 0);
-    world.AddPed(7, 0);
-    settings.fight_group_size = 3;
+    for (int i = 0; i < c.peds; ++i) world.AddPed(5.0f + static_cast<float>(i), 0);
+    settings.fight_group_size = c.peds;
     StartFight(fight, Context(), kNow);
     std::vector<std::uint64_t> tested;
     for (const sim::Call* call : Calls("DOES_ENTITY_EXIST")) tested.push_back(call->args[0]);

@@ -62,6 +62,17 @@ TEST_F(FightTest, HugeChancesNeverWrapTheRunningSum) {
   settings.revolver_chance = 2147483647;
   settings.pistol_chance = 2147483647;
   ExpectBands(*this, {{0, 99, W::Pistol}});
+  // Sums that would wrap in 32 bits, past 2^31 - 1 and below -2^31.
+  settings = FightSettings{};
+  settings.melee_chance = 50;
+  settings.revolver_chance = 2147483647;
+  ExpectBands(*this, {{0, 49, W::Melee}, {50, 99, W::Revolver}});
+  settings = FightSettings{};
+  settings.melee_chance = -2147483647 - 1;
+  settings.revolver_chance = -1;
+  settings.pistol_chance = settings.shotgun_chance = settings.rifle_chance = 0;
+  settings.repeater_chance = settings.throwables_chance = settings.bow_chance = 0;
+  ExpectBands(*this, {{0, 99, std::nullopt}});
 }
 
 TEST_F(FightTest, MeleeAtAHundredOrMoreTakesEveryDraw) {

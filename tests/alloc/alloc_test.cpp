@@ -114,6 +114,18 @@ void ExpectWholeOrUntouched(const FightSnapshot& before, int group_size, const s
   EXPECT_TRUE(groups_as_before || groups_made) << where;
 }
 
+// The game holds persistent exactly the module's fighters: a failed start
+// leaves no mission entity the module no longer knows.
+void ExpectGameKeepsTheRoster(const sim::World& world, const std::string& where) {
+  std::set<Ped> kept;
+  for (const sim::SimPed& p : world.peds) {
+    if (p.exists && p.mission_entity && !p.story_owned) kept.insert(p.handle);
+  }
+  std::set<Ped> roster;
+  for (const RosterEntry& e : Module().fight.roster) roster.insert(e.ped);
+  EXPECT_EQ(kept, roster) << where;
+}
+
 // Runs the scenario with the n-th module allocation failing (0: none);
 // returns how many module allocations it made.
 std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
@@ -129,6 +141,7 @@ std::uint64_t RunWithFailure(std::uint64_t n, bool starve_start_up) {
     const FightSnapshot before = Snapshot();
     const bool failed_before = Allocations().failed;
     run.Frame();
+    ExpectGameKeepsTheRoster(run.world(), where + ", failing allocation " + std::to_string(n));
     run.world().tick += 300;
     if (Allocations().failed && !failed_before) {
       ExpectWholeOrUntouched(before, starve_start_up ? 2 : 4,

@@ -94,6 +94,10 @@ void ScriptHost::Load() {
   // freshly loaded DLL would have.
   Module() = ModuleState{};
   DllMain(kModule, 1, nullptr);
+  // The game starts and ends threads all the time, and each start and end
+  // reaches every DLL's DllMain (thread attach 2, thread detach 3).
+  DllMain(kModule, 2, nullptr);
+  DllMain(kModule, 3, nullptr);
 }
 
 void ScriptHost::Unload() {

@@ -272,6 +272,13 @@ TEST(LoadSettings, LineEndsAndSpecialBytes) {
   // A CR before the end-of-text byte is no line end: it stays in the value.
   s = Load("humans_only=0\nhumans_only=true\r\x1A");
   EXPECT_FALSE(s.humans_only);
+  // A CR LF split between two of the reader's 4 KiB chunks still ends a line.
+  for (std::size_t cr_at = 4090; cr_at <= 4100; ++cr_at) {
+    const std::string first = "humans_only=0\n", line = "humans_only=true";
+    s = Load(first + ";" + std::string(cr_at - first.size() - line.size() - 2, 'x') + "\n" + line +
+             "\r\n");
+    EXPECT_TRUE(s.humans_only) << "CR at byte " << cr_at;
+  }
   // NUL bytes are ordinary bytes.
   const char with_nul[] = "fight_timer=5\0x\nfight_chance=8";
   s = Load(std::string(with_nul, sizeof with_nul - 1));

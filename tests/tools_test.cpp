@@ -239,7 +239,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
   std::ofstream("bad.ini", std::ios::binary)
       << "\xEF\xBB\xBF"
          "fight_chance=3\nfight_timer =30\nFight_Timer=30\nfight_timer=30 seconds\n"
-         "fight_timer=abc\nhello\nhumans_only=yes\nkey_trigger=f12\nkey_trigger=F12 \n"
+         "fight_timer=abc\x7F\nhello\nhumans_only=yes\nkey_trigger=f12\nkey_trigger=F12 \n"
          "fight_radius=12,5\nbow_chance=99999999999\n";
   std::ostringstream out, err;
   ASSERT_EQ(tools::CheckIni("bad.ini", out, err), tools::kCheckFindings);
@@ -250,7 +250,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
            "not allowed",
            "ignored: unknown key 'Fight_Timer' (keys are case-sensitive",
            "sets fight_timer to 30; value after the number ignored: ' seconds'",
-           "unreadable value 'abc' for fight_timer, line skipped",
+           "unreadable value 'abc\\x7F' for fight_timer, line skipped",  // DEL shown escaped
            "ignored: no '='",
            "sets humans_only to false\n    warning: humans_only 'yes' means false",
            "'f12' is no key for key_trigger",

@@ -160,7 +160,7 @@ TEST_F(ModuleTest, FirstPassBeforeTheFirstPeriodDoesNotRoll) {
 
 struct ChanceCase {
   const char* chance;
-  int expected_fights;  // of 20 rolls
+  int expected_fights;  // of 300 rolls
 };
 
 void PrintTo(const ChanceCase& c, std::ostream* os) {
@@ -174,7 +174,9 @@ TEST_P(ChanceTest, RollsMoveTheTickWhateverTheChance) {
   Start(std::string("fight_timer=0\nfight_chance=") + GetParam().chance + "\n");
   RunPass();
   int fights = 0;
-  for (int i = 0; i < 20; ++i) {
+  // Enough rolls that some draw is a multiple of 100: a chance of 0 never
+  // fights, not 1 in 100.
+  for (int i = 0; i < 300; ++i) {
     const Pass pass = RunPass();
     fights += FightStarts(pass);
     EXPECT_EQ(Module().main_loop.last_roll_tick, world().tick - 33);
@@ -184,7 +186,7 @@ TEST_P(ChanceTest, RollsMoveTheTickWhateverTheChance) {
 
 INSTANTIATE_TEST_SUITE_P(Chances, ChanceTest,
                          ::testing::Values(ChanceCase{"0", 0}, ChanceCase{"-40", 0},
-                                           ChanceCase{"100", 20}, ChanceCase{"250", 20}));
+                                           ChanceCase{"100", 300}, ChanceCase{"250", 300}));
 
 TEST_F(ModuleTest, KeyStartsOneFightOnReleaseOnly) {
   Start("fight_timer=1000\n");

@@ -114,6 +114,17 @@ TEST_F(PlayerKeysTest, TheToggleSwitchesTheTriggersAndLeavesARunningFightAlone) 
   EXPECT_GT(Count(supervised, "IS_PED_IN_COMBAT"), 0);
 }
 
+// While off, the timer does not roll at all: switched on after more than a
+// period, the next pass rolls.
+TEST_F(PlayerKeysTest, TheTimerKeepsItsTimeWhileSwitchedOff) {
+  AddRow(4);
+  world().tick = 20000;
+  Start("toggle_key=T\nstart_enabled=false\nfight_timer=10\nfight_chance=100\n");
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(FightStarts(RunPass(1000)), 0);
+  Press(0, kT);
+  EXPECT_EQ(FightStarts(RunPass()), 1);
+}
+
 TEST_F(PlayerKeysTest, TheLogIsKeptOnceAndStopsAtOneMegabyte) {
   AddRow(3);
   std::string ini = "log=true\nfight_timer=100000\n";

@@ -12,6 +12,7 @@
 
 #include "settings/fight_settings.h"
 #include "settings/ini_line.h"
+#include "settings/ini_line_text.h"
 #include "settings/load_settings.h"
 #include "settings/number_reader.h"
 #include "settings_expect.h"
@@ -327,6 +328,14 @@ TEST(LoadSettings, LinesOfAnyLength) {
   EXPECT_EQ(s.fight_timer, 31);
   EXPECT_FLOAT_EQ(s.fight_radius, 1.0f);
   EXPECT_EQ(s.fight_chance, 3);
+}
+
+// A line's bytes as the checker and the log show them: cut only past the
+// limit, and every byte outside 0x20 to 0x7E escaped.
+TEST(IniLineText, ShownBytesCutsOnlyPastTheLimitAndEscapesTheEdges) {
+  EXPECT_EQ(ShownBytes(std::string(60, 'a')), std::string(60, 'a'));
+  EXPECT_EQ(ShownBytes(std::string(61, 'a')), std::string(60, 'a') + "... (61 bytes)");
+  EXPECT_EQ(ShownBytes("a\x1F \x7E\x7F\x80"), "a\\x1F ~\\x7F\\x80");
 }
 
 }  // namespace

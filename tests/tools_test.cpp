@@ -299,6 +299,7 @@ TEST(IniChecker, WarnsAboutLikelyMistakesWithTheirLines) {
       {"fight_radius=nan\n", "fight_radius NaN removes the limit"},
       {"key_trigger=Escape\n", "'Escape' is read by its first letter: the E key"},
       {"key_trigger=F0\n", "gives code 111, the numpad / key"},
+      {"key_trigger=F-6\n", "gives code 105, the numpad 9 key"},
       {"key_trigger=F33\n", "gives code 144, the Num Lock key"},
       {"key_trigger=F49\n", "gives code 160, the left Shift key"},
       {"bow_chance=-1\n", "bow_chance -1 is negative"},

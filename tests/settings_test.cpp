@@ -13,6 +13,7 @@
 #include "settings/fight_settings.h"
 #include "settings/ini_line.h"
 #include "settings/ini_line_text.h"
+#include "settings/key_names.h"
 #include "settings/load_settings.h"
 #include "settings/number_reader.h"
 #include "settings_expect.h"
@@ -336,6 +337,47 @@ TEST(IniLineText, ShownBytesCutsOnlyPastTheLimitAndEscapesTheEdges) {
   EXPECT_EQ(ShownBytes(std::string(60, 'a')), std::string(60, 'a'));
   EXPECT_EQ(ShownBytes(std::string(61, 'a')), std::string(60, 'a') + "... (61 bytes)");
   EXPECT_EQ(ShownBytes("a\x1F \x7E\x7F\x80"), "a\\x1F ~\\x7F\\x80");
+}
+
+// The names of virtual-key codes at the edges of each range a rule names.
+TEST(KeyNames, EachRangeEndsWhereWindowsEndsIt) {
+  const std::pair<std::int32_t, const char*> cases[] = {
+      {47, nullptr},
+      {48, "0"},
+      {57, "9"},
+      {58, nullptr},
+      {64, nullptr},
+      {65, "A"},
+      {90, "Z"},
+      {91, nullptr},
+      {95, nullptr},
+      {96, "numpad 0"},
+      {105, "numpad 9"},
+      {106, "numpad *"},
+      {111, "numpad /"},
+      {112, "F1"},
+      {135, "F24"},
+      {136, nullptr},
+      {143, nullptr},
+      {165, "right Alt"},
+      {166, "browser key 166"},
+      {172, "browser key 172"},
+      {173, "volume mute"},
+      {179, "play/pause"},
+      {180, "launch key 180"},
+      {183, "launch key 183"},
+      {184, nullptr},
+      {192, "'`' (US layout)"},
+      {193, nullptr},
+      {255, nullptr},
+  };
+  for (const auto& [code, name] : cases) {
+    EXPECT_EQ(KeyOnKeyboard(code), name != nullptr) << code;
+    EXPECT_EQ(KeyCodeName(code),
+              name ? std::string(name)
+                   : "unassigned virtual key " + std::to_string(code) + " (no key on a keyboard)")
+        << code;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "files/run_files.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -176,6 +177,35 @@ bool RunEnded(const fs::path& lock) {
   return ended;
 }
 
+// "<prefix><id>-", with the lock on "<prefix><id>-lock" held.
+std::string RunTagIn(const fs::path& folder, std::string_view prefix) {
+  const std::string tag = std::string(prefix) + RunId() + "-";
+  if (!HoldLockIn(folder, tag)) {
+    throw fs::filesystem_error("cannot make a lock file", folder / PathOf(tag + "lock"),
+                               std::make_error_code(std::errc::io_error));
+  }
+  return tag;
+}
+
+// Removes what ended runs left in `folder` under `prefix`.
+void RemoveLeftovers(const fs::path& folder, std::string_view prefix) {
+  std::error_code ec;
+  std::vector<fs::path> gone;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string id = RunIdIn(Utf8Of(it->path().filename()), prefix);
+    if (id.empty() || id == RunId()) continue;
+    const fs::path lock = folder / PathOf(std::string(prefix) + id + "-lock");
+    if (RunEnded(lock)) gone.push_back(it->path());
+  }
+  // Removed after the walk, each with its lock asked again just before.
+  for (const fs::path& path : gone) {
+    const std::string id = RunIdIn(Utf8Of(path.filename()), prefix);
+    if (!RunEnded(folder / PathOf(std::string(prefix) + id + "-lock"))) continue;
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+}
+
 }  // namespace
 
 fs::path PathOf(const std::string& utf8) {
@@ -236,31 +266,11 @@ std::FILE* OpenFile(const fs::path& path, const char* mode) {
 #endif
 }
 
-std::string RunTagIn(const fs::path& folder, std::string_view prefix) {
-  const std::string tag = std::string(prefix) + RunId() + "-";
-  if (!HoldLockIn(folder, tag)) {
-    throw fs::filesystem_error("cannot make a lock file", folder / PathOf(tag + "lock"),
-                               std::make_error_code(std::errc::io_error));
-  }
-  return tag;
-}
-
-void RemoveLeftovers(const fs::path& folder, std::string_view prefix) {
-  std::error_code ec;
-  std::vector<fs::path> gone;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string id = RunIdIn(Utf8Of(it->path().filename()), prefix);
-    if (id.empty() || id == RunId()) continue;
-    const fs::path lock = folder / PathOf(std::string(prefix) + id + "-lock");
-    if (RunEnded(lock)) gone.push_back(it->path());
-  }
-  // Removed after the walk, each with its lock asked again just before.
-  for (const fs::path& path : gone) {
-    const std::string id = RunIdIn(Utf8Of(path.filename()), prefix);
-    if (!RunEnded(folder / PathOf(std::string(prefix) + id + "-lock"))) continue;
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
+fs::path NewRunPath(const fs::path& folder, std::string_view prefix, std::string_view extension) {
+  static std::atomic<unsigned> serial{0};
+  RemoveLeftovers(folder, prefix);
+  return folder /
+         PathOf(RunTagIn(folder, prefix) + std::to_string(++serial) + std::string(extension));
 }
 
 bool RegisterTemp(const fs::path& path, bool folder) {

@@ -28,18 +28,18 @@ std::filesystem::path TempFolder(std::size_t room);
 // fopen of a path; _wfopen on Windows.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
-// "<prefix><id>-": the start of the names of this run's files and folders in
-// `folder`, with this run's random id. The first call for a folder and
-// prefix makes "<prefix><id>-lock" there and holds a lock on it until the
-// process ends (its file goes then, or with the other registered files when
-// the run is cut short). Throws std::filesystem::filesystem_error when the
-// lock file cannot be made.
-std::string RunTagIn(const std::filesystem::path& folder, std::string_view prefix);
-// Removes what runs that have ended left in `folder`: the files and folders
-// named "<prefix><id>-..." whose run's lock file is gone or can be locked.
-// No process ids are compared, so runs in another process-id namespace (a
+// A new name in `folder` for one of this run's files or folders:
+// "<prefix><id>-<n><extension>", with this run's random id and n counting up
+// within the run. The first call for a folder and prefix makes
+// "<prefix><id>-lock" there and holds a lock on it until the process ends
+// (its file goes then, or with the other registered files when the run is
+// cut short). Each call first removes what ended runs left there: the names
+// "<prefix><id>-..." whose run's lock file is gone or can be locked. No
+// process ids are compared, so runs in another process-id namespace (a
 // container, wine) never lose a live run's files, and a killed run's go.
-void RemoveLeftovers(const std::filesystem::path& folder, std::string_view prefix);
+// Throws std::filesystem::filesystem_error when the lock file cannot be made.
+std::filesystem::path NewRunPath(const std::filesystem::path& folder, std::string_view prefix,
+                                 std::string_view extension = {});
 
 // Registers a file, or a folder to remove once empty, for removal when the
 // run is cut short; Forget withdraws it once its owner removed or kept it.

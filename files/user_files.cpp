@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <system_error>
 
 #include "files/run_files.h"
@@ -39,20 +38,15 @@ fs::path Destination(const fs::path& target) {
 
 // Creates a file with a short temporary name in `folder` (so that a long
 // target name never makes it too long), registered for removal when the run
-// is cut short. Null, with `error`, when it cannot be made. Leftovers of runs
-// killed outright go first.
+// is cut short. Null, with `error`, when it cannot be made.
 std::FILE* CreateTemp(const fs::path& folder, fs::path& path, std::string& error) {
   const fs::path where = folder.empty() ? fs::path(".") : folder;
-  files::RemoveLeftovers(where, kTempPrefix);
-  std::random_device entropy;
-  std::string tag;
   try {
-    tag = files::RunTagIn(where, kTempPrefix);
+    path = files::NewRunPath(where, kTempPrefix, ".tmp");
   } catch (const std::exception&) {
     error = "no file can be made in its folder";
     return nullptr;
   }
-  path = where / files::PathOf(tag + std::to_string(entropy() % 1000000000u) + ".tmp");
   std::FILE* file = files::OpenFile(path, "w+b");
   if (file == nullptr) {
     error = std::string("no file can be made in its folder: ") + std::strerror(errno);

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -40,10 +39,8 @@ IniFolder::IniFolder(const LinkTo& ini) {
 }
 
 void IniFolder::Enter() {
-  static unsigned serial = 0;
-  std::random_device entropy;
   previous_ = fs::current_path();
-  // Below the temporary folder: the run's folder ("ruckvale-run-<id>-<n>-<n>")
+  // Below the temporary folder: the run's folder ("ruckvale-run-<id>-<n>")
   // and its Ruckvale.ini, which Windows opens from the working folder only
   // within MAX_PATH.
   constexpr std::size_t kRoom = 72;
@@ -58,11 +55,7 @@ void IniFolder::Enter() {
                              " in all): set TEMP to a shorter folder");
   }
 #endif
-  // What runs killed outright left goes first; a live run's folder stays.
-  files::RemoveLeftovers(temp, kRunFolderPrefix);
-  const fs::path folder =
-      temp / files::PathOf(files::RunTagIn(temp, kRunFolderPrefix) + std::to_string(entropy()) +
-                           "-" + std::to_string(++serial));
+  const fs::path folder = files::NewRunPath(temp, kRunFolderPrefix);
   fs::create_directories(folder);
   folder_ = folder;
   fs::current_path(folder);

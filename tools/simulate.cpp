@@ -317,6 +317,7 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
   const auto frames = static_cast<std::uint64_t>(std::llround(o.seconds * o.fps));
   Progress progress(err);
   Inputs inputs(o, settings);
+  std::optional<std::int32_t> strange_key;
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     const double now = static_cast<double>(frame) * dt;
     entries.clear();
@@ -333,10 +334,8 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
     game.calls.clear();
     run.host.RunFrame();
     const PassEvents events = decoder.Decode(now, game.calls, game);
-    if (events.strange_key) {
-      run.host.Unload();
-      return events.strange_key;
-    }
+    strange_key = events.strange_key;
+    if (strange_key) break;
     recorder.OnPass(now, events, entries);
     if (!events.gated) CountPass(outputs.counts, events.released, game);
     outputs.Take(entries);
@@ -348,7 +347,7 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
     if ((frame & 1023) == 0) progress.Update(now / o.seconds);
   }
   run.host.Unload();
-  return std::nullopt;
+  return strange_key;
 }
 
 }  // namespace

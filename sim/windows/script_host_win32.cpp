@@ -149,20 +149,10 @@ struct ScriptHost::Impl {
   // Loads the stand-in as ScriptHookRDR2.dll from a folder of its own.
   void LoadHookCopy(const std::wstring& exe_folder) {
     // Room below it for the run's folder and the hook's copy.
-    std::wstring temp = files::TempFolder(80).native();
-    if (!temp.empty() && temp.back() != L'\\' && temp.back() != L'/') temp += L'\\';
-    // What runs killed outright left goes first; a live run's folder stays.
-    files::RemoveLeftovers(std::filesystem::path(temp), "ruckvale-sim-");
-    const std::wstring tag =
-        files::PathOf(files::RunTagIn(std::filesystem::path(temp), "ruckvale-sim-")).wstring();
-    for (unsigned attempt = 0;; ++attempt) {
-      hook_folder = std::wstring(temp) + tag + std::to_wstring(GetTickCount()) + L"-" +
-                    std::to_wstring(attempt);
-      if (CreateDirectoryW(AnyLength(hook_folder).c_str(), nullptr)) break;
-      if (GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
-        hook_folder.clear();
-        Fail("cannot create a folder for the stand-in hook");
-      }
+    hook_folder = files::NewRunPath(files::TempFolder(80), "ruckvale-sim-").native();
+    if (!CreateDirectoryW(AnyLength(hook_folder).c_str(), nullptr)) {
+      hook_folder.clear();
+      Fail("cannot create a folder for the stand-in hook");
     }
     hook_copy = hook_folder + L"\\ScriptHookRDR2.dll";
     if (!CopyFileW(AnyLength(exe_folder + kStandInFile).c_str(), AnyLength(hook_copy).c_str(),

@@ -167,8 +167,8 @@ TEST_F(PlayerKeysTest, TheLogTellsEachEventInItsWords) {
   const std::string log = ReadLog();
   const std::string first_line = log.substr(0, log.find('\n'));
   EXPECT_TRUE(first_line.ends_with(", script started")) << first_line;
-  EXPECT_NE(log.find("s]   key_trigger = 123 (F12)\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("s]   toggle_key = Shift+84 (Shift+T)\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s]   key_trigger = F12\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s]   toggle_key = Shift+T\n"), std::string::npos) << log;
   const std::size_t events = log.find("the triggers are on\n");
   ASSERT_NE(events, std::string::npos) << log;
   EXPECT_EQ(

@@ -254,7 +254,7 @@ TEST(IniChecker, ExplainsEveryKindOfMistake) {
            "ignored: no '='",
            "sets humans_only to false\n    warning: humans_only 'yes' means false",
            "'f12' is no key for key_trigger",
-           "sets key_trigger to 70 (F)",
+           "sets key_trigger to F",
            "sets fight_radius to 12; value after the number ignored: ',5'",
            "value '99999999999' for bow_chance is too large",
            "Melee       50 %",

@@ -21,6 +21,11 @@ struct MainLoopState {
   bool pad_or_toggle = false;
   // toggle_key was down at the last poll.
   bool toggle_latch = false;
+  // The game's reset flag gated the last pass: Ruckvale sits out.
+  bool sitting_out = false;
+  // The tick of the last pass that was not gated (or of the start), which
+  // dates the start of a sit-out.
+  std::uint32_t last_now = 0;
   // The hashes of pad_trigger's two controls, asked at start; 0: none.
   Hash pad_hold = 0;
   Hash pad_press = 0;

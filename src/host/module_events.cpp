@@ -1,5 +1,6 @@
 #include "host/module_events.h"
 
+#include <cstdio>
 #include <string>
 
 #include "fight/weapons.h"
@@ -43,6 +44,21 @@ void LogValues(ModuleState& m, std::uint32_t now) {
   }
 }
 
+// The setting that decides a reason, where one does, as the player would
+// change it: "fight_radius = 50".
+void LogLeftOut(ModuleState& m, std::uint32_t now, int count, int reason) {
+  const FightSettings& s = m.settings;
+  if (reason == static_cast<int>(LeftOutBy::TooFar)) {
+    LogLine(m.log, now, "  left out: %d %s (fight_radius = %g)", count, kLeftOutWords[reason],
+            static_cast<double>(s.fight_radius));
+  } else if (reason == static_cast<int>(LeftOutBy::NotHuman)) {
+    LogLine(m.log, now, "  left out: %d %s (humans_only = %s)", count, kLeftOutWords[reason],
+            s.humans_only ? "true" : "false");
+  } else {
+    LogLine(m.log, now, "  left out: %d %s", count, kLeftOutWords[reason]);
+  }
+}
+
 // Why too few peds qualified: every test that let someone out, and the count.
 void LogTooFew(ModuleState& m, std::uint32_t now, const char* trigger, const FightStartReport& r) {
   const int needed = m.settings.fight_group_size;
@@ -54,9 +70,66 @@ void LogTooFew(ModuleState& m, std::uint32_t now, const char* trigger, const Fig
   LogLine(m.log, now, "%s: no fight: %d of the %d peds the game lists qualify, %d needed", trigger,
           r.candidates, r.listed, needed);
   for (int i = 0; i < kLeftOutByCount; ++i) {
-    if (r.left_out[i] > 0)
-      LogLine(m.log, now, "  left out: %d %s", r.left_out[i], kLeftOutWords[i]);
+    if (r.left_out[i] > 0) LogLeftOut(m, now, r.left_out[i], i);
   }
+}
+
+// "2,580": a count as a reader takes it in at a glance.
+void GroupedCount(int n, char (&out)[16]) {
+  char digits[16];
+  const int len = std::snprintf(digits, sizeof digits, "%d", n);
+  int o = 0;
+  for (int i = 0; i < len; ++i) {
+    if (i > 0 && digits[i - 1] != '-' && (len - i) % 3 == 0) out[o++] = ',';
+    out[o++] = digits[i];
+  }
+  out[o] = '\0';
+}
+
+// Tells how often the trigger's last outcome came again since it was
+// written, if it did, dated by the latest time.
+void WriteRepeats(ModuleState& m, Trigger trigger) {
+  TriggerRepeats& r = m.repeats[static_cast<int>(trigger)];
+  if (r.repeats > 0) {
+    char count[16];
+    GroupedCount(r.repeats, count);
+    const std::uint32_t tenths = (r.last_tick - m.log.start_tick) / 100;
+    LogLine(m.log, r.last_tick, "%s: the same %s more time%s until %u.%u s",
+            kTriggerNames[static_cast<int>(trigger)], count, r.repeats == 1 ? "" : "s", tenths / 10,
+            tenths % 10);
+  }
+  r.repeats = 0;
+}
+
+// True when `outcome` is the trigger's last one again: counted, to be told
+// when the outcome changes. Otherwise the earlier repeats are told and
+// `outcome` becomes the last one.
+bool CountedAsRepeat(ModuleState& m, Trigger trigger, const LoggedOutcome& outcome,
+                     std::uint32_t now) {
+  TriggerRepeats& r = m.repeats[static_cast<int>(trigger)];
+  if (SameOutcome(r.last, outcome)) {
+    ++r.repeats;
+    r.last_tick = now;
+    return true;
+  }
+  WriteRepeats(m, trigger);
+  r.last = outcome;
+  return false;
+}
+
+LoggedOutcome NoFightOutcome(const FightStartReport& report) {
+  LoggedOutcome o;
+  o.kind = LoggedOutcome::Kind::NoFight;
+  o.listed = report.listed;
+  o.tested = report.tested;
+  o.candidates = report.candidates;
+  for (int i = 0; i < kLeftOutByCount; ++i) o.left_out[i] = report.left_out[i];
+  return o;
+}
+
+// Tenths of a second as "12.3".
+void Seconds(std::uint32_t ms, char (&out)[16]) {
+  std::snprintf(out, sizeof out, "%u.%u", ms / 1000, ms % 1000 / 100);
 }
 
 }  // namespace
@@ -83,34 +156,42 @@ void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept {
   LogFlush(m.log);
 }
 
-void LogFightStart(ModuleState& m, std::uint32_t now, const char* trigger,
+void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
                    const FightStartReport& r) noexcept {
   if (!LogOn(m.log)) return;
+  const char* name = kTriggerNames[static_cast<int>(trigger)];
   if (!r.started) {
-    LogTooFew(m, now, trigger, r);
+    if (CountedAsRepeat(m, trigger, NoFightOutcome(r), now)) return;
+    LogTooFew(m, now, name, r);
     LogFlush(m.log);
     return;
   }
-  LogLine(m.log, now, "%s: fight of %d", trigger, r.fighters);
+  CountedAsRepeat(m, trigger, LoggedOutcome{}, now);
+  LogLine(m.log, now, "%s: fight of %d", name, r.fighters);
   for (int i = 0; i < r.fighters && i < kNearbyCapacity; ++i) {
     const RosterEntry& e = m.fight.roster[static_cast<std::size_t>(i)];
     const Armament& arms = r.arms[i];
-    const char* name = WeaponNameOf(m.catalogue, arms.weapon);
+    const char* weapon = WeaponNameOf(m.catalogue, arms.weapon);
     const char* category = arms.category ? WeaponCategoryName(*arms.category) : "unarmed";
-    LogLine(m.log, now, "  ped %d, group %d, %s%s%s", e.ped, e.group, category, name ? " " : "",
-            name ? name : "");
+    LogLine(m.log, now, "  ped %d, group %d, %s%s%s", e.ped, e.group, category, weapon ? " " : "",
+            weapon ? weapon : "");
   }
   LogFlush(m.log);
 }
 
-void LogIgnored(ModuleState& m, std::uint32_t now, const char* what, const char* why) noexcept {
+void LogIgnored(ModuleState& m, std::uint32_t now, Trigger trigger, const char* why) noexcept {
   if (!LogOn(m.log)) return;
-  LogLine(m.log, now, "%s released: ignored, %s", what, why);
+  LoggedOutcome outcome;
+  outcome.kind = LoggedOutcome::Kind::Ignored;
+  outcome.why = why;
+  if (CountedAsRepeat(m, trigger, outcome, now)) return;
+  LogLine(m.log, now, "%s released: ignored, %s", kTriggerNames[static_cast<int>(trigger)], why);
   LogFlush(m.log);
 }
 
 void LogToggle(ModuleState& m, std::uint32_t now) noexcept {
   if (!LogOn(m.log)) return;
+  CountedAsRepeat(m, Trigger::Toggle, LoggedOutcome{}, now);
   LogLine(m.log, now, "toggle_key released: the triggers are now %s",
           m.main_loop.enabled ? "on" : "off");
   LogFlush(m.log);
@@ -120,6 +201,31 @@ void LogFightOver(ModuleState& m, std::uint32_t now, int let_go) noexcept {
   if (!LogOn(m.log)) return;
   LogLine(m.log, now, "the fight is over: one side stands; %d fighter%s let go", let_go,
           let_go == 1 ? "" : "s");
+  LogFlush(m.log);
+}
+
+void LogSitOutBegins(ModuleState& m, std::uint32_t since) noexcept {
+  if (!LogOn(m.log)) return;
+  LogLine(m.log, since,
+          "Ruckvale sits out: the game set the player's reset flag 187 (a cutscene, a menu or "
+          "a scripted scene); no trigger is read, and a key or pad released meanwhile is not "
+          "seen, until it clears");
+  LogFlush(m.log);
+}
+
+void LogSitOutEnds(ModuleState& m, std::uint32_t since, std::uint32_t now) noexcept {
+  if (!LogOn(m.log)) return;
+  char seconds[16];
+  Seconds(now - since, seconds);
+  LogLine(m.log, now, "Ruckvale is back after sitting out %s s", seconds);
+  LogFlush(m.log);
+}
+
+void LogPendingRepeats(ModuleState& m) noexcept {
+  for (int i = 0; i < kTriggerCount; ++i) {
+    if (LogOn(m.log)) WriteRepeats(m, static_cast<Trigger>(i));
+    m.repeats[i] = TriggerRepeats{};
+  }
   LogFlush(m.log);
 }
 

@@ -1,7 +1,10 @@
 #include "host/module_log.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace ruckvale {
 
@@ -21,13 +24,26 @@ void Write(ModuleLog& log, const char* bytes, std::size_t n) {
   log.written += static_cast<long>(n);
 }
 
+// True for a plain file, not for a folder, a device or nothing at all.
+bool IsRegularFile(const char* name) {
+  struct stat info {};
+  return stat(name, &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+}
+
 }  // namespace
 
 void OpenLog(ModuleLog& log, std::uint32_t now) noexcept {
   CloseLog(log);
-  std::remove(kOldLogName);
-  std::rename(kLogName, kOldLogName);
-  log.file = std::fopen(kLogName, "wb");
+  // Only files are rotated: a folder or a device of that name is left as it
+  // is. When the earlier log cannot become Ruckvale.log.1 (something that is
+  // no file holds that name), this run's lines follow it instead of
+  // replacing it.
+  const char* mode = "wb";
+  if (IsRegularFile(kLogName)) {
+    if (IsRegularFile(kOldLogName)) std::remove(kOldLogName);
+    if (std::rename(kLogName, kOldLogName) != 0) mode = "ab";
+  }
+  log.file = std::fopen(kLogName, mode);
   log.start_tick = now;
   log.written = 0;
 }

@@ -19,9 +19,11 @@ struct ModuleLog {
   long written = 0;
 };
 
-// Starts the log afresh in the working folder: an earlier Ruckvale.log
-// becomes Ruckvale.log.1 (replacing an older one). Nothing happens when the
-// file cannot be made.
+// Starts the log afresh in the working folder: an earlier Ruckvale.log file
+// becomes Ruckvale.log.1 (replacing an older file of that name). When it
+// cannot, this run's lines follow the earlier ones. A folder or device named
+// Ruckvale.log is never moved. Nothing happens when the file cannot be made.
+// The 1 MB limit counts this run's bytes only.
 void OpenLog(ModuleLog& log, std::uint32_t now) noexcept;
 
 // True while lines are written.

@@ -9,6 +9,7 @@
 
 #include "fight/fight_state.h"
 #include "fight/weapons.h"
+#include "host/log_repeats.h"
 #include "host/main_loop_state.h"
 #include "host/module_log.h"
 #include "settings/fight_settings.h"
@@ -21,8 +22,9 @@ struct ModuleState {
   std::uint32_t random_state = 1;
   MainLoopState main_loop;
   FightState fight;
-  ModuleLog log;          // open only with log=true
-  int script_starts = 0;  // how often the game started the script in this process
+  ModuleLog log;                          // open only with log=true
+  TriggerRepeats repeats[kTriggerCount];  // outcomes counted, not yet written
+  int script_starts = 0;                  // how often the game started the script in this process
 };
 
 extern constinit ModuleState g_module;

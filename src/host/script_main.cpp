@@ -52,6 +52,9 @@ Ped StartScript(ModuleState& m) noexcept {
   m.main_loop.enabled = m.settings.start_enabled;
   m.main_loop.toggle_latch = false;
   m.main_loop.pad_or_toggle = m.settings.HasPadTrigger() || m.settings.toggle_key >= 0;
+  m.main_loop.sitting_out = false;
+  m.main_loop.last_now = now;
+  LogPendingRepeats(m);
   CloseLog(m.log);
   if (m.settings.log) OpenLog(m.log, now);
   LogStartUp(m, have_ini, now);
@@ -64,7 +67,7 @@ void TimerTrigger(ModuleState& m, std::uint32_t now) {
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
   if (NextRandom(m.random_state) % 100 < m.settings.fight_chance) {
-    LogFightStart(m, now, "timer", StartFight(m.fight, FightContextOf(m), now));
+    LogFightStart(m, now, Trigger::Timer, StartFight(m.fight, FightContextOf(m), now));
   }
 }
 
@@ -82,53 +85,90 @@ bool KeyDown(std::int32_t key) {
   return (static_cast<std::uint16_t>(GetAsyncKeyState(key)) & 0x8000u) != 0;
 }
 
-// True when a release of a key with `modifier` (0: none) counts: the
-// modifier is down and the game has the foreground. Logs why not.
-bool ReleaseCounts(ModuleState& m, std::int32_t modifier, const char* what, std::uint32_t now) {
-  if (modifier != 0 && !KeyDown(modifier)) {
-    LogIgnored(m, now, what, "its modifier was up");
+// A key setting: the key and the modifier (0: none) that must be down when
+// it is released.
+struct Binding {
+  std::int32_t key;
+  std::int32_t modifier;
+};
+
+// Whether a release of the key belongs to `mine` when `other` is bound to the
+// same key: its modifier is down, or it has none and no modifier `other`
+// names is down. Identical bindings both own every release.
+bool OwnsRelease(const Binding& mine, const Binding& other) {
+  if (mine.modifier != 0) return KeyDown(mine.modifier);
+  return other.modifier == 0 || !KeyDown(other.modifier);
+}
+
+// Said of a modified key first seen released after a sit-out: the modifier
+// was let go at some time the module could not see.
+constexpr char kReleasedInSitOut[] =
+    "it was released while Ruckvale sat out, and its modifier is up now; press it again";
+
+// Why a release of `mine` does nothing, or nullptr when it counts. "" when
+// it belongs to `other`, bound to the same key, which tells it.
+const char* Refusal(const Binding& mine, const Binding& other, bool off, bool after_sit_out) {
+  if (other.key == mine.key && !OwnsRelease(mine, other) && OwnsRelease(other, mine)) return "";
+  if (off) return "the triggers are off";
+  if (mine.modifier != 0 && !KeyDown(mine.modifier)) {
+    return after_sit_out ? kReleasedInSitOut : "its modifier was up";
+  }
+  if (!GameHasForeground()) return "another program has the foreground";
+  return nullptr;
+}
+
+// True when the key was released since the last pass: its latch was set.
+bool Released(std::uint8_t& latch, bool down) {
+  if (down) {
+    latch = 1;
     return false;
   }
-  if (!GameHasForeground()) {
-    LogIgnored(m, now, what, "another program has the foreground");
-    return false;
-  }
+  if (latch != 1) return false;
+  latch = 0;
   return true;
 }
 
-void KeyTrigger(ModuleState& m, std::uint32_t now) {
+// True when a released trigger key started a fight (or tried to).
+bool KeyTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   const std::int32_t key = m.settings.key_trigger;
   const bool down = KeyDown(key);
-  if (key < 0 || key > 255) return;  // the settings reader never stores such a code
-  std::uint8_t& latch = m.main_loop.key_latch[key];
-  if (down) {
-    latch = 1;
-    return;
+  if (key < 0 || key > 255) return false;  // the settings reader never stores such a code
+  if (!Released(m.main_loop.key_latch[key], down)) return false;
+  const FightSettings& s = m.settings;
+  const char* why = Refusal({key, s.key_trigger_modifier}, {s.toggle_key, s.toggle_key_modifier},
+                            !m.main_loop.enabled, after_sit_out);
+  if (why != nullptr) {
+    if (*why != '\0') LogIgnored(m, now, Trigger::Key, why);
+    return false;
   }
-  if (latch != 1) return;
-  latch = 0;
-  if (!m.main_loop.enabled) {
-    LogIgnored(m, now, "key_trigger", "the triggers are off");
-  } else if (ReleaseCounts(m, m.settings.key_trigger_modifier, "key_trigger", now)) {
-    LogFightStart(m, now, "key_trigger", StartFight(m.fight, FightContextOf(m), now));
-  }
+  LogFightStart(m, now, Trigger::Key, StartFight(m.fight, FightContextOf(m), now));
+  return true;
+}
+
+// Why a pad release does nothing, or nullptr when it starts a fight.
+const char* PadRefusal(const ModuleState& m, bool key_fought) {
+  if (!m.main_loop.enabled) return "the triggers are off";
+  if (key_fought) return "key_trigger started a fight in the same frame";
+  if (natives::IsUsingKeyboardAndMouse(0)) return "the keyboard and mouse are in use";
+  if (!GameHasForeground()) return "another program has the foreground";
+  return nullptr;
 }
 
 // Hold one gamepad control and release another; a keyboard bound to the
-// same controls never fires it.
-void PadTrigger(ModuleState& m, std::uint32_t now) {
-  if (!m.settings.HasPadTrigger() || !m.main_loop.enabled) return;
+// same controls never fires it. At most one fight per frame from a release.
+void PadTrigger(ModuleState& m, std::uint32_t now, bool key_fought) {
+  if (!m.settings.HasPadTrigger()) return;
   if (!natives::IsDisabledControlPressed(0, m.main_loop.pad_hold)) return;
   if (!natives::IsDisabledControlJustReleased(0, m.main_loop.pad_press)) return;
-  if (natives::IsUsingKeyboardAndMouse(0)) {
-    LogIgnored(m, now, "pad_trigger", "the keyboard and mouse are in use");
+  if (const char* why = PadRefusal(m, key_fought)) {
+    LogIgnored(m, now, Trigger::Pad, why);
     return;
   }
-  LogFightStart(m, now, "pad_trigger", StartFight(m.fight, FightContextOf(m), now));
+  LogFightStart(m, now, Trigger::Pad, StartFight(m.fight, FightContextOf(m), now));
 }
 
 // Its release switches the triggers off, and the next on again.
-void ToggleTrigger(ModuleState& m, std::uint32_t now) {
+void ToggleTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   const std::int32_t key = m.settings.toggle_key;
   if (key < 0 || key > 255) return;
   const bool down = KeyDown(key);
@@ -137,9 +177,22 @@ void ToggleTrigger(ModuleState& m, std::uint32_t now) {
     return;
   }
   m.main_loop.toggle_latch = false;
-  if (!ReleaseCounts(m, m.settings.toggle_key_modifier, "toggle_key", now)) return;
+  const FightSettings& s = m.settings;
+  const char* why = Refusal({key, s.toggle_key_modifier}, {s.key_trigger, s.key_trigger_modifier},
+                            false, after_sit_out);
+  if (why != nullptr) {
+    if (*why != '\0') LogIgnored(m, now, Trigger::Toggle, why);
+    return;
+  }
   m.main_loop.enabled = !m.main_loop.enabled;
   LogToggle(m, now);
+}
+
+// The game gates the pass: Ruckvale sits out, and the log says so once.
+void SitOut(ModuleState& m) {
+  if (m.main_loop.sitting_out) return;
+  m.main_loop.sitting_out = true;
+  LogSitOutBegins(m, m.main_loop.last_now);
 }
 
 }  // namespace
@@ -160,14 +213,23 @@ bool TimerRollDue(const MainLoopState& loop, std::uint32_t now, std::int32_t fig
 void RunPass(Ped player) noexcept {
   ModuleState& m = Module();
   try {
-    if (natives::GetPedResetFlag(player, kResetFlagGate)) return;
+    if (natives::GetPedResetFlag(player, kResetFlagGate)) {
+      SitOut(m);
+      return;
+    }
     const std::uint32_t now = GetTickCount();
+    const bool after_sit_out = m.main_loop.sitting_out;
+    if (after_sit_out) {
+      m.main_loop.sitting_out = false;
+      LogSitOutEnds(m, m.main_loop.last_now, now);
+    }
+    m.main_loop.last_now = now;
     TimerTrigger(m, now);
-    KeyTrigger(m, now);
+    const bool key_fought = KeyTrigger(m, now, after_sit_out);
     // A toggle switches the triggers from the next pass on.
     if (m.main_loop.pad_or_toggle) {
-      PadTrigger(m, now);
-      ToggleTrigger(m, now);
+      PadTrigger(m, now, key_fought);
+      ToggleTrigger(m, now, after_sit_out);
     }
     // Most passes have no fight to keep going.
     if (m.fight.roster.empty()) return;

@@ -25,6 +25,14 @@ std::string ModifierText(std::int32_t modifier) {
   }
 }
 
+// A key as the ini writes it ("F10", "T"); a code no ini name gives (F0 is
+// the numpad's '/') by its name and code.
+std::string KeyIniName(std::int32_t code) {
+  const bool f_key = code >= kVirtualKeyF1 && code <= kVirtualKeyF24;
+  if (f_key || (code >= 'A' && code <= 'Z')) return KeyCodeName(code);
+  return KeyCodeName(code) + " (virtual key " + std::to_string(code) + ")";
+}
+
 std::string UnknownKeyText(const IniLine& line) {
   const std::string shown = ShownBytes(line.key_text);
   if (line.near_miss == NearMiss::Blanks) {
@@ -96,8 +104,7 @@ std::string SettingValueText(SettingKey key, const SettingValue& v) {
       return v.boolean ? "true" : "false";
     case SettingType::KeyCode:
       if (v.integer < 0) return "none";
-      return ModifierText(v.modifier) + std::to_string(v.integer) + " (" +
-             ModifierText(v.modifier) + KeyCodeName(v.integer) + ")";
+      return ModifierText(v.modifier) + KeyIniName(v.integer);
     case SettingType::PadCombo:
       if (v.pad_hold < 0 || v.pad_press < 0) return "none";
       return std::string(kPadControls[v.pad_hold].name) + "+" + kPadControls[v.pad_press].name;

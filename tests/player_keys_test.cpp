@@ -17,7 +17,7 @@ namespace {
 using testing_support::ModuleTest;
 using testing_support::Pass;
 
-constexpr int kCtrl = 0x11, kShift = 0x10, kF9 = 120, kT = 'T';
+constexpr int kCtrl = 0x11, kShift = 0x10, kAlt = 0x12, kF9 = 120, kT = 'T';
 
 // Holds `modifier` and `key`, lets the modifier go first when `early`, then the key.
 Pass PressWith(sim::World& w, int modifier, int key, bool early, const std::function<Pass()>& run) {
@@ -141,6 +141,7 @@ TEST_F(PlayerKeysTest, TheLogIsKeptOnceAndStopsAtOneMegabyte) {
   EXPECT_EQ(ReadLog("Ruckvale.log.1"), first);  // the one before is kept
   const std::string full = ReadLog();
   EXPECT_LE(full.size(), 1024u * 1024u);
+  EXPECT_GT(full.size(), 1024u * 1024u - 600u);  // the earlier run's bytes do not count
   EXPECT_NE(full.find("the log is full (1 MB)"), std::string::npos);
   EXPECT_EQ(full.back(), '\n');
 }
@@ -190,6 +191,156 @@ TEST_F(PlayerKeysTest, TheLogTellsEachEventInItsWords) {
       << again;
 }
 
+// A trigger and a toggle on one key: a release counts for the binding whose
+// modifier is down; one without a modifier only while the other's is up.
+// Neither blames its modifier for a release that was the other's.
+TEST_F(PlayerKeysTest, OneKeyForTheTriggerAndTheToggleCountsForOneOfThem) {
+  struct Case {
+    const char* ini;
+    int modifier;  // held with the key, 0: none
+    int fights;
+    bool toggled;
+  };
+  const Case cases[] = {
+      {"key_trigger=F9\ntoggle_key=Ctrl+F9\n", 0, 1, false},
+      {"key_trigger=F9\ntoggle_key=Ctrl+F9\n", kCtrl, 0, true},
+      {"key_trigger=Ctrl+F9\ntoggle_key=F9\n", kCtrl, 1, false},
+      {"key_trigger=Ctrl+F9\ntoggle_key=F9\n", 0, 0, true},
+      {"key_trigger=Ctrl+F9\ntoggle_key=Shift+F9\n", kShift, 0, true},
+      {"key_trigger=F9\ntoggle_key=F9\n", 0, 1, true},  // the same binding: both
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    AddRow(3);
+    Start(std::string("log=true\nfight_timer=100000\n") + c.ini);
+    RunPass();
+    EXPECT_EQ(FightStarts(Press(c.modifier, kF9)), c.fights);
+    EXPECT_EQ(Module().main_loop.enabled, !c.toggled);
+    EXPECT_EQ(ReadLog().find("modifier was up"), std::string::npos) << ReadLog();
+  }
+}
+
+// A key and a pad released in one frame start one fight, the key's; the pad
+// counts only while the game has the foreground, as the keys do.
+TEST_F(PlayerKeysTest, ThePadStartsNoSecondFightAndNoneForAnotherProgram) {
+  AddRow(3);
+  Start("log=true\npad_trigger=RB+DPAD_DOWN\nfight_timer=100000\n");
+  RunPass();
+  world().keys_down[testing_support::kF12] = 1;
+  Pad("INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");  // the key goes up with the pad
+  world().keys_down[testing_support::kF12] = 0;
+  world().controls_down = {sim::GameHash("INPUT_FRONTEND_RB")};
+  world().controls_released = {sim::GameHash("INPUT_FRONTEND_DOWN")};
+  EXPECT_EQ(FightStarts(RunPass()), 1);
+  world().game_in_foreground = false;
+  EXPECT_EQ(FightStarts(RunPass()), 0);
+  world().controls_down.clear();
+  world().controls_released.clear();
+  const std::string log = ReadLog();
+  EXPECT_NE(log.find("pad_trigger released: ignored, key_trigger started a fight in the same "
+                     "frame\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("pad_trigger released: ignored, another program has the foreground\n"),
+            std::string::npos)
+      << log;
+}
+
+// The game's reset flag: the log tells the sit-out once at each end, and a
+// modified key let go meanwhile is not said to have had its modifier up.
+TEST_F(PlayerKeysTest, ASitOutIsToldAndAReleaseInItIsNotBlamedOnTheModifier) {
+  AddRow(3);
+  Start("log=true\nkey_trigger=Ctrl+F9\nfight_timer=100000\n");
+  RunPass(1000);
+  world().keys_down[kCtrl] = world().keys_down[kF9] = 1;
+  RunPass(1000);
+  world().reset_flag = true;
+  for (int i = 0; i < 3; ++i) RunPass(1000);
+  world().keys_down[kCtrl] = world().keys_down[kF9] = 0;
+  RunPass(1500);
+  world().reset_flag = false;
+  EXPECT_EQ(FightStarts(RunPass(1000)), 0);
+  const std::string log = ReadLog();
+  const std::size_t events = log.find("the triggers are on\n");
+  ASSERT_NE(events, std::string::npos) << log;
+  EXPECT_EQ(log.substr(events + 20),
+            "[      1.000 s] Ruckvale sits out: the game set the player's reset flag 187 (a "
+            "cutscene, a menu or a scripted scene); no trigger is read, and a key or pad released "
+            "meanwhile is not seen, until it clears\n"
+            "[      6.500 s] Ruckvale is back after sitting out 5.5 s\n"
+            "[      6.500 s] key_trigger released: ignored, it was released while Ruckvale sat "
+            "out, and its modifier is up now; press it again\n");
+}
+
+// An outcome that comes again and again is written once and counted; the
+// count is told, with the time of the last, when the outcome changes.
+TEST_F(PlayerKeysTest, TheSameOutcomeAgainIsCountedNotWritten) {
+  world().Find(world().AddPed(3, 0))->in_vehicle = true;
+  world().AddPed(90, 0);
+  Start("log=true\nfight_timer=0\nfight_chance=100\n");
+  for (int i = 0; i < 2581; ++i) RunPass(33);
+  AddRow(2);
+  RunPass(33);
+  const std::string log = ReadLog();
+  const std::size_t events = log.find("the triggers are on\n");
+  ASSERT_NE(events, std::string::npos) << log;
+  EXPECT_EQ(log.substr(events + 20, log.find("timer: fight of 2") - events - 20),
+            "[      0.000 s] timer: no fight: 0 of the 2 peds the game lists qualify, 2 needed\n"
+            "[      0.000 s]   left out: 1 too far (fight_radius = 50)\n"
+            "[      0.000 s]   left out: 1 in a vehicle\n"
+            "[     85.140 s] timer: the same 2,580 more times until 85.1 s\n"
+            "[     85.173 s] ")
+      << log;
+}
+
+// The log's words for the reasons a release is let go, the modifiers and a
+// fight's end, which no other test reads.
+TEST_F(PlayerKeysTest, TheLogNamesEveryModifierAndEveryEnd) {
+  AddRow(1);
+  world().AddPed(4, 0, sim::Species::Horse);
+  Start(
+      "log=true\nfight_timer=100000\nkey_trigger=Alt+F9\ntoggle_key=Ctrl+T\n"
+      "pad_trigger=RB+DPAD_DOWN\nstart_enabled=false\n");
+  RunPass();
+  Press(kAlt, kF9);
+  Pad("INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");
+  Press(0, kT);
+  Press(kCtrl, kT);
+  world().keys_down[kAlt] = 1;
+  world().game_in_foreground = false;
+  ReleaseKey(kF9);
+  world().game_in_foreground = true;
+  ReleaseKey(kF9);
+  world().AddPed(5, 0);
+  ReleaseKey(kF9);
+  world().keys_down[kAlt] = 0;
+  world().Find(100)->life = sim::Life::Dead;
+  RunPass(3000);
+  RunPass(3000);
+  const std::string log = ReadLog();
+  EXPECT_NE(log.find("s]   key_trigger = Alt+F9\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s]   toggle_key = Ctrl+T\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s]   pad_trigger = RB+DPAD_DOWN\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("s] the triggers are off (start_enabled)\n"), std::string::npos) << log;
+  const std::size_t events = log.find("the triggers are off (start_enabled)\n");
+  std::string told;
+  for (std::size_t at = log.find("s] ", events + 10); at != std::string::npos;
+       at = log.find("s] ", at + 3)) {
+    const std::string line = log.substr(at + 3, log.find('\n', at) - at - 2);
+    if (!line.starts_with("  ped ")) told += line;  // the weapons are drawn
+  }
+  EXPECT_EQ(told,
+            "key_trigger released: ignored, the triggers are off\n"
+            "pad_trigger released: ignored, the triggers are off\n"
+            "toggle_key released: ignored, its modifier was up\n"
+            "toggle_key released: the triggers are now on\n"
+            "key_trigger released: ignored, another program has the foreground\n"
+            "key_trigger: no fight: 1 of the 2 peds the game lists qualify, 2 needed\n"
+            "  left out: 1 not human (humans_only = true)\n"
+            "key_trigger: fight of 2\n"
+            "the fight is over: one side stands; 1 fighter let go\n");
+}
+
 // A reload starts the triggers as the ini says, and a toggle held across it
 // is no release.
 TEST_F(PlayerKeysTest, AReloadForgetsTheToggle) {
@@ -204,6 +355,30 @@ TEST_F(PlayerKeysTest, AReloadForgetsTheToggle) {
   world().keys_down[kT] = 0;
   RunPass();
   EXPECT_TRUE(Module().main_loop.enabled);
+}
+
+// Only a file is rotated: a folder named Ruckvale.log stays where it is, and
+// an earlier log that cannot become Ruckvale.log.1 is followed, not replaced.
+TEST_F(PlayerKeysTest, OnlyAFileIsRotatedAndNoLogIsLost) {
+  namespace fs = std::filesystem;
+  Start();
+  fs::create_directories("Ruckvale.log/kept");
+  folder_->Write("log=true\n");
+  run_.host.StartScript();
+  RunPass();
+  EXPECT_TRUE(fs::exists("Ruckvale.log/kept"));
+  EXPECT_FALSE(fs::exists("Ruckvale.log.1"));
+  fs::remove_all("Ruckvale.log");
+  fs::create_directories("Ruckvale.log.1/kept");
+  run_.host.StartScript();
+  RunPass();
+  const std::string first = ReadLog();
+  run_.host.StartScript();
+  RunPass();
+  EXPECT_TRUE(fs::exists("Ruckvale.log.1/kept"));
+  const std::string both = ReadLog();
+  EXPECT_TRUE(both.starts_with(first)) << both;
+  EXPECT_NE(both.find("script started again", first.size()), std::string::npos) << both;
 }
 
 #if !defined(_WIN32)

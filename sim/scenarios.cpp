@@ -395,6 +395,47 @@ void Toggle(ModuleRun& r) {
   r.Frames(5, 100);
 }
 
+// One key for the trigger and the toggle, a key and a pad released in one
+// frame, the pad in the background, a modified key let go while the game's
+// reset flag gates the passes, and the same outcome again and again.
+void SharedKeys(ModuleRun& r) {
+  World& w = r.game.world;
+  constexpr int kCtrl = 0x11, kF9 = 120;
+  Crowd(w, 6);
+  r.Frame();
+  PressWith(r, 0, kF9, false);      // F9 alone: a fight, the toggle says nothing
+  PressWith(r, kCtrl, kF9, false);  // Ctrl+F9: off, and no fight
+  PressWith(r, kCtrl, kF9, false);  // on again
+  w.keys_down[kF9] = 1;             // F9 and the pad go up in the same frame: one fight
+  w.controls_down = {GameHash("INPUT_FRONTEND_RB"), GameHash("INPUT_FRONTEND_DOWN")};
+  r.Frames(3);
+  w.keys_down[kF9] = 0;
+  w.controls_down = {GameHash("INPUT_FRONTEND_RB")};
+  w.controls_released = {GameHash("INPUT_FRONTEND_DOWN")};
+  r.Frame();
+  w.controls_released.clear();
+  w.game_in_foreground = false;  // the pad in the background: ignored
+  PadPress(r, "INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");
+  w.game_in_foreground = true;
+  r.Frames(3);
+  KeepLog();
+  std::ofstream("Ruckvale.ini", std::ios::binary)
+      << "key_trigger=Ctrl+F9\ntoggle_key=F9\nfight_timer=0\nfight_chance=100\n"
+         "fight_group_size=9\nlog=true\n";
+  r.host.StartScript();
+  r.Frames(2);
+  w.keys_down[kCtrl] = w.keys_down[kF9] = 1;
+  r.Frames(2);
+  w.reset_flag = true;  // a cutscene: Ctrl+F9 let go inside it
+  r.Frames(3, 500);
+  w.keys_down[kCtrl] = w.keys_down[kF9] = 0;
+  r.Frames(3, 500);
+  w.reset_flag = false;
+  r.Frames(60);  // too few every frame: told once, then counted
+  Crowd(w, 4);
+  r.Frames(2);
+}
+
 // The log: every reason a ped is left out, lines that do nothing, a log
 // that grows past 1 MB, a log that cannot be made.
 void LogReasons(ModuleRun& r) {
@@ -546,6 +587,14 @@ constexpr Scenario kAll[] = {
      "toggle_key=Shift+T\nstart_enabled=false\nfight_timer=1\nfight_chance=100\nlog=true\n",
      5000,
      &Toggle},
+    {{"shared-keys",
+      "F9 to fight and Ctrl+F9 to toggle, a key and a pad released in one frame, the pad in "
+      "the background; then Ctrl+F9 let go in a gated stretch and the same outcome every frame; "
+      "the log"},
+     "key_trigger=F9\ntoggle_key=Ctrl+F9\npad_trigger=RB+DPAD_DOWN\nfight_timer=100000\n"
+     "log=true\n",
+     5000,
+     &SharedKeys},
     {{"log-reasons",
       "the log: too few peds with every reason, an ini of lines that set nothing, 1 MB "
       "reached, a log that cannot be made"},

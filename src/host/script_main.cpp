@@ -104,11 +104,22 @@ bool OwnsRelease(const Binding& mine, const Binding& other) {
 // was let go at some time the module could not see.
 constexpr char kReleasedInSitOut[] =
     "it was released while Ruckvale sat out, and its modifier is up now; press it again";
+// Said of a key the trigger and the toggle share with different modifiers:
+// whose release it was cannot be told after a sit-out.
+constexpr char kSharedInSitOut[] =
+    "it was released while Ruckvale sat out, when the modifiers that tell key_trigger from "
+    "toggle_key could not be read; neither counts, press it again";
 
 // Why a release of `mine` does nothing, or nullptr when it counts. "" when
-// it belongs to `other`, bound to the same key, which tells it.
-const char* Refusal(const Binding& mine, const Binding& other, bool off, bool after_sit_out) {
-  if (other.key == mine.key && !OwnsRelease(mine, other) && OwnsRelease(other, mine)) return "";
+// the log hears of it from `other`, bound to the same key: the release was
+// the other's, or, first seen after a sit-out, `mine` is the toggle and
+// `other` tells for both.
+const char* Refusal(const Binding& mine, const Binding& other, bool off, bool after_sit_out,
+                    bool is_toggle) {
+  if (other.key == mine.key && other.modifier != mine.modifier) {
+    if (after_sit_out) return is_toggle ? "" : kSharedInSitOut;
+    if (!OwnsRelease(mine, other) && OwnsRelease(other, mine)) return "";
+  }
   if (off) return "the triggers are off";
   if (mine.modifier != 0 && !KeyDown(mine.modifier)) {
     return after_sit_out ? kReleasedInSitOut : "its modifier was up";
@@ -136,7 +147,7 @@ bool KeyTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   if (!Released(m.main_loop.key_latch[key], down)) return false;
   const FightSettings& s = m.settings;
   const char* why = Refusal({key, s.key_trigger_modifier}, {s.toggle_key, s.toggle_key_modifier},
-                            !m.main_loop.enabled, after_sit_out);
+                            !m.main_loop.enabled, after_sit_out, false);
   if (why != nullptr) {
     if (*why != '\0') LogIgnored(m, now, Trigger::Key, why);
     return false;
@@ -179,7 +190,7 @@ void ToggleTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   m.main_loop.toggle_latch = false;
   const FightSettings& s = m.settings;
   const char* why = Refusal({key, s.toggle_key_modifier}, {s.key_trigger, s.key_trigger_modifier},
-                            false, after_sit_out);
+                            false, after_sit_out, true);
   if (why != nullptr) {
     if (*why != '\0') LogIgnored(m, now, Trigger::Toggle, why);
     return;

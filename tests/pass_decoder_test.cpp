@@ -160,6 +160,211 @@ TEST_F(DecoderTest, ARestartBeginsWithNoFight) {
   for (int i = 0; i < 5; ++i) Step(1000);
 }
 
+// Switched off from the start and by the toggle, the module neither rolls
+// (Step holds the decoder's rolls to the module's) nor weighs a key release.
+TEST_F(DecoderTest, NoRollAndNoTriggerWhileSwitchedOff) {
+  world().tick = 10000;
+  Begin("toggle_key=T\nstart_enabled=false\nfight_timer=1\nfight_chance=0\n");
+  const auto press = [this](int key) {
+    world().keys_down[key] = 1;
+    Step();
+    world().keys_down[key] = 0;
+    return Step();
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(Step(1000).roll);
+  EXPECT_EQ(press(kF12).key_ignored, tools::Ignored::Off);
+  EXPECT_EQ(press('T').toggled, true);
+  EXPECT_TRUE(Step(1000).roll);
+  EXPECT_EQ(press(kF12).key_ignored, tools::Ignored::None);
+  EXPECT_EQ(press('T').toggled, false);
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(Step(1000).roll);
+}
+
+// One pass's calls as the module may make them, built by hand: the gate, the
+// clock, then what the test adds.
+struct PassCalls {
+  std::vector<sim::Call> calls;
+  explicit PassCalls(bool gated = false) {
+    Native(NativeHash::GET_PED_RESET_FLAG, gated ? 1 : 0);
+    if (!gated) Windows("GetTickCount", 20000);
+  }
+  PassCalls& Native(NativeHash hash, std::uint64_t result) {
+    sim::Call c;
+    c.kind = sim::CallKind::Native;
+    c.native = static_cast<std::uint64_t>(hash);
+    c.args = {1, 0};
+    c.result = result;
+    calls.push_back(c);
+    return *this;
+  }
+  PassCalls& Windows(const char* name, std::uint64_t result, std::uint64_t arg = 0) {
+    sim::Call c;
+    c.kind = sim::CallKind::Windows;
+    c.name = name;
+    c.args = {arg};
+    c.result = result;
+    calls.push_back(c);
+    return *this;
+  }
+  PassCalls& Poll(int key, bool down) {
+    return Windows("GetAsyncKeyState", down ? 0x8000 : 0, static_cast<std::uint64_t>(key));
+  }
+  // The foreground test: the game's own window (process 7) or another's.
+  PassCalls& Window(bool ours) {
+    Windows("GetForegroundWindow", 1);
+    Windows("GetWindowThreadProcessId", 1).calls.back().handles = {ours ? 7 : 8};
+    return Windows("GetCurrentProcessId", 7);
+  }
+  // The pad combination released (hold down, the other just up), and the
+  // keyboard's use.
+  PassCalls& Pad(bool keyboard) {
+    Native(NativeHash::IS_DISABLED_CONTROL_PRESSED, 1);
+    Native(NativeHash::IS_DISABLED_CONTROL_JUST_RELEASED, 1);
+    return Native(NativeHash::IS_USING_KEYBOARD_AND_MOUSE, keyboard ? 1 : 0);
+  }
+  PassCalls& Start() { return Native(NativeHash::GET_PED_NEARBY_PEDS, 0); }
+};
+
+// The shapes of passes the decoder reads without the module: a pad release
+// while off or in the background, a key and a pad release in one pass, a
+// trigger and a toggle on one key with different modifiers, a key released
+// while off, and a release first seen after the reset flag's stretch.
+TEST(DecoderShapes, EachReleaseIsToldAsTheModuleWeighedIt) {
+  using tools::Ignored;
+  constexpr int kCtrl = 0x11, kF9 = 120, kT = 'T';
+  struct Case {
+    const char* name;
+    const char* ini;
+    std::vector<PassCalls> passes;
+    Ignored key, pad, toggle;
+    std::optional<bool> toggled;
+    int starts, pad_starts;
+  };
+  const char* const pad_off = "pad_trigger=RB+DPAD_DOWN\ntoggle_key=T\nstart_enabled=false\n";
+  const char* const pad = "pad_trigger=RB+DPAD_DOWN\n";
+  const char* const plain_key = "key_trigger=F12\ntoggle_key=Ctrl+F12\n";
+  const char* const plain_toggle = "key_trigger=Ctrl+F9\ntoggle_key=F9\n";
+  const Case cases[] = {
+      {"pad while off",
+       pad_off,
+       {PassCalls().Poll(kF12, false).Pad(false).Poll(kT, false)},
+       Ignored::None,
+       Ignored::Off,
+       Ignored::None,
+       std::nullopt,
+       0,
+       0},
+      {"pad in the background",
+       pad,
+       {PassCalls().Poll(kF12, false).Pad(false).Window(false)},
+       Ignored::None,
+       Ignored::Background,
+       Ignored::None,
+       std::nullopt,
+       0,
+       0},
+      {"pad fights",
+       pad,
+       {PassCalls().Poll(kF12, false).Pad(false).Window(true).Start()},
+       Ignored::None,
+       Ignored::None,
+       Ignored::None,
+       std::nullopt,
+       1,
+       1},
+      {"key and pad in one pass",
+       pad,
+       {PassCalls().Poll(kF12, true),
+        PassCalls().Poll(kF12, false).Window(true).Start().Pad(false).Window(true)},
+       Ignored::None,
+       Ignored::KeyFight,
+       Ignored::None,
+       std::nullopt,
+       1,
+       0},
+      {"Ctrl+F12 is the toggle's",
+       plain_key,
+       {PassCalls().Poll(kF12, true).Poll(kF12, true), PassCalls()
+                                                           .Poll(kF12, false)
+                                                           .Poll(kCtrl, true)
+                                                           .Poll(kF12, false)
+                                                           .Poll(kCtrl, true)
+                                                           .Window(true)},
+       Ignored::OtherBinding,
+       Ignored::None,
+       Ignored::None,
+       false,
+       0,
+       0},
+      {"F12 is the trigger's",
+       plain_key,
+       {PassCalls().Poll(kF12, true).Poll(kF12, true), PassCalls()
+                                                           .Poll(kF12, false)
+                                                           .Poll(kCtrl, false)
+                                                           .Window(true)
+                                                           .Start()
+                                                           .Poll(kF12, false)
+                                                           .Poll(kCtrl, false)},
+       Ignored::None,
+       Ignored::None,
+       Ignored::OtherBinding,
+       std::nullopt,
+       1,
+       0},
+      {"Ctrl+F9 is the trigger's",
+       plain_toggle,
+       {PassCalls().Poll(kF9, true).Poll(kF9, true), PassCalls()
+                                                         .Poll(kF9, false)
+                                                         .Poll(kCtrl, true)
+                                                         .Window(true)
+                                                         .Start()
+                                                         .Poll(kF9, false)
+                                                         .Poll(kCtrl, true)},
+       Ignored::None,
+       Ignored::None,
+       Ignored::OtherBinding,
+       std::nullopt,
+       1,
+       0},
+      {"key while off",
+       "toggle_key=T\nstart_enabled=false\n",
+       {PassCalls().Poll(kF12, true).Poll(kT, false),
+        PassCalls().Poll(kF12, false).Poll(kT, false)},
+       Ignored::Off,
+       Ignored::None,
+       Ignored::None,
+       std::nullopt,
+       0,
+       0},
+      {"key after the sit-out",
+       "",
+       {PassCalls().Poll(kF12, true), PassCalls(true), PassCalls().Poll(kF12, false)},
+       Ignored::SitOut,
+       Ignored::None,
+       Ignored::None,
+       std::nullopt,
+       0,
+       0},
+  };
+  const sim::Game game;
+  for (const Case& c : cases) {
+    FightSettings settings;
+    ReadSettingsText(c.ini, settings);
+    tools::PassDecoder decoder(settings);
+    tools::PassEvents events;
+    for (const PassCalls& pass : c.passes) events = decoder.Decode(0, pass.calls, game);
+    EXPECT_FALSE(events.strange_key) << c.name;
+    EXPECT_EQ(events.key_ignored, c.key) << c.name;
+    EXPECT_EQ(events.pad_ignored, c.pad) << c.name;
+    EXPECT_EQ(events.toggle_ignored, c.toggle) << c.name;
+    EXPECT_EQ(events.toggled, c.toggled) << c.name;
+    ASSERT_EQ(static_cast<int>(events.starts.size()), c.starts) << c.name;
+    int pad_starts = 0;
+    for (const tools::FightStart& f : events.starts) pad_starts += f.by_pad ? 1 : 0;
+    EXPECT_EQ(pad_starts, c.pad_starts) << c.name;
+  }
+}
+
 // The module read its ini otherwise than the tool (a line too long for the
 // memory left): the key it polls tells.
 TEST_F(DecoderTest, AKeyTheIniDoesNotNameIsTold) {

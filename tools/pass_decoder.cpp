@@ -447,6 +447,12 @@ Release ReadRelease(const Calls& calls, std::size_t at, std::int32_t own, bool s
   return r;
 }
 
+// A modifier found up on the first pass after the reset flag's stretch was
+// let go during it: the release was the player's, in the sit-out.
+Ignored AfterSitOut(Ignored why, bool sat_out) {
+  return sat_out && why == Ignored::ModifierUp ? Ignored::SitOut : why;
+}
+
 }  // namespace
 
 PassDecoder::Marks PassDecoder::MarksOf(const Calls& calls, std::size_t gate) const {
@@ -481,7 +487,7 @@ void PassDecoder::DecodeKey(const Calls& calls, std::size_t key, bool on, PassEv
   if (!on) {
     events.key_ignored = Ignored::Off;
   } else if (r.weighed) {
-    events.key_ignored = r.why;
+    events.key_ignored = AfterSitOut(r.why, sat_out_);
   } else if (sat_out_) {
     events.key_ignored = Ignored::SitOut;
   }
@@ -541,7 +547,7 @@ void PassDecoder::DecodeToggle(const Calls& calls, std::size_t poll, PassEvents&
     return;
   }
   if (r.why != Ignored::None) {
-    events.toggle_ignored = r.why;
+    events.toggle_ignored = AfterSitOut(r.why, sat_out_);
     return;
   }
   enabled_ = !enabled_;

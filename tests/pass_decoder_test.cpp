@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
+#include <utility>
 
 #include "host/module_state.h"
 #include "module_fixture.h"
@@ -158,6 +160,144 @@ TEST_F(DecoderTest, ARestartBeginsWithNoFight) {
   run_.host.StartScript();
   EXPECT_TRUE(Step().start_up);
   for (int i = 0; i < 5; ++i) Step(1000);
+}
+
+// Switched off from the start and by the toggle, the module neither rolls
+// (Step holds the decoder's rolls to the module's) nor weighs a key release.
+TEST_F(DecoderTest, NoRollAndNoTriggerWhileSwitchedOff) {
+  world().tick = 10000;
+  Begin("toggle_key=T\nstart_enabled=false\nfight_timer=1\nfight_chance=0\n");
+  const auto press = [this](int key) {
+    world().keys_down[key] = 1;
+    Step();
+    world().keys_down[key] = 0;
+    return Step();
+  };
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(Step(1000).roll);
+  EXPECT_EQ(press(kF12).key_ignored, tools::Ignored::Off);
+  EXPECT_EQ(press('T').toggled, true);
+  EXPECT_TRUE(Step(1000).roll);
+  EXPECT_EQ(press(kF12).key_ignored, tools::Ignored::None);
+  EXPECT_EQ(press('T').toggled, false);
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(Step(1000).roll);
+}
+
+// One pass's calls as the module may make them, built by hand: the gate, the
+// clock, then the calls its words name, in order: "F12v" a poll finding F12
+// down (F9, T, Ctrl likewise; "^" up), "W+" the foreground test finding the
+// game's window ("W-" another program's), "PAD" the pad combination released
+// with the keyboard unused, "START" a fight start; "GATE" alone a pass the
+// reset flag closed.
+std::vector<sim::Call> PassCalls(const std::string& words) {
+  std::vector<sim::Call> calls;
+  const auto add = [&calls](sim::CallKind kind, NativeHash native, const char* name,
+                            std::uint64_t arg, std::uint64_t result) -> sim::Call& {
+    sim::Call c;
+    c.kind = kind;
+    c.native = kind == sim::CallKind::Native ? static_cast<std::uint64_t>(native) : 0;
+    c.name = name;
+    c.args = {arg, 0};
+    c.result = result;
+    return calls.emplace_back(std::move(c));
+  };
+  const auto native = [&](NativeHash hash, std::uint64_t result) {
+    add(sim::CallKind::Native, hash, "", 1, result);
+  };
+  const auto windows = [&](const char* name, std::uint64_t arg,
+                           std::uint64_t result) -> sim::Call& {
+    return add(sim::CallKind::Windows, NativeHash{}, name, arg, result);
+  };
+  native(NativeHash::GET_PED_RESET_FLAG, words == "GATE" ? 1 : 0);
+  if (words == "GATE") return calls;
+  windows("GetTickCount", 0, 20000);
+  static const std::pair<const char*, int> kKeys[] = {
+      {"F12", 123}, {"F9", 120}, {"T", 'T'}, {"Ctrl", 0x11}};
+  std::istringstream in(words);
+  for (std::string word; in >> word;) {
+    for (const auto& [name, code] : kKeys) {
+      if (word == std::string(name) + "v" || word == std::string(name) + "^") {
+        windows("GetAsyncKeyState", static_cast<std::uint64_t>(code),
+                word.back() == 'v' ? 0x8000 : 0);
+      }
+    }
+    if (word == "W+" || word == "W-") {
+      windows("GetForegroundWindow", 0, 1);
+      windows("GetWindowThreadProcessId", 1, 1).handles = {word == "W+" ? 7 : 8};
+      windows("GetCurrentProcessId", 0, 7);
+    } else if (word == "PAD") {
+      native(NativeHash::IS_DISABLED_CONTROL_PRESSED, 1);
+      native(NativeHash::IS_DISABLED_CONTROL_JUST_RELEASED, 1);
+      native(NativeHash::IS_USING_KEYBOARD_AND_MOUSE, 0);
+    } else if (word == "START") {
+      native(NativeHash::GET_PED_NEARBY_PEDS, 0);
+    }
+  }
+  return calls;
+}
+
+// The shapes of passes the decoder reads without the module: a pad release
+// while off or in the background, a key and a pad release in one pass, a
+// trigger and a toggle on one key with different modifiers, a key released
+// while off, and a release first seen after the reset flag's stretch.
+TEST(DecoderShapes, EachReleaseIsToldAsTheModuleWeighedIt) {
+  using tools::Ignored;
+  struct Told {
+    Ignored key, pad, toggle;
+    std::optional<bool> toggled;
+    int starts, pad_starts;
+  };
+  struct Case {
+    const char* ini;
+    std::vector<std::string> passes;
+    Told told;
+  };
+  const char* const pad = "pad_trigger=RB+DPAD_DOWN\n";
+  const char* const pad_off = "pad_trigger=RB+DPAD_DOWN\ntoggle_key=T\nstart_enabled=false\n";
+  const char* const plain_key = "key_trigger=F12\ntoggle_key=Ctrl+F12\n";
+  const char* const plain_toggle = "key_trigger=Ctrl+F9\ntoggle_key=F9\n";
+  const Ignored no = Ignored::None;
+  const Case cases[] = {
+      {pad_off, {"F12^ PAD T^"}, {no, Ignored::Off, no, std::nullopt, 0, 0}},
+      {pad, {"F12^ PAD W-"}, {no, Ignored::Background, no, std::nullopt, 0, 0}},
+      {pad, {"F12^ PAD W+ START"}, {no, no, no, std::nullopt, 1, 1}},
+      {pad, {"F12v", "F12^ W+ START PAD W+"}, {no, Ignored::KeyFight, no, std::nullopt, 1, 0}},
+      // Ctrl+F12 is the toggle's; F12 alone the trigger's.
+      {plain_key,
+       {"F12v F12v", "F12^ Ctrlv F12^ Ctrlv W+"},
+       {Ignored::OtherBinding, no, no, false, 0, 0}},
+      {plain_key,
+       {"F12v F12v", "F12^ Ctrl^ W+ START F12^ Ctrl^"},
+       {no, no, Ignored::OtherBinding, std::nullopt, 1, 0}},
+      // Ctrl+F9 is the trigger's.
+      {plain_toggle,
+       {"F9v F9v", "F9^ Ctrlv W+ START F9^ Ctrlv"},
+       {no, no, Ignored::OtherBinding, std::nullopt, 1, 0}},
+      {"toggle_key=T\nstart_enabled=false\n",
+       {"F12v T^", "F12^ T^"},
+       {Ignored::Off, no, no, std::nullopt, 0, 0}},
+      {"", {"F12v", "GATE", "F12^"}, {Ignored::SitOut, no, no, std::nullopt, 0, 0}},
+      {"key_trigger=Ctrl+F9\n",
+       {"F9v", "GATE", "F9^ Ctrl^"},
+       {Ignored::SitOut, no, no, std::nullopt, 0, 0}},
+  };
+  const sim::Game game;
+  for (const Case& c : cases) {
+    const std::string name = c.ini + c.passes.back();
+    FightSettings settings;
+    ReadSettingsText(c.ini, settings);
+    tools::PassDecoder decoder(settings);
+    tools::PassEvents events;
+    for (const std::string& pass : c.passes) events = decoder.Decode(0, PassCalls(pass), game);
+    EXPECT_FALSE(events.strange_key) << name;
+    EXPECT_EQ(events.key_ignored, c.told.key) << name;
+    EXPECT_EQ(events.pad_ignored, c.told.pad) << name;
+    EXPECT_EQ(events.toggle_ignored, c.told.toggle) << name;
+    EXPECT_EQ(events.toggled, c.told.toggled) << name;
+    ASSERT_EQ(static_cast<int>(events.starts.size()), c.told.starts) << name;
+    int pad_starts = 0;
+    for (const tools::FightStart& f : events.starts) pad_starts += f.by_pad ? 1 : 0;
+    EXPECT_EQ(pad_starts, c.told.pad_starts) << name;
+  }
 }
 
 // The module read its ini otherwise than the tool (a line too long for the

@@ -114,6 +114,7 @@ def main(sim):
         assert not left, left
 
         check_map_targets(sim, tmp, env)
+        check_log_targets(sim, tmp, env)
         check_json_and_memory_limits(sim, tmp, env)
         check_words(sim, tmp, env)
 
@@ -203,6 +204,35 @@ def check_map_targets(sim, tmp, env):
     with open(tmp / "story.txt", "w") as story:
         r = run(sim, ["--seconds", "2", "--svg", "/dev/stdout"], tmp, env, stdout=story)
     assert r.returncode == 2 and "standard output" in r.stderr, r
+
+
+def check_log_targets(sim, tmp, env):
+    """The log's copy is checked before the run as the map is, with the real
+    reason; a copy that fails after the run keeps the summary."""
+    (tmp / "log.ini").write_text("log=true\nfight_timer=5\n")
+    (tmp / "logdir").mkdir()
+    (tmp / "logdir" / "Ruckvale.ini").write_text("log=true\n")
+    for cwd, args, why in (
+            (tmp, ["--ini", "log.ini", "--log", "log.ini"], "would overwrite the ini"),
+            (tmp, ["--ini", "log.ini", "--log", "no/such/folder/kept.log"], "no file can be made"),
+            (tmp, ["--ini", "log.ini", "--log", "/proc/kept.log"], "cannot write '/proc/kept.log'"),
+            (tmp / "logdir", ["--log", "Ruckvale.log"], "the module itself writes"),
+            (tmp, ["--ini", "log.ini", "--log", "x.log", "--svg", "x.log"], "name one file"),
+            (tmp, ["--ini", "my.ini", "--log", "kept.log"], "does not set log=true")):
+        r = run(sim, ["--seconds", "2"] + args, cwd, env)
+        assert r.returncode == 2 and r.stdout == "" and why in r.stderr, (args, r)
+        assert "set log=true in the ini" not in r.stderr, (args, r)
+    assert (tmp / "log.ini").read_text().startswith("log=true"), "the ini was overwritten"
+    r = run(sim, ["--seconds", "2", "--ini", "log.ini", "--log", "kept.log"], tmp, env)
+    assert r.returncode == 0 and "Ruckvale" in (tmp / "kept.log").read_text(), r
+    # Folders in the way of the module's log and of its rotation: the module
+    # writes none, which is told after the summary.
+    (tmp / "logdir" / "Ruckvale.log").mkdir()
+    (tmp / "logdir" / "Ruckvale.log.1").mkdir()
+    (tmp / "logdir" / "Ruckvale.log.1" / "x").write_text("x")
+    r = run(sim, ["--seconds", "2", "--quiet", "--log", "../kept2.log"], tmp / "logdir", env)
+    assert r.returncode == 2 and r.stdout.startswith("Summary of 2 simulated seconds"), r
+    assert "wrote no Ruckvale.log" in r.stderr and not (tmp / "kept2.log").exists(), r
 
 
 def check_json_and_memory_limits(sim, tmp, env):

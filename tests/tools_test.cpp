@@ -204,6 +204,66 @@ TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
   EXPECT_EQ(rows, 9) << o.out;
 }
 
+// The story tells the switch as the module keeps it: no roll and no trigger
+// while off, each release let go with its reason, each pass in the module's
+// order (timer, key, pad, toggle), and options that the ini leaves without a
+// key said to do nothing.
+TEST(SimTool, TheStoryFollowsTheSwitch) {
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("off.ini")
+      << "toggle_key=T\nstart_enabled=false\nfight_timer=0\nfight_chance=100\n";
+  std::ofstream("on.ini") << "toggle_key=T\nfight_timer=5\nfight_chance=100\n";
+  std::ofstream("plain.ini") << "fight_timer=100000\n";
+  std::ofstream("ctrl.ini") << "key_trigger=Ctrl+F9\nfight_timer=100000\n";
+  struct Case {
+    std::vector<std::string> args;
+    int rolls;  // "timer roll" lines
+    std::vector<std::string> told, in_order;
+  };
+  const Case cases[] = {
+      {{"--ini", "off.ini", "--seconds", "5", "--press", "2"},
+       0,
+       {"[00:02.000] key released while the triggers are switched off: ignored\n"},
+       {}},
+      // Rolls at 0, 5 and 10 s; off at 12 s, on at 22 s: due at once, then 27 s.
+      {{"--ini", "on.ini", "--seconds", "31", "--toggle", "12,22"},
+       5,
+       {"[00:22.033] timer roll: hit\n", "[00:27.033] timer roll: hit\n"},
+       {}},
+      {{"--ini", "on.ini", "--seconds", "8", "--press", "6.5", "--toggle", "6.5"},
+       2,
+       {},
+       {"[00:06.500] fight start", "[00:06.500] toggle key: the module's triggers are off"}},
+      {{"--ini", "plain.ini", "--seconds", "5", "--pad", "2", "--toggle", "3"},
+       0,
+       {"the ini sets no pad_trigger: the --pad releases do nothing\n",
+        "the ini sets no toggle_key: the --toggle releases do nothing\n"},
+       {}},
+      {{"--ini", "ctrl.ini", "--seconds", "1", "--json"},
+       0,
+       {"\"key_trigger\":120,\"key_trigger_modifier\":17,",
+        "\"toggle_key\":-1,\"toggle_key_modifier\":0,"},
+       {}},
+      {{"--ini", "off.ini", "--seconds", "5", "--press", "2", "--json"},
+       0,
+       {"{\"t\":2.000,\"event\":\"key_ignored\",\"why\":\"off\"}\n", "\"rolls\":0,",
+        "\"releases_ignored_off\":1,"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = Simulate(c.args);
+    ASSERT_EQ(o.code, 0) << c.args[1] << o.err;
+    EXPECT_EQ(Occurrences(o.out, "timer roll:") + Occurrences(o.out, "\"event\":\"roll\""), c.rolls)
+        << c.args[1] << o.out;
+    for (const std::string& line : c.told) EXPECT_NE(o.out.find(line), std::string::npos) << line;
+    std::size_t at = 0;
+    for (const std::string& line : c.in_order) {
+      at = o.out.find(line, at);
+      EXPECT_NE(at, std::string::npos) << line << o.out;
+    }
+  }
+}
+
 TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {
   sim::IniFolder folder(ReadFile(kSampleIni));
   Module().settings = FightSettings{};

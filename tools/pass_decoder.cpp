@@ -341,33 +341,55 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   if (events.start_up) {
     roster_.clear();
     enabled_ = settings_.start_enabled;
+    toggle_down_ = false;
   }
   events.gated = calls[gate].result != 0;
-  if (events.gated) return events;
-  const std::size_t tick = Find(calls, gate, "GetTickCount");
-  events.strange_key = StrangeKey(calls, tick);
-  const std::size_t key = DecodeKey(calls, tick, events);
-  DecodeToggle(calls, key < calls.size() ? key + 1 : tick, events);
+  if (events.gated) {
+    sat_out_ = true;
+    return events;
+  }
+  // The timer, the key and the pad follow the switch as the pass found it; a
+  // toggle, weighed last, switches it for the passes after.
+  const bool on = enabled_;
+  const Marks marks = MarksOf(calls, gate);
+  events.strange_key = StrangeKey(calls, marks.tick);
   std::vector<std::size_t> starts;
   for (std::size_t i = gate; i < calls.size(); ++i) {
     // Each start asks the game once for the peds around the player.
     if (Is(calls[i], N::GET_PED_NEARBY_PEDS)) starts.push_back(i);
   }
-  if (tick < calls.size()) {
-    DecodeRoll(static_cast<std::uint32_t>(calls[tick].result), !starts.empty() && starts[0] < key,
-               events);
+  if (on && marks.tick < calls.size()) {
+    DecodeRoll(static_cast<std::uint32_t>(calls[marks.tick].result),
+               !starts.empty() && starts[0] < marks.key, events);
   }
-  const std::size_t pad = Find(calls, key, N::IS_USING_KEYBOARD_AND_MOUSE);
-  events.pad_ignored = pad < calls.size() && calls[pad].result != 0;
-  for (std::size_t i = gate; i < (starts.empty() ? calls.size() : starts[0]); ++i) {
+  DecodeKey(calls, marks.key, on, events);
+  const auto after = [&starts](std::size_t from, std::size_t to) {
+    return std::find_if(starts.begin(), starts.end(),
+                        [&](std::size_t s) { return s > from && s < to; });
+  };
+  const auto pad_start = after(marks.pad, calls.size());
+  DecodePad(calls, marks, on, after(marks.key, marks.pad) != starts.end(),
+            std::min(pad_start == starts.end() ? calls.size() : *pad_start, marks.toggle), events);
+  DecodeToggle(calls, marks.toggle, events);
+  sat_out_ = false;
+  DecodeStarts(time, calls, marks, starts, game, events);
+  for (const sim::Call& c : calls) events.released += Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED);
+  DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
+  return events;
+}
+
+void PassDecoder::DecodeStarts(double time, const Calls& calls, const Marks& marks,
+                               const std::vector<std::size_t>& starts, const sim::Game& game,
+                               PassEvents& events) {
+  for (std::size_t i = marks.tick; i < (starts.empty() ? calls.size() : starts[0]); ++i) {
     const sim::Call& c = calls[i];
     if (Is(c, N::TASK_COMBAT_PED)) events.retasks.push_back({AsPed(c.args[0]), AsPed(c.args[1])});
   }
   for (std::size_t s = 0; s < starts.size(); ++s) {
     const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : calls.size();
     StartReader reader(calls, starts[s], end, game, settings_.fight_radius);
-    FightStart fight = reader.Read(time, starts[s] < key, events.retasks);
-    fight.by_pad = starts[s] > Find(calls, key, N::IS_USING_KEYBOARD_AND_MOUSE);
+    FightStart fight = reader.Read(time, starts[s] < marks.key, events.retasks);
+    fight.by_pad = marks.pad < calls.size() && starts[s] > marks.pad;
     fight.empty_fight = fight.filtered && settings_.fight_group_size == 0;
     if (!fight.fighters.empty() || fight.empty_fight) {
       roster_.clear();
@@ -375,47 +397,125 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     }
     events.starts.push_back(std::move(fight));
   }
-  for (const sim::Call& c : calls) events.released += Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED);
-  DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
-  return events;
 }
 
 namespace {
 
-// A modifier's poll right after `at`: its state, or nullopt when none was asked.
-std::optional<bool> ModifierDown(const Calls& calls, std::size_t at) {
-  if (at + 1 >= calls.size() || calls[at + 1].name != "GetAsyncKeyState") return std::nullopt;
-  const auto code = static_cast<std::int32_t>(calls[at + 1].args.at(0));
-  if (code != kVirtualKeyShift && code != kVirtualKeyControl && code != kVirtualKeyAlt) {
-    return std::nullopt;
+bool IsPollOf(const sim::Call& c, std::int32_t code) {
+  return c.name == "GetAsyncKeyState" && static_cast<std::int32_t>(c.args.at(0)) == code;
+}
+
+bool PollDown(const sim::Call& c) {
+  return (c.result & 0x8000u) != 0;
+}
+
+bool IsModifier(std::int32_t code) {
+  return code == kVirtualKeyShift || code == kVirtualKeyControl || code == kVirtualKeyAlt;
+}
+
+// How the module weighed a release polled at `at`: the modifiers it asked
+// right after, then the foreground. `own` is the binding's modifier (0:
+// none); `shared` when the other binding is on the same key, with
+// `other` its modifier.
+struct Release {
+  bool weighed = false;  // the module asked Windows about it: it saw a release
+  Ignored why = Ignored::None;
+};
+
+Release ReadRelease(const Calls& calls, std::size_t at, std::int32_t own, bool shared,
+                    std::int32_t other) {
+  std::optional<bool> own_down, other_down;
+  std::size_t i = at + 1;
+  for (; i < calls.size() && calls[i].name == "GetAsyncKeyState"; ++i) {
+    const auto code = static_cast<std::int32_t>(calls[i].args.at(0));
+    if (!IsModifier(code)) break;
+    if (code == own) own_down = PollDown(calls[i]);
+    if (code == other) other_down = PollDown(calls[i]);
   }
-  return (calls[at + 1].result & 0x8000u) != 0;
+  const bool window = i < calls.size() && calls[i].name == "GetForegroundWindow";
+  Release r;
+  r.weighed = i > at + 1 || window;
+  if (own != 0 && own_down == false) {
+    // With the other binding plain, or its modifier down, the release is its.
+    r.why =
+        shared && (other == 0 || other_down == true) ? Ignored::OtherBinding : Ignored::ModifierUp;
+  } else if (own == 0 && shared && other != 0 && other_down == true) {
+    r.why = Ignored::OtherBinding;
+  } else if (window && ForegroundDenied(calls, i)) {
+    r.why = Ignored::Background;
+  }
+  return r;
+}
+
+// A modifier found up on the first pass after the reset flag's stretch was
+// let go during it: the release was the player's, in the sit-out.
+Ignored AfterSitOut(Ignored why, bool sat_out) {
+  return sat_out && why == Ignored::ModifierUp ? Ignored::SitOut : why;
 }
 
 }  // namespace
 
-// The module polls the toggle key last of its inputs: the last poll of that
-// key in the pass. A release it weighs is followed by its modifier's poll or
-// the foreground test.
-void PassDecoder::DecodeToggle(const Calls& calls, std::size_t from, PassEvents& events) {
-  if (settings_.toggle_key < 0 || from >= calls.size()) return;
-  std::size_t poll = calls.size();
+PassDecoder::Marks PassDecoder::MarksOf(const Calls& calls, std::size_t gate) const {
+  Marks m{};
+  m.tick = Find(calls, gate, "GetTickCount");
+  m.key = m.tick;
+  while (m.key < calls.size() && !IsPollOf(calls[m.key], settings_.key_trigger)) ++m.key;
+  // Only the pad trigger asks the pad natives.
+  m.pad = Find(calls, std::min(m.key, m.tick), N::IS_DISABLED_CONTROL_PRESSED);
+  // The toggle key is polled last of the inputs: its last poll in the pass.
+  m.toggle = calls.size();
+  if (settings_.toggle_key < 0) return m;
+  const std::size_t from =
+      std::max(m.key < calls.size() ? m.key + 1 : m.tick, m.pad < calls.size() ? m.pad : m.tick);
   for (std::size_t i = from; i < calls.size(); ++i) {
-    if (calls[i].name == "GetAsyncKeyState" &&
-        static_cast<std::int32_t>(calls[i].args.at(0)) == settings_.toggle_key) {
-      poll = i;
-    }
+    if (IsPollOf(calls[i], settings_.toggle_key)) m.toggle = i;
   }
-  if (poll == calls.size()) return;
-  const std::optional<bool> modifier = ModifierDown(calls, poll);
-  const bool weighed = modifier.has_value() ||
-                       (poll + 1 < calls.size() && calls[poll + 1].name == "GetForegroundWindow");
-  if (!weighed) return;
-  if ((modifier && !*modifier) || ForegroundDenied(calls, poll)) {
-    events.toggle_ignored = true;
-  } else {
-    enabled_ = !enabled_;
-    events.toggled = enabled_;
+  return m;
+}
+
+// A release is the key found up after a poll found it down. The module weighs
+// it (asks for its modifier or the foreground) only while switched on.
+void PassDecoder::DecodeKey(const Calls& calls, std::size_t key, bool on, PassEvents& events) {
+  if (key >= calls.size()) return;
+  const bool down = PollDown(calls[key]);
+  const bool was_down = key_down_;
+  key_down_ = down;
+  const FightSettings& s = settings_;
+  const Release r = ReadRelease(calls, key, s.key_trigger_modifier, s.toggle_key == s.key_trigger,
+                                s.toggle_key_modifier);
+  if (!r.weighed && !(was_down && !down)) return;
+  if (!on) {
+    events.key_ignored = Ignored::Off;
+  } else if (r.weighed) {
+    events.key_ignored = AfterSitOut(r.why, sat_out_);
+  } else if (sat_out_) {
+    events.key_ignored = Ignored::SitOut;
+  }
+}
+
+// The pad combination is released when the hold control is down and the
+// other has just gone up. The pad's calls run from its first native to `end`
+// (its fight start, the toggle's poll or the end of the pass).
+void PassDecoder::DecodePad(const Calls& calls, const Marks& marks, bool on, bool key_started,
+                            std::size_t end, PassEvents& events) const {
+  if (marks.pad >= end || calls[marks.pad].result == 0) return;
+  const auto in_pad = [&](auto what) {
+    const std::size_t at = Find(calls, marks.pad, what);
+    return at < end ? at : calls.size();
+  };
+  const std::size_t released = in_pad(N::IS_DISABLED_CONTROL_JUST_RELEASED);
+  if (released == calls.size() || calls[released].result == 0) return;
+  const std::size_t keyboard = in_pad(N::IS_USING_KEYBOARD_AND_MOUSE);
+  const std::size_t window = in_pad(std::string_view("GetForegroundWindow"));
+  const bool pad_started = end < calls.size() && Is(calls[end], N::GET_PED_NEARBY_PEDS);
+  if (!on) {
+    events.pad_ignored = Ignored::Off;
+  } else if (keyboard < calls.size() && calls[keyboard].result != 0) {
+    events.pad_ignored = Ignored::Keyboard;
+  } else if (window < calls.size() && ForegroundDenied(calls, window)) {
+    events.pad_ignored = Ignored::Background;
+  } else if (!pad_started && key_started) {
+    events.pad_ignored = Ignored::KeyFight;
   }
 }
 
@@ -432,24 +532,26 @@ std::optional<std::int32_t> PassDecoder::StrangeKey(const Calls& calls, std::siz
   return std::nullopt;
 }
 
-std::size_t PassDecoder::DecodeKey(const Calls& calls, std::size_t from, PassEvents& events) const {
-  std::size_t key = from;
-  while (key < calls.size() &&
-         !(calls[key].name == "GetAsyncKeyState" &&
-           static_cast<std::int32_t>(calls[key].args.at(0)) == settings_.key_trigger)) {
-    ++key;
+// The module weighs a toggle release whether the triggers are on or off; one
+// it lets go leaves the switch as it was.
+void PassDecoder::DecodeToggle(const Calls& calls, std::size_t poll, PassEvents& events) {
+  if (poll >= calls.size()) return;
+  const bool down = PollDown(calls[poll]);
+  const bool was_down = toggle_down_;
+  toggle_down_ = down;
+  const FightSettings& s = settings_;
+  const Release r = ReadRelease(calls, poll, s.toggle_key_modifier, s.toggle_key == s.key_trigger,
+                                s.key_trigger_modifier);
+  if (!r.weighed) {
+    if (was_down && !down && sat_out_) events.toggle_ignored = Ignored::SitOut;
+    return;
   }
-  if (key == calls.size()) return key;
-  const bool released = key + 1 < calls.size() && (calls[key + 1].name == "GetForegroundWindow" ||
-                                                   ModifierDown(calls, key).has_value());
-  if (!enabled_ || !released) {
-    // While off, the module lets a release go without a word to Windows.
-    return key;
+  if (r.why != Ignored::None) {
+    events.toggle_ignored = AfterSitOut(r.why, sat_out_);
+    return;
   }
-  const std::optional<bool> modifier = ModifierDown(calls, key);
-  events.key_modifier_up = modifier && !*modifier;
-  events.key_ignored = !events.key_modifier_up && ForegroundDenied(calls, key);
-  return key;
+  enabled_ = !enabled_;
+  events.toggled = enabled_;
 }
 
 void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {

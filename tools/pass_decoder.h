@@ -27,6 +27,19 @@ struct LeaveEvent {
   Why why = Dead;
 };
 
+// Why the module let a release of the key, the pad combination or the toggle
+// key go.
+enum class Ignored : std::uint8_t {
+  None,          // not let go (or no release)
+  Off,           // the triggers are switched off
+  ModifierUp,    // the binding's modifier was up
+  OtherBinding,  // by the modifiers held, the release is the other binding's on that key
+  Background,    // another program has the foreground
+  Keyboard,      // the pad combination with the keyboard and mouse in use
+  KeyFight,      // the pad combination in a pass whose key release started a fight
+  SitOut,        // released while the reset flag kept the module out
+};
+
 struct PassEvents {
   bool fight_was_running = false;  // a fight ran when the pass began
   bool start_up = false;           // the script started or started again in this pass
@@ -36,12 +49,11 @@ struct PassEvents {
   std::vector<RetaskEvent> retasks;
   int released = 0;  // peds handed back to the engine
   std::vector<LeaveEvent> leaves;
-  bool fight_over = false;       // one side stood and was let go: no fight runs
-  bool key_ignored = false;      // a release with another program in the foreground
-  bool key_modifier_up = false;  // a release of key_trigger without its modifier
-  std::optional<bool> toggled;   // toggle_key switched the triggers: on (true) or off
-  bool toggle_ignored = false;   // a toggle release the module let go
-  bool pad_ignored = false;      // the pad combination with the keyboard in use
+  bool fight_over = false;  // one side stood and was let go: no fight runs
+  Ignored key_ignored = Ignored::None;
+  Ignored pad_ignored = Ignored::None;
+  Ignored toggle_ignored = Ignored::None;
+  std::optional<bool> toggled;  // toggle_key switched the triggers: on (true) or off
   // A key the module asked Windows about that is none of the keys the run
   // read from the ini: the module read Ruckvale.ini otherwise than the run.
   std::optional<std::int32_t> strange_key;
@@ -71,12 +83,21 @@ class PassDecoder {
   const std::vector<Ped>& roster() const { return roster_; }
 
  private:
+  // Where the parts of a pass begin: the clock, then the timer, the trigger
+  // key's poll, the pad's first native and the toggle key's poll (each
+  // calls.size() when absent).
+  struct Marks {
+    std::size_t tick, key, pad, toggle;
+  };
+  Marks MarksOf(const std::vector<sim::Call>& calls, std::size_t gate) const;
   void DecodeRoll(std::uint32_t now, bool hit_seen, PassEvents& events);
-  // The toggle key's poll and what came of it.
-  void DecodeToggle(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
-  // The trigger key's poll; returns its index.
-  std::size_t DecodeKey(const std::vector<sim::Call>& calls, std::size_t from,
-                        PassEvents& events) const;
+  void DecodeKey(const std::vector<sim::Call>& calls, std::size_t key, bool on, PassEvents& events);
+  void DecodePad(const std::vector<sim::Call>& calls, const Marks& marks, bool on, bool key_started,
+                 std::size_t end, PassEvents& events) const;
+  void DecodeToggle(const std::vector<sim::Call>& calls, std::size_t poll, PassEvents& events);
+  void DecodeStarts(double time, const std::vector<sim::Call>& calls, const Marks& marks,
+                    const std::vector<std::size_t>& starts, const sim::Game& game,
+                    PassEvents& events);
   // The first key polled that is none of the ini's keys, if any.
   std::optional<std::int32_t> StrangeKey(const std::vector<sim::Call>& calls,
                                          std::size_t from) const;
@@ -85,7 +106,12 @@ class PassDecoder {
   FightSettings settings_;
   bool rolled_ = false;  // the timer has rolled since the start
   std::uint32_t last_roll_ = 0;
-  bool enabled_ = true;  // the triggers, as the toggles so far tell it
+  bool enabled_ = true;  // the triggers, as start_enabled and the toggles so far tell it
+  // Each key as its last poll found it: a poll finding it up after down is a
+  // release, whether or not the module weighs it.
+  bool key_down_ = false;
+  bool toggle_down_ = false;
+  bool sat_out_ = false;  // the pass before was gated by the reset flag
   std::vector<Ped> roster_;
 };
 

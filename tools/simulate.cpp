@@ -152,6 +152,11 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s,
       case SettingType::PadCombo:
         json += JsonString(SettingValueText(key, v));
         break;
+      case SettingType::KeyCode:
+        // The key's code as ever, and its modifier's beside it (0: none).
+        json += std::to_string(v.integer) + ",\"" + std::string(kSettingKeys[i].name) +
+                "_modifier\":" + std::to_string(v.modifier);
+        break;
       default:
         json += std::to_string(v.integer);
     }
@@ -160,12 +165,30 @@ std::string JsonSettings(const SimOptions& o, const FightSettings& s,
 }
 
 // Copies the module's Ruckvale.log from the folder it ran in (the working
-// folder) to `to`; false when there is none or it cannot be copied.
-bool CopyLog(const std::string& to) {
+// folder) into `copy` and puts it in place; false, with `error`, when there
+// is none or it cannot be copied.
+bool KeepLog(files::AtomicFile& copy, std::string& error) {
   std::error_code ec;
-  if (!fs::is_regular_file("Ruckvale.log", ec)) return false;
-  fs::copy_file("Ruckvale.log", files::PathOf(to), fs::copy_options::overwrite_existing, ec);
-  return !ec;
+  if (!fs::is_regular_file("Ruckvale.log", ec)) {
+    error = "the module wrote no Ruckvale.log in its folder '" +
+            files::Utf8Of(fs::current_path(ec)) + "' (it cannot write there?)";
+    return false;
+  }
+  std::FILE* in = files::OpenFile("Ruckvale.log", "rb");
+  bool copied = in != nullptr;
+  char chunk[65536];
+  for (std::size_t got; copied && (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) {
+    copied = std::fwrite(chunk, 1, got, copy.file()) == got;
+  }
+  if (in != nullptr) {
+    copied = copied && std::ferror(in) == 0;
+    std::fclose(in);
+  }
+  if (!copied) {
+    error = "the copy failed (disk full?)";
+    return false;
+  }
+  return copy.Commit(error);
 }
 
 // The paths of a run, made absolute before the run changes folder.
@@ -174,7 +197,32 @@ struct RunPaths {
   std::optional<std::string> svg;  // --svg
   std::optional<std::string> log;  // --log
   std::string ini_read;            // the ini the module reads: --ini, or the working folder's
+  // The log the module writes in the working folder, when it runs there
+  // (without --ini).
+  std::optional<std::string> module_log;
 };
+
+// True when both name one file, or would once it is made.
+bool SamePath(const std::string& a, const std::string& b) {
+  std::error_code ec_a, ec_b;
+  const fs::path canonical_a = fs::weakly_canonical(files::PathOf(a), ec_a);
+  const fs::path canonical_b = fs::weakly_canonical(files::PathOf(b), ec_b);
+  return SameFile(a, b) || (!ec_a && !ec_b && canonical_a == canonical_b);
+}
+
+// Why a file the run writes for the user (`what`, named `given`, at `path`)
+// would destroy something of the run's, or nullopt.
+std::optional<std::string> OutputProblem(const std::string& what, const std::string& given,
+                                         const std::string& path, const RunPaths& paths) {
+  const std::string named = what + " '" + given + "'";
+  if (SameFile(path, paths.ini_read)) return named + " would overwrite the ini the run reads";
+  // --quiet still prints the summary there.
+  if (IsStandardOutput(path)) return named + " would overwrite the story on standard output";
+  if (paths.module_log && SamePath(path, *paths.module_log)) {
+    return named + " is the Ruckvale.log the module itself writes in this run's folder";
+  }
+  return std::nullopt;
+}
 
 // Resolves the user's paths; the reason the run cannot use them, or nullopt.
 std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
@@ -185,14 +233,47 @@ std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
   if (paths.ini) {
     if (std::optional<std::string> problem = IniFileProblem(*paths.ini)) return problem;
   }
-  if (paths.svg && SameFile(*paths.svg, paths.ini_read)) {
-    return "the map '" + *o.svg + "' would overwrite the ini the run reads";
+  if (!paths.ini) paths.module_log = Absolute("Ruckvale.log");
+  if (paths.svg) {
+    if (std::optional<std::string> problem = OutputProblem("the map", *o.svg, *paths.svg, paths)) {
+      return problem;
+    }
   }
-  // --quiet still prints the summary there.
-  if (paths.svg && IsStandardOutput(*paths.svg)) {
-    return "the map '" + *o.svg + "' would overwrite the story on standard output";
+  if (paths.log) {
+    if (std::optional<std::string> problem =
+            OutputProblem("the log's copy", *o.log, *paths.log, paths)) {
+      return problem;
+    }
+    if (paths.svg && SamePath(*paths.svg, *paths.log)) return "--svg and --log name one file";
   }
   return std::nullopt;
+}
+
+// The releases the user asked for that the ini binds to nothing a keyboard or
+// pad sends: one line for each option given in vain.
+std::vector<std::string> ReleasesInVain(const SimOptions& o, const FightSettings& s) {
+  const std::string toggle =
+      s.toggle_key < 0 ? "the ini sets no toggle_key"
+                       : "toggle_key " + std::to_string(s.toggle_key) + " is no key on a keyboard";
+  const struct {
+    bool given;
+    bool bound;
+    std::string why;
+    const char* releases;
+  } options[] = {
+      {!o.presses.empty(), KeyOnKeyboard(s.key_trigger),
+       "key_trigger " + std::to_string(s.key_trigger) + " is no key on a keyboard", "presses"},
+      {!o.pads.empty(), s.HasPadTrigger(), "the ini sets no pad_trigger", "--pad releases"},
+      {!o.toggles.empty(), s.toggle_key >= 0 && KeyOnKeyboard(s.toggle_key), toggle,
+       "--toggle releases"},
+  };
+  std::vector<std::string> lines;
+  for (const auto& option : options) {
+    if (option.given && !option.bound) {
+      lines.push_back(option.why + ": the " + option.releases + " do nothing");
+    }
+  }
+  return lines;
 }
 
 void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_ini,
@@ -209,10 +290,7 @@ void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_i
             : have_ini ? "Ruckvale.ini of the working directory"
                        : "no Ruckvale.ini (defaults)")
         << "\n";
-    if (!o.presses.empty() && !KeyOnKeyboard(settings.key_trigger)) {
-      out << "key_trigger " << settings.key_trigger
-          << " is no key on a keyboard: the presses do nothing\n";
-    }
+    for (const std::string& line : ReleasesInVain(o, settings)) out << line << '\n';
   }
 }
 
@@ -352,6 +430,79 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
 
 }  // namespace
 
+namespace {
+
+// The files a run writes for the user, each made before the run so that a
+// path that cannot be written is reported now and not at the end.
+struct UserOutputs {
+  SvgMapWriter map;
+  files::AtomicFile log;
+
+  // False, with `error`, when one cannot be made.
+  bool Open(const RunPaths& paths, const FightSettings& settings, std::string& error) {
+    if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return false;
+    if (!paths.log) return true;
+    if (!settings.log) {
+      error =
+          "--log keeps the module's Ruckvale.log, but the ini does not set log=true: the "
+          "module writes none";
+      return false;
+    }
+    return log.Open(*paths.log, error);
+  }
+  // Puts each in place after the run; the exit code, with a line on `err`
+  // for each that failed.
+  int Finish(const SimOptions& o, const RunPaths& paths, std::ostream& err) {
+    int code = 0;
+    std::string error;
+    if (paths.svg && (map.failed() || !map.Finish(error))) {
+      err << "ruckvale-sim: "
+          << (map.failed() ? "cannot write the map '" + *o.svg + "' (disk full?)" : error) << '\n';
+      code = 2;
+    }
+    if (paths.log && !KeepLog(log, error)) {
+      err << "ruckvale-sim: cannot keep the module's Ruckvale.log as '" << *o.log << "': " << error
+          << '\n';
+      code = 2;
+    }
+    return code;
+  }
+};
+
+// The module reads Ruckvale.ini from the working directory; --ini runs it in
+// a folder of its own that holds a link to the user's file. Registered for
+// removal while it lives.
+class RunFolder {
+ public:
+  // Throws what IniFolder throws.
+  explicit RunFolder(const std::optional<std::string>& ini) {
+    if (!ini) return;
+    folder_.emplace(sim::IniFolder::LinkTo{*ini});
+    files::RegisterTemp(folder_->file(), false);
+    files::RegisterTemp(folder_->folder(), true);
+  }
+  ~RunFolder() {
+    if (!folder_) return;
+    files::ForgetTemp(folder_->file());
+    files::ForgetTemp(folder_->folder());
+  }
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+
+ private:
+  std::optional<sim::IniFolder> folder_;
+};
+
+std::string StrangeKeyText(std::int32_t key) {
+  char code[8];
+  std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(key) & 0xFFu);
+  return std::string("the module polls key ") + code +
+         ", which the run did not read from the ini: the module read it otherwise (a line too "
+         "long for the memory left?), and the story would not be its own";
+}
+
+}  // namespace
+
 int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   const auto fail = [&err](const std::string& what) {
     err << "ruckvale-sim: " << what << '\n';
@@ -361,64 +512,40 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   if (const std::optional<std::string> problem = ResolvePaths(o, paths)) return fail(*problem);
   FightSettings settings;
   const std::optional<ReadEnd> read = ReadIniFile(paths.ini_read, settings);
-  const bool have_ini = read.has_value();
   if (read == ReadEnd::OutOfMemory) {
     return fail("'" + paths.ini_read +
                 "' has a line too long for the memory this run has: what the module reads of "
                 "it cannot be shown");
   }
-  // The map's file is made before the run, so a path that cannot be written
-  // is reported now and not at the end.
   files::CleanUpWhenCutShort();
-  SvgMapWriter map;
+  UserOutputs kept;
   std::string error;
-  if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return fail(error);
-
-  // The module reads Ruckvale.ini from the working directory; --ini runs it
-  // in a folder of its own that holds a link to the user's file.
-  std::optional<sim::IniFolder> folder;
-  if (paths.ini) {
-    try {
-      folder.emplace(sim::IniFolder::LinkTo{*paths.ini});
-    } catch (const std::exception& e) {
-      return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
-    }
-    files::RegisterTemp(folder->file(), false);
-    files::RegisterTemp(folder->folder(), true);
+  if (!kept.Open(paths, settings, error)) return fail(error);
+  std::optional<RunFolder> folder;
+  try {
+    folder.emplace(paths.ini);
+  } catch (const std::exception& e) {
+    return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
   }
-  struct Unregister {
-    const std::optional<sim::IniFolder>& folder;
-    ~Unregister() {
-      if (!folder) return;
-      files::ForgetTemp(folder->file());
-      files::ForgetTemp(folder->folder());
-    }
-  } unregister{folder};
-
   RunOutputs outputs;
   outputs.story = o.quiet ? nullptr : &out;
   outputs.json = o.json;
   outputs.fight_group_size = settings.fight_group_size;
-  outputs.map = paths.svg ? &map : nullptr;
-  PrintHeader(o, settings, have_ini, out);
+  outputs.map = paths.svg ? &kept.map : nullptr;
+  PrintHeader(o, settings, read.has_value(), out);
+  if (o.json || o.quiet) {
+    for (const std::string& line : ReleasesInVain(o, settings)) {
+      err << "ruckvale-sim: " << line << '\n';
+    }
+  }
   if (const std::optional<std::int32_t> key = RunFrames(o, settings, outputs, out, err)) {
-    char code[8];
-    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(*key) & 0xFFu);
-    return fail(std::string("the module polls key ") + code +
-                ", which the run did not read from the ini: the module read it otherwise (a "
-                "line too long for the memory left?), and the story would not be its own");
+    return fail(StrangeKeyText(*key));
   }
   if (files::StopRequested()) return fail("stopped before the end of the run; nothing was kept");
-  if (paths.log && !CopyLog(*paths.log)) {
-    return fail("cannot keep the module's Ruckvale.log as '" + *o.log +
-                "' (no log was written: set log=true in the ini)");
-  }
   if (out) WriteSummary(out, outputs.counts, settings, o.seconds, o.json, o.quiet);
   out.flush();
   if (!out) return fail("cannot write the output (closed, or the disk is full)");
-  if (paths.svg && map.failed()) return fail("cannot write the map '" + *o.svg + "' (disk full?)");
-  if (paths.svg && !map.Finish(error)) return fail(error);
-  return 0;
+  return kept.Finish(o, paths, err);
 }
 
 }  // namespace ruckvale::tools

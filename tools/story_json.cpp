@@ -48,6 +48,28 @@ std::string SceneJson(const StoryEntry& e) {
   }
 }
 
+std::string IgnoredJson(Ignored why) {
+  switch (why) {
+    case Ignored::Off:
+      return "\"off\"";
+    case Ignored::ModifierUp:
+      return "\"modifier\"";
+    case Ignored::OtherBinding:
+      return "\"other_binding\"";
+    case Ignored::Background:
+      return "\"background\"";
+    case Ignored::Keyboard:
+      return "\"keyboard\"";
+    case Ignored::KeyFight:
+      return "\"key_fight\"";
+    case Ignored::SitOut:
+      return "\"sit_out\"";
+    case Ignored::None:
+      break;
+  }
+  return "null";
+}
+
 std::string EntryJson(const StoryEntry& e) {
   switch (e.kind) {
     case StoryEntry::Foreground:
@@ -59,13 +81,11 @@ std::string EntryJson(const StoryEntry& e) {
     case StoryEntry::Roll:
       return std::string("\"event\":\"roll\",\"hit\":") + JsonBool(e.flag);
     case StoryEntry::KeyIgnored:
-      return "\"event\":\"key_ignored\"";
-    case StoryEntry::ModifierUp:
-      return "\"event\":\"key_ignored\",\"why\":\"modifier\"";
+      return "\"event\":\"key_ignored\",\"why\":" + IgnoredJson(e.ignored);
     case StoryEntry::PadIgnored:
-      return "\"event\":\"pad_ignored\"";
+      return "\"event\":\"pad_ignored\",\"why\":" + IgnoredJson(e.ignored);
     case StoryEntry::ToggleIgnored:
-      return "\"event\":\"toggle_ignored\"";
+      return "\"event\":\"toggle_ignored\",\"why\":" + IgnoredJson(e.ignored);
     case StoryEntry::Toggle:
       return std::string("\"event\":\"toggle\",\"on\":") + JsonBool(e.flag);
     case StoryEntry::Fight:

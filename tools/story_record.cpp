@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "sim/weapon_lookup.h"
+#include "tools/story_lines.h"
 #include "tools/weapon_odds.h"
 
 namespace ruckvale::tools {
@@ -85,22 +87,36 @@ void StoryRecorder::Gate(double time, bool gated, std::vector<StoryEntry>& out) 
   out.push_back(e);
 }
 
+// The pass in the module's order: the timer, the trigger key, the pad
+// combination and the toggle key, each with the fight it started; then the
+// running fight's supervision.
 void StoryRecorder::OnPass(double time, const PassEvents& events, std::vector<StoryEntry>& out) {
   Gate(time, events.gated, out);
   if (events.gated) return;
   if (events.roll) out.push_back(Flagged(StoryEntry::Roll, time, *events.roll));
-  if (events.toggle_ignored) out.push_back(Entry(StoryEntry::ToggleIgnored, time));
-  if (events.toggled) out.push_back(Flagged(StoryEntry::Toggle, time, *events.toggled));
-  if (events.key_ignored) out.push_back(Entry(StoryEntry::KeyIgnored, time));
-  if (events.key_modifier_up) out.push_back(Entry(StoryEntry::ModifierUp, time));
-  if (events.pad_ignored) out.push_back(Entry(StoryEntry::PadIgnored, time));
   bool fight_ran = events.fight_was_running;
-  for (const FightStart& fight : events.starts) {
-    StoryEntry e = Flagged(StoryEntry::Fight, fight.time, fight_ran);
-    e.fight = &fight;
+  const auto fights = [&](const char* trigger) {
+    for (const FightStart& fight : events.starts) {
+      if (std::string_view(TriggerText(fight)) != trigger) continue;
+      StoryEntry e = Flagged(StoryEntry::Fight, fight.time, fight_ran);
+      e.fight = &fight;
+      out.push_back(e);
+      if (!fight.fighters.empty() || fight.empty_fight) fight_ran = !fight.fighters.empty();
+    }
+  };
+  const auto ignored = [&](StoryEntry::Kind kind, Ignored why) {
+    if (why == Ignored::None) return;
+    StoryEntry e = Entry(kind, time);
+    e.ignored = why;
     out.push_back(e);
-    if (!fight.fighters.empty() || fight.empty_fight) fight_ran = !fight.fighters.empty();
-  }
+  };
+  fights("timer");
+  ignored(StoryEntry::KeyIgnored, events.key_ignored);
+  fights("key");
+  ignored(StoryEntry::PadIgnored, events.pad_ignored);
+  fights("pad");
+  ignored(StoryEntry::ToggleIgnored, events.toggle_ignored);
+  if (events.toggled) out.push_back(Flagged(StoryEntry::Toggle, time, *events.toggled));
   for (const RetaskEvent& r : events.retasks) {
     StoryEntry e = Entry(StoryEntry::Retask, time, r.ped);
     e.other = r.target;

@@ -26,10 +26,9 @@ struct StoryEntry {
     GateClosed,     // reset flag set
     GateOpen,       // passes skipped (count), after seconds (number)
     Roll,           // hit (flag)
-    KeyIgnored,     // in the background
-    ModifierUp,     // key_trigger's modifier not held
-    PadIgnored,     // keyboard and mouse in use
-    ToggleIgnored,  // background or modifier
+    KeyIgnored,     // a release of key_trigger the module let go, why (ignored)
+    PadIgnored,     // a release of pad_trigger the module let go, why (ignored)
+    ToggleIgnored,  // a release of toggle_key the module let go, why (ignored)
     Toggle,         // on (flag)
     Fight,          // a fight start (fight); a fight ran before it (flag)
     Retask,         // ped, target (other)
@@ -45,6 +44,7 @@ struct StoryEntry {
   double number = 0;
   const char* word = "";
   LeaveEvent::Why leave = LeaveEvent::Dead;
+  Ignored ignored = Ignored::None;
   const FightStart* fight = nullptr;  // valid until the next frame's entries
 };
 

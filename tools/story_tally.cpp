@@ -51,7 +51,9 @@ void CountEntry(StoryCounts& c, const StoryEntry& e) {
       c.roll_hits += e.flag ? 1 : 0;
       break;
     case StoryEntry::KeyIgnored:
-      ++c.ignored_keys;
+    case StoryEntry::PadIgnored:
+      c.ignored_keys += e.kind == StoryEntry::KeyIgnored && e.ignored == Ignored::Background;
+      c.ignored_off += e.ignored == Ignored::Off;
       break;
     case StoryEntry::Toggle:
       ++c.toggles;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "host/script_main.h"
 #include "tools/story_lines.h"
@@ -107,6 +108,29 @@ std::string LeftText(const StoryEntry& e) {
          (e.leave == LeaveEvent::Gone ? "gone" : "dead") + ")";
 }
 
+// "key released while the triggers are switched off: ignored"; `other` the
+// binding that shares the key.
+std::string IgnoredText(const std::string& what, const char* other, Ignored why) {
+  if (why == Ignored::OtherBinding) {
+    return what + " released: by the modifiers held, the release is the " + other + "'s";
+  }
+  if (why == Ignored::SitOut) {
+    return what + " released while the module sat out (reset flag " +
+           std::to_string(kResetFlagGate) + "): ignored";
+  }
+  static constexpr std::pair<Ignored, const char*> kWhy[] = {
+      {Ignored::Off, "while the triggers are switched off"},
+      {Ignored::ModifierUp, "without its modifier held"},
+      {Ignored::Background, "while another program has the foreground"},
+      {Ignored::Keyboard, "with the keyboard and mouse in use"},
+      {Ignored::KeyFight, "in the pass the key started a fight (one fight a pass)"},
+  };
+  for (const auto& [reason, text] : kWhy) {
+    if (reason == why) return what + " released " + text + ": ignored";
+  }
+  return what + " released: ignored";
+}
+
 std::string EntryText(const StoryEntry& e, std::int32_t group_size) {
   switch (e.kind) {
     case StoryEntry::Foreground:
@@ -120,14 +144,11 @@ std::string EntryText(const StoryEntry& e, std::int32_t group_size) {
     case StoryEntry::Roll:
       return e.flag ? "timer roll: hit" : "timer roll: miss";
     case StoryEntry::KeyIgnored:
-      return "key released while another program has the foreground: ignored";
-    case StoryEntry::ModifierUp:
-      return "key released without its modifier held: ignored";
+      return IgnoredText("key", "toggle key", e.ignored);
     case StoryEntry::PadIgnored:
-      return "pad combination with the keyboard and mouse in use: ignored";
+      return IgnoredText("pad combination", "", e.ignored);
     case StoryEntry::ToggleIgnored:
-      return "toggle key released while another program has the foreground (or without its "
-             "modifier): ignored";
+      return IgnoredText("toggle key", "trigger key", e.ignored);
     case StoryEntry::Toggle:
       return e.flag ? "toggle key: the module's triggers are on again"
                     : "toggle key: the module's triggers are off (a running fight goes on)";

@@ -484,7 +484,15 @@ void PassDecoder::DecodeKey(const Calls& calls, std::size_t key, bool on, PassEv
   const Release r = ReadRelease(calls, key, s.key_trigger_modifier, s.toggle_key == s.key_trigger,
                                 s.toggle_key_modifier);
   if (!r.weighed && !(was_down && !down)) return;
-  if (!on) {
+  // Whose release it was is weighed before the switch; after a sit-out a key
+  // the toggle shares with another modifier counts for neither.
+  const bool shared_apart =
+      s.toggle_key == s.key_trigger && s.toggle_key_modifier != s.key_trigger_modifier;
+  if (shared_apart && sat_out_) {
+    events.key_ignored = Ignored::SitOut;
+  } else if (r.why == Ignored::OtherBinding) {
+    events.key_ignored = r.why;
+  } else if (!on) {
     events.key_ignored = Ignored::Off;
   } else if (r.weighed) {
     events.key_ignored = AfterSitOut(r.why, sat_out_);

@@ -58,13 +58,19 @@ Ped StartScript(ModuleState& m) noexcept {
   return natives::PlayerPedId();
 }
 
+// A fight start and its log line, out of the pass's own code: the start's
+// report is large, and kept inline it would enlarge every pass's frame.
+[[gnu::noinline]] void StartAndLog(ModuleState& m, std::uint32_t now, const char* trigger) {
+  LogFightStart(m, now, trigger, StartFight(m.fight, FightContextOf(m), now));
+}
+
 void TimerTrigger(ModuleState& m, std::uint32_t now) {
   if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
   if (!m.main_loop.enabled) return;  // switched off: the timer does not roll
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
   if (NextRandom(m.random_state) % 100 < m.settings.fight_chance) {
-    LogFightStart(m, now, "timer", StartFight(m.fight, FightContextOf(m), now));
+    StartAndLog(m, now, "timer");
   }
 }
 
@@ -110,7 +116,7 @@ void KeyTrigger(ModuleState& m, std::uint32_t now) {
   if (!m.main_loop.enabled) {
     LogIgnored(m, now, "key_trigger", "the triggers are off");
   } else if (ReleaseCounts(m, m.settings.key_trigger_modifier, "key_trigger", now)) {
-    LogFightStart(m, now, "key_trigger", StartFight(m.fight, FightContextOf(m), now));
+    StartAndLog(m, now, "key_trigger");
   }
 }
 
@@ -124,7 +130,7 @@ void PadTrigger(ModuleState& m, std::uint32_t now) {
     LogIgnored(m, now, "pad_trigger", "the keyboard and mouse are in use");
     return;
   }
-  LogFightStart(m, now, "pad_trigger", StartFight(m.fight, FightContextOf(m), now));
+  StartAndLog(m, now, "pad_trigger");
 }
 
 // Its release switches the triggers off, and the next on again.

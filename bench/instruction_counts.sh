@@ -79,7 +79,7 @@ total() {
   done
   local sum
   sum=$(sed -n 's/^summary: *//p' "$file")
-  [[ "$sum" =~ ^[0-9]+$ ]] && ((sum > 0)) || fail "case $case counted nothing"
+  if ! [[ "$sum" =~ ^[0-9]+$ ]] || ((sum == 0)); then fail "case $case counted nothing"; fi
   echo "$sum"
 }
 

@@ -3,13 +3,13 @@
 # machine lacks. Run as root (or with sudo available). Usage:
 #   scripts/install-deps.sh native    compiler, CMake, Ninja, GoogleTest, Python
 #   scripts/install-deps.sh all       also clang with its sanitizer and fuzzer runtime,
-#                                     clang-format, Google Benchmark,
-#                                     mingw-w64, wine, zip, procps (pgrep) and a
-#                                     decimal-comma locale
+#                                     clang-format, Google Benchmark, valgrind
+#                                     (the instruction counts), mingw-w64, wine,
+#                                     zip, procps (pgrep) and a decimal-comma locale
 set -euo pipefail
 want=(g++ cmake ninja-build libgtest-dev python3)
 if [[ "${1:-native}" == all ]]; then
-  want+=(clang libclang-rt-14-dev clang-format libbenchmark-dev g++-mingw-w64-x86-64-win32 mingw-w64-tools
+  want+=(clang libclang-rt-14-dev clang-format libbenchmark-dev valgrind g++-mingw-w64-x86-64-win32 mingw-w64-tools
          wine wine64 zip unzip locales procps)
 fi
 missing=()

@@ -2,10 +2,13 @@
 # Builds everything and runs every test, on a fresh Debian 12 machine too:
 #   0. clang-format: no source file may differ from what it would write;
 #   1. the native suite (GoogleTest through CTest, and the tool tests);
-#   2. the same suite built with clang, under AddressSanitizer and
+#   2. the instruction counts (bench/instruction_counts.sh: the bench preset's
+#      instruction cases under callgrind), which must equal the table in
+#      docs/PERFORMANCE.md;
+#   3. the same suite built with clang, under AddressSanitizer and
 #      UndefinedBehaviorSanitizer;
-#   3. the libFuzzer targets, each for a bounded time, from their saved inputs;
-#   4. Ruckvale.asi cross-built with mingw-w64: its import table, and the same
+#   4. the libFuzzer targets, each for a bounded time, from their saved inputs;
+#   5. Ruckvale.asi cross-built with mingw-w64: its import table, and the same
 #      scenarios run natively and through the DLL under wine, trace for trace;
 #      then the release packages.
 # FUZZ_SECONDS (default 20) bounds each fuzz run.
@@ -27,6 +30,9 @@ step "native build and tests"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
+
+step "instruction counts against docs/PERFORMANCE.md"
+bench/instruction_counts.sh --check
 
 step "tests built with clang, under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset sanitize >/dev/null

@@ -12,9 +12,6 @@ Hash GetHashKey(const char* name) {
 Ped PlayerPedId() {
   return CallNative<Ped>(N::PLAYER_PED_ID);
 }
-bool GetPedResetFlag(Ped ped, int flag) {
-  return CallNative<bool>(N::GET_PED_RESET_FLAG, ped, flag);
-}
 int GetPedNearbyPeds(Ped ped, void* buffer, int ignore_a, int ignore_b) {
   return CallNative<int>(N::GET_PED_NEARBY_PEDS, ped, static_cast<const void*>(buffer), ignore_a,
                          ignore_b);

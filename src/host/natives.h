@@ -2,13 +2,17 @@
 // the game's argument order. Results the module does not need are ignored.
 #pragma once
 
+#include "host/native_call.h"
 #include "host/types.h"
 
 namespace ruckvale::natives {
 
 Hash GetHashKey(const char* name);
 Ped PlayerPedId();
-bool GetPedResetFlag(Ped ped, int flag);
+// Asked on every pass, so defined here for the pass to take in whole.
+inline bool GetPedResetFlag(Ped ped, int flag) {
+  return CallNative<bool>(NativeHash::GET_PED_RESET_FLAG, ped, flag);
+}
 // buffer: the game writes the capacity-limited list of nearby peds; returns their count.
 int GetPedNearbyPeds(Ped ped, void* buffer, int ignore_a, int ignore_b);
 bool DoesEntityExist(Ped ped);

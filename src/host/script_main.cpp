@@ -61,13 +61,19 @@ Ped StartScript(ModuleState& m) noexcept {
   return natives::PlayerPedId();
 }
 
+// A fight start and its log line, out of the pass's own code: the start's
+// report is large, and kept inline it would enlarge every pass's frame.
+[[gnu::noinline]] void StartAndLog(ModuleState& m, std::uint32_t now, Trigger trigger) {
+  LogFightStart(m, now, trigger, StartFight(m.fight, FightContextOf(m), now));
+}
+
 void TimerTrigger(ModuleState& m, std::uint32_t now) {
   if (!TimerRollDue(m.main_loop, now, m.settings.fight_timer)) return;
   if (!m.main_loop.enabled) return;  // switched off: the timer does not roll
   m.main_loop.last_roll_tick = now;
   m.main_loop.has_rolled = true;
   if (NextRandom(m.random_state) % 100 < m.settings.fight_chance) {
-    LogFightStart(m, now, Trigger::Timer, StartFight(m.fight, FightContextOf(m), now));
+    StartAndLog(m, now, Trigger::Timer);
   }
 }
 
@@ -152,7 +158,7 @@ bool KeyTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
     if (*why != '\0') LogIgnored(m, now, Trigger::Key, why);
     return false;
   }
-  LogFightStart(m, now, Trigger::Key, StartFight(m.fight, FightContextOf(m), now));
+  StartAndLog(m, now, Trigger::Key);
   return true;
 }
 
@@ -175,7 +181,7 @@ void PadTrigger(ModuleState& m, std::uint32_t now, bool key_fought) {
     LogIgnored(m, now, Trigger::Pad, why);
     return;
   }
-  LogFightStart(m, now, Trigger::Pad, StartFight(m.fight, FightContextOf(m), now));
+  StartAndLog(m, now, Trigger::Pad);
 }
 
 // Its release switches the triggers off, and the next on again.

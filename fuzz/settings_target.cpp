@@ -45,6 +45,8 @@ void OnLine(void* context, int, std::string_view text, const IniLine& line) {
   Check(s.pad_hold >= -1 && s.pad_hold < kPadControlCount && s.pad_press >= -1 &&
             s.pad_press < kPadControlCount,
         "a pad control out of the list");
+  Check((s.pad_hold < 0) == (s.pad_press < 0), "half a pad combination stored");
+  Check(s.pad_hold < 0 || s.pad_hold != s.pad_press, "a pad combination that can never fire");
 }
 
 }  // namespace

@@ -130,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"pad_trigger=rb+a", K::pad_trigger, -101},
         LineCase{"pad_trigger=RB+", K::pad_trigger, -101},
         LineCase{"pad_trigger=RB +A", K::pad_trigger, -101},
+        LineCase{"pad_trigger=RB+RB", K::pad_trigger, -101},  // never fires: not stored
         LineCase{"start_enabled=false", K::start_enabled, 0}, LineCase{"log=true", K::log, 1},
         LineCase{"log=on", K::log, 0}, LineCase{"key_trigger=F1", K::key_trigger, 112},
         LineCase{"key_trigger=F12", K::key_trigger, 123},
@@ -248,6 +249,44 @@ TEST(LoadSettings, LaterLinesWinAndUnreadableOnesAreSkipped) {
   EXPECT_EQ(s.fight_radius, 50.0f);
   EXPECT_EQ(s.fight_group_size, 4);
   EXPECT_EQ(s.key_trigger, 'K');
+}
+
+// "none", the documented default of pad_trigger and toggle_key, switches off
+// what an earlier line set; key_trigger has no "off" and keeps its key.
+TEST(LoadSettings, NoneSwitchesOffWhatDefaultsToOff) {
+  const LineCase cases[] = {
+      {"pad_trigger=RB+A\npad_trigger=none", K::pad_trigger, -101},
+      {"toggle_key=Ctrl+F10\ntoggle_key=none", K::toggle_key, -1},
+      {"key_trigger=F10\nkey_trigger=none", K::key_trigger, 121},
+      {"pad_trigger=RB+A\npad_trigger=None", K::pad_trigger, 500},
+      {"toggle_key=F10\ntoggle_key=none ", K::toggle_key, 121},
+  };
+  for (const LineCase& c : cases) EXPECT_EQ(ValueOf(Load(c.line), c.key), c.expected) << c.line;
+}
+
+// What the checker and the log say of a line that sets nothing, or sets off.
+TEST(IniLineText, SaysWhyAKeyOrPadValueIsRefused) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"pad_trigger=RB+RB",
+       "ignored: 'RB+RB' is no pad_trigger (one control twice: it cannot be held while it is "
+       "released, so it never fires; name two different controls, as in RB+DPAD_DOWN)"},
+      {"pad_trigger=none", "sets pad_trigger to none: off"},
+      {"toggle_key=none", "sets toggle_key to none: off"},
+      {"key_trigger=none", "(key_trigger cannot be switched off;"},
+      {"key_trigger=Ctrl+f9", "(key names are capitals: write 'F9';"},
+      {"toggle_key=f12", "(key names are capitals: write 'F12';"},
+      {"key_trigger=space", "(key names are capitals;"},
+      {"key_trigger=Ctrl+9", "(a digit key has no name here;"},
+      {"key_trigger=ctrl+F9", "(modifiers are case-sensitive: write 'Ctrl+';"},
+      {"key_trigger=sHIFT+F9", "(modifiers are case-sensitive: write 'Shift+';"},
+      {"key_trigger=Ctrl+", "(a modifier needs a key after it, as in Ctrl+F9;"},
+      {"key_trigger=", "(the value is empty;"},
+      {"key_trigger= F9", "(no blanks around the key;"},
+  };
+  for (const auto& [line, said] : cases) {
+    EXPECT_NE(DescribeIniLine(InterpretIniLine(line)).find(said), std::string::npos)
+        << line << ": " << DescribeIniLine(InterpretIniLine(line));
+  }
 }
 
 TEST(LoadSettings, LineEndsAndSpecialBytes) {

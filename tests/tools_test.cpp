@@ -405,6 +405,66 @@ TEST(IniChecker, WarnsAboutLikelyMistakesWithTheirLines) {
   }
 }
 
+// The trigger keys, the toggle and the pad: what each release does, and the
+// exit status, 1 for an ini that cannot fight as it seems to.
+TEST(IniChecker, TellsWhatTheKeysDoAndExitsOneWhenTheyCannotWork) {
+  sim::IniFolder folder(std::nullopt);
+  const struct {
+    std::string ini;
+    int code;
+    std::string said;
+  } cases[] = {
+      {"pad_trigger=RB+RB\n", 1, "one control twice"},
+      {"pad_trigger=none\n", 0, "sets pad_trigger to none: off"},
+      {"toggle_key=none\n", 0, "sets toggle_key to none: off"},
+      {"start_enabled=false\n", 1,
+       "warning: start_enabled is false and no toggle_key is set: nothing switches the triggers "
+       "on, so no fight ever starts"},
+      {"start_enabled=false\ntoggle_key=F25\n", 1, "toggle_key is no key on a keyboard"},
+      {"start_enabled=false\ntoggle_key=F10\n", 0, "release the toggle key to switch them on"},
+      {"key_trigger=F9\ntoggle_key=F9\n", 1,
+       "warning: toggle_key is the trigger key, modifier and all (F9): every release switches "
+       "the triggers off or on, and a fight starts only on every other release, the 1st, 3rd, "
+       "5th ..."},
+      {"key_trigger=Ctrl+F9\ntoggle_key=Ctrl+F9\nstart_enabled=false\n", 1,
+       "(Ctrl+F9): every release switches the triggers off or on, and a fight starts only on "
+       "every other release, the 2nd, 4th, 6th ..."},
+      {"key_trigger=F12\ntoggle_key=Ctrl+F12\n", 0,
+       "one key for both: F12 without Ctrl starts a fight; Ctrl+F12 switches the triggers, "
+       "without a fight\n"},
+      {"key_trigger=Ctrl+F9\ntoggle_key=F9\n", 0,
+       "one key for both: Ctrl+F9 starts a fight; F9 without Ctrl switches the triggers, without "
+       "a fight\n"},
+      {"key_trigger=Alt+F9\ntoggle_key=Shift+F9\n", 0,
+       "Alt+F9 starts a fight; Shift+F9 switches the triggers, without a fight; with Alt and Shift "
+       "both down, a release does both, the fight first\n"},
+      {"key_trigger=Alt+F4\n", 1, "warning: key_trigger Alt+F4: Windows closes the game on Alt+F4"},
+      {"toggle_key=Alt+F4\n", 1, "warning: toggle_key Alt+F4: Windows closes the game on Alt+F4"},
+      {"key_trigger=W\n", 1,
+       "warning: key_trigger W: most letters are bound by the game by default, and the game acts "
+       "on the release too; use an F-key (F1 to F24)"},
+      {"toggle_key=Ctrl+T\n", 1, "warning: toggle_key Ctrl+T: most letters are bound by the game"},
+      {"key_trigger=Ctrl+f9\n", 1, "key names are capitals: write 'F9'"},
+      {"key_trigger=Ctrl+9\n", 1, "a digit key has no name here"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream("keys.ini", std::ios::binary | std::ios::trunc) << c.ini;
+    std::ostringstream out, err;
+    EXPECT_EQ(tools::CheckIni("keys.ini", out, err), c.code) << c.ini << out.str();
+    EXPECT_NE(out.str().find(c.said), std::string::npos) << c.said << "\n" << out.str();
+  }
+}
+
+// Scripts read the exit status: both help texts list every one the checker returns.
+TEST(IniChecker, HelpListsEveryExitStatus) {
+  EXPECT_NE(std::string(tools::kCheckIniUsage)
+                .find("Exit status: 0 no warning; 1 one or more warnings; 2 bad usage, FILE "
+                      "cannot\nbe read, or the output cannot be written"),
+            std::string::npos);
+  EXPECT_NE(std::string(tools::kUsage).find("check-ini: 0 no warning; 1 one or more\nwarnings"),
+            std::string::npos);
+}
+
 TEST(IniChecker, OddsFollowTheRunningSumWithoutOverflow) {
   FightSettings s;
   s.melee_chance = 2147483647;

@@ -27,6 +27,82 @@ namespace ruckvale::tools {
 // [SECTION] What one line does
 // [SECTION] Warnings about one line
 // [SECTION] The whole file: 0x1A, UTF-16, keys given twice, the weapon sum
+// [SECTION] The trigger key and the toggle key on one key
+
+std::string ModifierName(std::int32_t modifier) {
+  switch (modifier) {
+    case kVirtualKeyControl:
+      return "Ctrl";
+    case kVirtualKeyShift:
+      return "Shift";
+    case kVirtualKeyAlt:
+      return "Alt";
+    default:
+      return "";
+  }
+}
+
+// "Ctrl+F9", "F12": a key as the ini names it.
+std::string KeyShown(std::int32_t code, std::int32_t modifier) {
+  return (modifier != 0 ? ModifierName(modifier) + "+" : "") + KeyCodeName(code);
+}
+
+bool ToggleOnTriggerKey(const FightSettings& s) {
+  return s.toggle_key >= 0 && s.toggle_key == s.key_trigger;
+}
+
+bool ToggleIsTrigger(const FightSettings& s) {
+  return ToggleOnTriggerKey(s) && s.toggle_key_modifier == s.key_trigger_modifier;
+}
+
+// One key and one modifier for both: the pass reads the trigger before the
+// toggle, so a release that finds the triggers on starts a fight and then
+// switches them off, and the next one switches them on without a fight.
+std::optional<std::string> ToggleIsTriggerWarning(const FightSettings& s) {
+  if (!ToggleIsTrigger(s)) return std::nullopt;
+  return "toggle_key is the trigger key, modifier and all (" +
+         KeyShown(s.key_trigger, s.key_trigger_modifier) +
+         "): every release switches the triggers off or on, and a fight starts only on every "
+         "other release, the " +
+         (s.start_enabled ? "1st, 3rd, 5th" : "2nd, 4th, 6th") +
+         " ... (the trigger is read first: the release that switches them off starts a fight, "
+         "the one that switches them on does not)";
+}
+
+// Triggers that start switched off with nothing to switch them on.
+std::optional<std::string> NeverOnWarning(const FightSettings& s) {
+  if (s.start_enabled) return std::nullopt;
+  if (s.toggle_key < 0) {
+    return "start_enabled is false and no toggle_key is set: nothing switches the triggers on, "
+           "so no fight ever starts";
+  }
+  if (!KeyOnKeyboard(s.toggle_key)) {
+    return "start_enabled is false and toggle_key is no key on a keyboard: nothing switches the "
+           "triggers on, so no fight ever starts";
+  }
+  return std::nullopt;
+}
+
+// The two keys on one key with different modifiers: a release counts for the
+// binding whose modifier is down; one without a modifier counts only while the
+// other's modifier is up. "" when they are on different keys, or identical.
+std::string SharedKeyText(const FightSettings& s) {
+  if (!ToggleOnTriggerKey(s) || ToggleIsTrigger(s)) return "";
+  const std::string key = KeyCodeName(s.key_trigger);
+  const std::int32_t fight = s.key_trigger_modifier, toggle = s.toggle_key_modifier;
+  const std::string fights =
+      fight != 0 ? KeyShown(s.key_trigger, fight) : key + " without " + ModifierName(toggle);
+  const std::string toggles =
+      toggle != 0 ? KeyShown(s.toggle_key, toggle) : key + " without " + ModifierName(fight);
+  std::string text = "  one key for both: " + fights + " starts a fight; " + toggles +
+                     " switches the triggers, without a fight";
+  if (fight != 0 && toggle != 0) {
+    text += "; with " + ModifierName(fight) + " and " + ModifierName(toggle) +
+            " both down, a release does both, the fight first";
+  }
+  return text + "\n";
+}
+
 // [SECTION] What to expect in play
 // [SECTION] The checker's three steps
 // [SECTION] Public functions
@@ -66,19 +142,40 @@ void Explain(const IniLine& line, std::ostream& out) {
 
 // [SECTION] Warnings about one line
 
-// A key_trigger value that gives another key than it seems to.
-std::optional<std::string> KeyTriggerWarning(const IniLine& line) {
+// Every letter is taken as bound by the game: its default keyboard binds most
+// of them (W, A, S and D walk, E, F, Q, R and more), the notes hold no list of
+// the free ones, and a letter's release also does what the game binds to it.
+constexpr const char* kLetterAdvice =
+    "most letters are bound by the game by default, and the game acts on the release too; use "
+    "an F-key (F1 to F24)";
+
+// A key value that gives another key than it seems to, or a key the game or
+// Windows acts on as well.
+std::optional<std::string> KeyWarning(const IniLine& line) {
+  if (line.value_text == kOffValue) return std::nullopt;
   const std::string_view v = line.value_text.substr(line.modifier_text.size());
   const std::string key(KeyName(line.key));
   const std::int32_t n = line.value.integer;
-  if (!line.key_f_form && v.size() > 1) {
-    return key + " '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) + " key";
+  if (!line.key_f_form) {  // a capital letter gives the key
+    if (v.size() > 1) {
+      return key + " '" + Shown(v) + "' is read by its first letter: the " + KeyCodeName(n) +
+             " key, and " + kLetterAdvice;
+    }
+    return key + " " + Shown(line.value_text) + ": " + kLetterAdvice;
   }
-  if (line.key_f_form && (n < kVirtualKeyF1 || n > kVirtualKeyF24)) {
+  if (n < kVirtualKeyF1 || n > kVirtualKeyF24) {
     const std::string outside =
         key + " '" + Shown(v) + "' is outside F1 to F24: it gives code " + std::to_string(n);
-    if (!KeyOnKeyboard(n)) return outside + ", which no key on a keyboard sends: no key fights";
+    if (!KeyOnKeyboard(n)) {
+      return outside + ", which no key on a keyboard sends: no key " +
+             (line.key == SettingKey::toggle_key ? "switches the triggers" : "fights");
+    }
     return outside + ", the " + KeyCodeName(n) + " key";
+  }
+  if (line.value.modifier == kVirtualKeyAlt && n == kVirtualKeyF1 + 3) {
+    return key +
+           " Alt+F4: Windows closes the game on Alt+F4; use another F-key, or F4 with Ctrl+ "
+           "or Shift+";
   }
   return std::nullopt;
 }
@@ -136,7 +233,7 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
       break;
     case SettingKey::key_trigger:
     case SettingKey::toggle_key:
-      return KeyTriggerWarning(line);
+      return KeyWarning(line);
     default:
       if (IsWeaponChance(line.key) && n < 0) {
         return std::string(KeyName(line.key)) + " " + number +
@@ -280,29 +377,28 @@ std::string PerHour(double n) {
   return grouped;
 }
 
-void PrintExpectations(const FightSettings& s, std::ostream& out) {
+// How often the timer rolls; returns the rolls an hour.
+double PrintTimerRolls(const FightSettings& s, std::ostream& out) {
   const std::int32_t period = TimerPeriodMs(s.fight_timer);
-  const double chance = std::clamp(s.fight_chance, 0, 100) / 100.0;
-  const double rolls_per_hour = period <= 0 ? 108000.0 : 3600000.0 / period;
-  out << "\nWhat to expect in play:\n";
   if (period <= 0) {
     out << "  timer rolls: on every frame (about 108,000 an hour at 30 frames a second)\n";
-  } else {
-    char every[32];
-    std::snprintf(every, sizeof every, "%g", period / 1000.0);
-    out << "  timer rolls: one every " << every << " s, " << PerHour(rolls_per_hour)
-        << " an hour\n";
+    return 108000.0;
   }
+  const double rolls_per_hour = 3600000.0 / period;
+  char every[32];
+  std::snprintf(every, sizeof every, "%g", period / 1000.0);
+  out << "  timer rolls: one every " << every << " s, " << PerHour(rolls_per_hour) << " an hour\n";
+  return rolls_per_hour;
+}
+
+// What starts a fight, and what switches the triggers.
+void PrintTriggers(const FightSettings& s, double rolls_per_hour, std::ostream& out) {
+  const double chance = std::clamp(s.fight_chance, 0, 100) / 100.0;
   const std::int32_t n = s.fight_group_size;
-  if (n < 1 || n > kNearbyCapacity) {
-    // The warnings above say why: no fight with fighters ever starts.
-    out << "  fights: none with fighters (fight_group_size " << n << ")\n";
-    return;
-  }
   out << "  timer fights: " << PerHour(rolls_per_hour * chance) << " an hour ("
       << std::lround(chance * 100) << " % of the rolls), each when at least " << n
       << (n == 1 ? " ped qualifies" : " peds qualify") << "\n";
-  out << "  key fights: one on each release of "
+  out << "  key fights: one on " << (ToggleIsTrigger(s) ? "every other" : "each") << " release of "
       << ValueText(SettingKey::key_trigger, GetSetting(s, SettingKey::key_trigger))
       << (s.key_trigger_modifier != 0 ? ", only while the modifier is down" : "") << "\n";
   if (s.HasPadTrigger()) {
@@ -314,11 +410,25 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
     out << "  toggle: each release of "
         << ValueText(SettingKey::toggle_key, GetSetting(s, SettingKey::toggle_key))
         << " switches the timer and the triggers off or on; a running fight goes on\n";
+    out << SharedKeyText(s);
   }
-  if (!s.start_enabled) {
-    out << "  the triggers start switched off"
-        << (s.toggle_key >= 0 ? ": release the toggle key to switch them on\n"
-                              : ", and no toggle_key can switch them on: no fight ever starts\n");
+}
+
+void PrintExpectations(const FightSettings& s, std::ostream& out) {
+  out << "\nWhat to expect in play:\n";
+  const std::int32_t n = s.fight_group_size;
+  if (NeverOnWarning(s)) {
+    // The warnings above say why.
+    out << "  nothing: the triggers start switched off and nothing switches them on (no timer "
+           "roll, no fight)\n";
+  } else if (const double rolls_per_hour = PrintTimerRolls(s, out); n < 1 || n > kNearbyCapacity) {
+    // The warnings above say why: no fight with fighters ever starts.
+    out << "  fights: none with fighters (fight_group_size " << n << ")\n";
+  } else {
+    PrintTriggers(s, rolls_per_hour, out);
+    if (!s.start_enabled) {
+      out << "  the triggers start switched off: release the toggle key to switch them on\n";
+    }
   }
   if (s.log) out << "  Ruckvale.log is written in the game's folder\n";
 }
@@ -420,10 +530,9 @@ void FileWarnings(const RawScan& raw, const FightSettings& settings, LineTally& 
         << " ends the file: nothing after it is read" << LostLines(raw) << '\n';
     ++tally.warnings;
   }
-  if (settings.toggle_key >= 0 && settings.toggle_key == settings.key_trigger &&
-      settings.toggle_key_modifier == settings.key_trigger_modifier) {
-    out << "  warning: toggle_key is the trigger key: each release starts a fight and switches "
-           "the triggers\n";
+  for (const auto& warning : {ToggleIsTriggerWarning(settings), NeverOnWarning(settings)}) {
+    if (!warning) continue;
+    out << "  warning: " << *warning << '\n';
     ++tally.warnings;
   }
   if (const std::string never = NeverDrawn(settings); !never.empty()) {

@@ -1,6 +1,6 @@
 // The ini checker, a linter for Ruckvale.ini: prints what every line does to
 // the module, warns about lines and values that are legal but almost
-// certainly mistakes, then the fourteen values the module ends up with, what
+// certainly mistakes, then the values the module ends up with, what
 // to expect in play and the weapon odds they give, and one summary line.
 #pragma once
 

@@ -37,7 +37,8 @@ const char kUsage[] =
     "  --help           this text\n"
     "\n"
     "Exit status: 0 done; 2 bad usage, an input that cannot be read or an output that\n"
-    "cannot be written (with a message on stderr).\n";
+    "cannot be written (with a message on stderr). check-ini: 0 no warning; 1 one or more\n"
+    "warnings; 2 as above.\n";
 
 const char kCheckIniUsage[] =
     "Usage: ruckvale-sim check-ini FILE\n"
@@ -47,7 +48,8 @@ const char kCheckIniUsage[] =
     "prints the values the module ends up with, what to expect in play, the\n"
     "weapon odds of one fighter and a summary line.\n"
     "\n"
-    "Exit status: 0 no finding; 1 findings; 2 bad usage, or FILE cannot be read.\n";
+    "Exit status: 0 no warning; 1 one or more warnings; 2 bad usage, FILE cannot\n"
+    "be read, or the output cannot be written (with a message on stderr).\n";
 
 namespace {
 

@@ -106,7 +106,8 @@ void ReadPadCombo(IniLine& line) {
     if (plus == std::string_view::npos) break;
     v.remove_prefix(plus + 1);
   }
-  if (line.pad_parts != 2 || found[0] < 0 || found[1] < 0) {
+  line.pad_twice = line.pad_parts == 2 && found[0] >= 0 && found[0] == found[1];
+  if (line.pad_parts != 2 || found[0] < 0 || found[1] < 0 || line.pad_twice) {
     line.kind = IniLineKind::NoPadCombo;
     return;
   }
@@ -144,7 +145,14 @@ IniLine InterpretIniLine(std::string_view text) noexcept {
   }
 
   const std::string_view v = line.value_text;
-  switch (kSettingKeys[static_cast<int>(line.key)].type) {
+  const SettingKeyInfo& info = kSettingKeys[static_cast<int>(line.key)];
+  if (info.default_text == kOffValue && v == kOffValue) {
+    // Off: no key (-1) and no modifier, or no pad controls (-1, -1).
+    line.kind = IniLineKind::Sets;
+    line.value.integer = -1;
+    return line;
+  }
+  switch (info.type) {
     case SettingType::Integer: {
       const NumberRead read = ReadInt32(v, line.value.integer);
       line.kind = read.ok ? IniLineKind::Sets : IniLineKind::Unreadable;

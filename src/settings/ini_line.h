@@ -37,7 +37,8 @@ inline constexpr std::int32_t kVirtualKeyF24 = 135;
 
 // Integer: a whole number; Float: a number; Boolean: "1" or "true" is true,
 // anything else false; KeyCode: an optional "Ctrl+", "Shift+" or "Alt+" and
-// a key; PadCombo: two gamepad controls joined by "+".
+// a key; PadCombo: two different gamepad controls joined by "+". A KeyCode or
+// PadCombo key whose default is "none" also takes "none": off.
 enum class SettingType : std::uint8_t { Integer, Float, Boolean, KeyCode, PadCombo };
 
 // One row per key: its name, its kind, its default as the shipped ini and the
@@ -78,7 +79,7 @@ enum class IniLineKind : std::uint8_t {
   Sets,        // the line sets `key` to `value`
   Unreadable,  // no number of the key's syntax, or one that does not fit: nothing set
   NoKeyCode,   // a key value that yields no key code: the key unchanged
-  NoPadCombo,  // a pad_trigger value that is not two controls: unchanged
+  NoPadCombo,  // a pad_trigger value that is not two different controls: unchanged
 };
 
 // Why an unknown key failed, when it is close to a real one.
@@ -112,10 +113,16 @@ struct IniLine {
   // pad_trigger: the number of "+"-joined parts, and the first unknown one.
   int pad_parts = 0;
   std::string_view pad_unknown;
+  // pad_trigger: two known controls, the same one twice; it could never fire,
+  // as one control cannot be held while it is released.
+  bool pad_twice = false;
   NearMiss near_miss = NearMiss::None;  // for UnknownKey
   bool out_of_range = false;            // for Unreadable: a number too large or too small
   SettingKey near_key = SettingKey::fight_timer;
 };
+
+// The value that switches a key or pad setting off, where its default is off.
+inline constexpr std::string_view kOffValue = "none";
 
 // Decides what `line` (without its line end) means. Never throws; the views in
 // the result point into `line`.

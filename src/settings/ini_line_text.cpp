@@ -64,6 +64,11 @@ std::string UnreadableText(const IniLine& line) {
 
 std::string NoPadComboText(const IniLine& line) {
   std::string text = "ignored: '" + ShownBytes(line.value_text) + "' is no pad_trigger (";
+  if (line.pad_twice) {
+    return text +
+           "one control twice: it cannot be held while it is released, so it never "
+           "fires; name two different controls, as in RB+DPAD_DOWN)";
+  }
   if (!line.pad_unknown.empty() || line.pad_parts == 1) {
     if (line.pad_parts == 1 && line.pad_unknown.empty()) {
       return text + "two controls are needed, one held and one released, as in RB+DPAD_DOWN)";
@@ -73,6 +78,62 @@ std::string NoPadComboText(const IniLine& line) {
            "DPAD_LEFT or DPAD_RIGHT)";
   }
   return text + "two controls joined by '+', as in RB+DPAD_DOWN)";
+}
+
+// "ctrl+", "SHIFT+", ...: a modifier written in another case than the
+// reader's "Ctrl+", "Shift+" or "Alt+"; the right spelling, or "".
+std::string_view MisspeltModifier(std::string_view key) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  for (const std::string_view modifier : {"Ctrl+", "Shift+", "Alt+"}) {
+    if (key.size() < modifier.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < modifier.size() && same; ++i) {
+      same = lower(key[i]) == lower(modifier[i]);
+    }
+    if (same) return modifier;
+  }
+  return {};
+}
+
+bool Lower(char c) {
+  return c >= 'a' && c <= 'z';
+}
+
+bool Digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// "f9" as the reader would take it ("F9"), for a lower-case letter alone or
+// an "f" and one or two digits; "" for anything else.
+std::string InCapitals(std::string_view key) {
+  const bool letter = key.size() == 1 && key[0] != 'f';  // "F" alone is an F-form without a number
+  const bool f_key = key.size() >= 2 && key.size() <= 3 && key[0] == 'f' && Digit(key[1]) &&
+                     (key.size() == 2 || Digit(key[2]));
+  if (!letter && !f_key) return "";
+  std::string capitals(key);
+  capitals[0] = static_cast<char>(capitals[0] - 'a' + 'A');
+  return capitals;
+}
+
+// Why a key value yields no code: what follows the modifier, if any.
+std::string NoKeyCodeReason(const IniLine& line) {
+  const std::string_view key = line.value_text.substr(line.modifier_text.size());
+  if (key.empty()) {
+    return line.modifier_text.empty() ? "the value is empty"
+                                      : "a modifier needs a key after it, as in Ctrl+F9";
+  }
+  if (key == kOffValue) return KeyName(line.key) + " cannot be switched off";
+  if (key[0] == ' ' || key[0] == '\t') return "no blanks around the key";
+  if (const std::string_view modifier = MisspeltModifier(key); !modifier.empty()) {
+    return "modifiers are case-sensitive: write '" + std::string(modifier) + "'";
+  }
+  if (Lower(key[0])) {
+    const std::string capitals = InCapitals(key);
+    return "key names are capitals" +
+           (capitals.empty() ? std::string() : ": write '" + capitals + "'");
+  }
+  if (Digit(key[0])) return "a digit key has no name here";
+  return "a key name begins with a capital letter";
 }
 
 }  // namespace
@@ -126,14 +187,14 @@ std::string DescribeIniLine(const IniLine& line) {
       return UnreadableText(line);
     case IniLineKind::NoKeyCode:
       return "ignored: '" + ShownBytes(line.value_text) + "' is no key for " + KeyName(line.key) +
-             (line.modifier_text.empty() ? ""
-                                         : " (a modifier needs a key after it, as in Ctrl+F9)") +
-             " (use F1 to F24 or a capital letter A to Z, after Ctrl+, Shift+ or Alt+ if you like)";
+             " (" + NoKeyCodeReason(line) +
+             "; use F1 to F24 or a capital letter A to Z, after Ctrl+, Shift+ or Alt+ if you like)";
     case IniLineKind::NoPadCombo:
       return NoPadComboText(line);
     case IniLineKind::Sets: {
       std::string text =
           "sets " + KeyName(line.key) + " to " + SettingValueText(line.key, line.value);
+      if (line.value_text == kOffValue) text += ": off";
       if (!line.ignored_tail.empty()) {
         text += "; value after the number ignored: '" + ShownBytes(line.ignored_tail) + "'";
       }

@@ -29,10 +29,15 @@ struct LoggedOutcome {
   int left_out[kLeftOutByCount] = {};
 };
 
+// Repeats are told at the latest this long after the first of them, so a log
+// that ends with the game still tells roughly how often it came.
+inline constexpr std::uint32_t kRepeatsToldAfterMs = 60000;
+
 struct TriggerRepeats {
   LoggedOutcome last;
-  int repeats = 0;              // times it came again since it was written
-  std::uint32_t last_tick = 0;  // the tick of the latest of them
+  int repeats = 0;               // times it came again since it was written
+  std::uint32_t first_tick = 0;  // the tick of the first of them
+  std::uint32_t last_tick = 0;   // the tick of the latest of them
 };
 
 // True when `a` and `b` would be told in the same words.

@@ -102,14 +102,19 @@ void WriteRepeats(ModuleState& m, Trigger trigger) {
 }
 
 // True when `outcome` is the trigger's last one again: counted, to be told
-// when the outcome changes. Otherwise the earlier repeats are told and
-// `outcome` becomes the last one.
+// when the outcome changes or a minute after the first repeat. Otherwise the earlier repeats are
+// told and `outcome` becomes the last one.
 bool CountedAsRepeat(ModuleState& m, Trigger trigger, const LoggedOutcome& outcome,
                      std::uint32_t now) {
   TriggerRepeats& r = m.repeats[static_cast<int>(trigger)];
   if (SameOutcome(r.last, outcome)) {
+    if (r.repeats == 0) r.first_tick = now;
     ++r.repeats;
     r.last_tick = now;
+    if (now - r.first_tick >= kRepeatsToldAfterMs) {
+      WriteRepeats(m, trigger);
+      LogFlush(m.log);
+    }
     return true;
   }
   WriteRepeats(m, trigger);

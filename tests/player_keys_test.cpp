@@ -276,10 +276,14 @@ TEST_F(PlayerKeysTest, ASitOutIsToldAndAReleaseInItIsNotBlamedOnTheModifier) {
 // count is told, with the time of the last, when the outcome changes, and a
 // minute after the first repeat at the latest.
 TEST_F(PlayerKeysTest, TheSameOutcomeAgainIsCountedNotWritten) {
-  world().Find(world().AddPed(3, 0))->in_vehicle = true;
+  const auto held = world().AddPed(3, 0);
+  world().Find(held)->in_vehicle = true;
   world().AddPed(90, 0);
   Start("log=true\nfight_timer=0\nfight_chance=100\n");
   for (int i = 0; i < 2581; ++i) RunPass(33);
+  world().Find(held)->in_vehicle = false;  // the same counts for another reason
+  world().Find(held)->on_mount = true;
+  RunPass(33);
   AddRow(2);
   RunPass(33);
   const std::string log = ReadLog();
@@ -291,7 +295,10 @@ TEST_F(PlayerKeysTest, TheSameOutcomeAgainIsCountedNotWritten) {
             "[      0.000 s]   left out: 1 in a vehicle\n"
             "[     60.060 s] timer: the same 1,820 more times until 60.0 s\n"
             "[     85.140 s] timer: the same 760 more times until 85.1 s\n"
-            "[     85.173 s] ")
+            "[     85.173 s] timer: no fight: 0 of the 2 peds the game lists qualify, 2 needed\n"
+            "[     85.173 s]   left out: 1 too far (fight_radius = 50)\n"
+            "[     85.173 s]   left out: 1 riding\n"
+            "[     85.206 s] ")
       << log;
 }
 

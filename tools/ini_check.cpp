@@ -29,24 +29,6 @@ namespace ruckvale::tools {
 // [SECTION] The whole file: 0x1A, UTF-16, keys given twice, the weapon sum
 // [SECTION] The trigger key and the toggle key on one key
 
-std::string ModifierName(std::int32_t modifier) {
-  switch (modifier) {
-    case kVirtualKeyControl:
-      return "Ctrl";
-    case kVirtualKeyShift:
-      return "Shift";
-    case kVirtualKeyAlt:
-      return "Alt";
-    default:
-      return "";
-  }
-}
-
-// "Ctrl+F9", "F12": a key as the ini names it.
-std::string KeyShown(std::int32_t code, std::int32_t modifier) {
-  return (modifier != 0 ? ModifierName(modifier) + "+" : "") + KeyCodeName(code);
-}
-
 bool ToggleOnTriggerKey(const FightSettings& s) {
   return s.toggle_key >= 0 && s.toggle_key == s.key_trigger;
 }
@@ -61,7 +43,7 @@ bool ToggleIsTrigger(const FightSettings& s) {
 std::optional<std::string> ToggleIsTriggerWarning(const FightSettings& s) {
   if (!ToggleIsTrigger(s)) return std::nullopt;
   return "toggle_key is the trigger key, modifier and all (" +
-         KeyShown(s.key_trigger, s.key_trigger_modifier) +
+         KeyBindingText(s.key_trigger, s.key_trigger_modifier) +
          "): every release switches the triggers off or on, and a fight starts only on every "
          "other release, the " +
          (s.start_enabled ? "1st, 3rd, 5th" : "2nd, 4th, 6th") +
@@ -91,9 +73,9 @@ std::string SharedKeyText(const FightSettings& s) {
   const std::string key = KeyCodeName(s.key_trigger);
   const std::int32_t fight = s.key_trigger_modifier, toggle = s.toggle_key_modifier;
   const std::string fights =
-      fight != 0 ? KeyShown(s.key_trigger, fight) : key + " without " + ModifierName(toggle);
+      fight != 0 ? KeyBindingText(s.key_trigger, fight) : key + " without " + ModifierName(toggle);
   const std::string toggles =
-      toggle != 0 ? KeyShown(s.toggle_key, toggle) : key + " without " + ModifierName(fight);
+      toggle != 0 ? KeyBindingText(s.toggle_key, toggle) : key + " without " + ModifierName(fight);
   std::string text = "  one key for both: " + fights + " starts a fight; " + toggles +
                      " switches the triggers, without a fight";
   if (fight != 0 && toggle != 0) {

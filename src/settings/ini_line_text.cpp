@@ -12,19 +12,6 @@ std::string KeyName(SettingKey key) {
   return std::string(kSettingKeys[static_cast<int>(key)].name);
 }
 
-std::string ModifierText(std::int32_t modifier) {
-  switch (modifier) {
-    case kVirtualKeyControl:
-      return "Ctrl+";
-    case kVirtualKeyShift:
-      return "Shift+";
-    case kVirtualKeyAlt:
-      return "Alt+";
-    default:
-      return "";
-  }
-}
-
 // A key as the ini writes it ("F10", "T"); a code no ini name gives (F0 is
 // the numpad's '/') by its name and code.
 std::string KeyIniName(std::int32_t code) {
@@ -165,7 +152,7 @@ std::string SettingValueText(SettingKey key, const SettingValue& v) {
       return v.boolean ? "true" : "false";
     case SettingType::KeyCode:
       if (v.integer < 0) return "none";
-      return ModifierText(v.modifier) + KeyIniName(v.integer);
+      return KeyBindingText(v.integer, v.modifier);
     case SettingType::PadCombo:
       if (v.pad_hold < 0 || v.pad_press < 0) return "none";
       return std::string(kPadControls[v.pad_hold].name) + "+" + kPadControls[v.pad_press].name;
@@ -202,6 +189,23 @@ std::string DescribeIniLine(const IniLine& line) {
     }
   }
   return "";
+}
+
+std::string ModifierName(std::int32_t modifier) {
+  switch (modifier) {
+    case kVirtualKeyControl:
+      return "Ctrl";
+    case kVirtualKeyShift:
+      return "Shift";
+    case kVirtualKeyAlt:
+      return "Alt";
+    default:
+      return "";
+  }
+}
+
+std::string KeyBindingText(std::int32_t code, std::int32_t modifier) {
+  return (modifier != 0 ? ModifierName(modifier) + "+" : "") + KeyIniName(code);
 }
 
 }  // namespace ruckvale

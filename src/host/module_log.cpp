@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace ruckvale {
 
@@ -26,8 +30,13 @@ void Write(ModuleLog& log, const char* bytes, std::size_t n) {
 
 // True for a plain file, not for a folder, a device or nothing at all.
 bool IsRegularFile(const char* name) {
+#if defined(_WIN32)
+  const DWORD attributes = GetFileAttributesA(name);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+#else
   struct stat info {};
   return stat(name, &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+#endif
 }
 
 }  // namespace

@@ -34,8 +34,10 @@ want='?nativeCall@@YAPEA_KXZ ?nativeInit@@YAX_K@Z ?nativePush64@@YAX_K@Z ?script
 # C++ runtime needs for exceptions, memory, locale and its error path. A new
 # import fails here until someone adds it on purpose. Mod sites and antivirus
 # tools score thread-context, process, debugger and console functions.
+# GetFileAttributesA tells the log whether Ruckvale.log is a file it may move
+# aside.
 allowed_user32="GetAsyncKeyState GetForegroundWindow GetWindowThreadProcessId"
-allowed_kernel32="GetTickCount GetCurrentProcessId
+allowed_kernel32="GetTickCount GetCurrentProcessId GetFileAttributesA
   CloseHandle CreateSemaphoreW DeleteCriticalSection EnterCriticalSection GetCurrentThreadId
   GetLastError InitializeCriticalSection IsDBCSLeadByteEx
   LeaveCriticalSection MultiByteToWideChar RaiseException ReleaseSemaphore

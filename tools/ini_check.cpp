@@ -162,6 +162,14 @@ std::optional<std::string> KeyWarning(const IniLine& line) {
   return std::nullopt;
 }
 
+// A flag whose value is neither of the four plain spellings: it reads false.
+std::optional<std::string> BooleanWarning(const IniLine& line) {
+  const std::string_view v = line.value_text;
+  if (v == "0" || v == "1" || v == "true" || v == "false") return std::nullopt;
+  return std::string(KeyName(line.key)) + " '" + Shown(v) +
+         "' means false: only \"1\" and \"true\" mean true";
+}
+
 // A mistake-shaped but legal value of a line that sets one.
 std::optional<std::string> ValueWarning(const IniLine& line) {
   const std::int32_t n = line.value.integer;
@@ -207,12 +215,7 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
     case SettingKey::humans_only:
     case SettingKey::start_enabled:
     case SettingKey::log:
-      if (line.value_text != "0" && line.value_text != "1" && line.value_text != "true" &&
-          line.value_text != "false") {
-        return std::string(KeyName(line.key)) + " '" + Shown(line.value_text) +
-               "' means false: only \"1\" and \"true\" mean true";
-      }
-      break;
+      return BooleanWarning(line);
     case SettingKey::key_trigger:
     case SettingKey::toggle_key:
       return KeyWarning(line);

@@ -132,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"pad_trigger=RB +A", K::pad_trigger, -101},
         LineCase{"pad_trigger=RB+RB", K::pad_trigger, -101},  // never fires: not stored
         LineCase{"start_enabled=false", K::start_enabled, 0}, LineCase{"log=true", K::log, 1},
-        LineCase{"log=on", K::log, 0}, LineCase{"key_trigger=F1", K::key_trigger, 112},
+        LineCase{"log=on", K::log, 0}, LineCase{"probe=true", K::probe, 1},
+        LineCase{"key_trigger=F1", K::key_trigger, 112},
         LineCase{"key_trigger=F12", K::key_trigger, 123},
         LineCase{"key_trigger=F24", K::key_trigger, 135},
         LineCase{"key_trigger=F0", K::key_trigger, 111},

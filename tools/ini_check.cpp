@@ -215,6 +215,7 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
     case SettingKey::humans_only:
     case SettingKey::start_enabled:
     case SettingKey::log:
+    case SettingKey::probe:
       return BooleanWarning(line);
     case SettingKey::key_trigger:
     case SettingKey::toggle_key:
@@ -415,7 +416,11 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
       out << "  the triggers start switched off: release the toggle key to switch them on\n";
     }
   }
-  if (s.log) out << "  Ruckvale.log is written in the game's folder\n";
+  if (s.log || s.probe) out << "  Ruckvale.log is written in the game's folder\n";
+  if (s.probe) {
+    out << "  probe: each fight's fighters are asked how they fare at 1 s and 5 s, and a verdict "
+           "per open question of the game notes ends each fight in the log\n";
+  }
 }
 
 }  // namespace

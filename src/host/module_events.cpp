@@ -38,6 +38,8 @@ void LogIniLine(void* context, int number, std::string_view, const IniLine& line
 void LogValues(ModuleState& m, std::uint32_t now) {
   for (int i = 0; i < kSettingKeyCount; ++i) {
     const auto key = static_cast<SettingKey>(i);
+    // The probe is named only when on: a log without it reads as before.
+    if (key == SettingKey::probe && !m.settings.probe) continue;
     const std::string value = SettingValueText(key, GetSetting(m.settings, key));
     LogLine(m.log, now, "  %.*s = %s", static_cast<int>(kSettingKeys[i].name.size()),
             kSettingKeys[i].name.data(), value.c_str());

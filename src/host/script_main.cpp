@@ -56,7 +56,7 @@ Ped StartScript(ModuleState& m) noexcept {
   m.main_loop.last_now = now;
   LogPendingRepeats(m);
   CloseLog(m.log);
-  if (m.settings.log) OpenLog(m.log, now);
+  if (m.settings.log || m.settings.probe) OpenLog(m.log, now);
   LogStartUp(m, have_ini, now);
   return natives::PlayerPedId();
 }

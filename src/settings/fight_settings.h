@@ -37,6 +37,9 @@ struct FightSettings {
   std::int32_t toggle_key_modifier = 0;
   bool start_enabled = true;  // the triggers' state at start
   bool log = false;           // write Ruckvale.log
+  // Ask the game how each fight went and write the answers to the log; writes
+  // the log whatever `log` says.
+  bool probe = false;
   bool HasPadTrigger() const { return pad_hold >= 0 && pad_press >= 0; }
 };
 

@@ -224,6 +224,8 @@ auto BooleanSlot(Settings& s, SettingKey key) -> decltype(&s.humans_only) {
       return &s.start_enabled;
     case SettingKey::log:
       return &s.log;
+    case SettingKey::probe:
+      return &s.probe;
     default:
       return nullptr;
   }

@@ -28,8 +28,9 @@ enum class SettingKey : std::uint8_t {
   toggle_key,
   start_enabled,
   log,
+  probe,
 };
-inline constexpr int kSettingKeyCount = 18;
+inline constexpr int kSettingKeyCount = 19;
 
 // The Windows virtual-key codes of F1 and F24; "F<n>" gives F1's code + n - 1.
 inline constexpr std::int32_t kVirtualKeyF1 = 112;
@@ -70,6 +71,7 @@ inline constexpr SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
     {"toggle_key", SettingType::KeyCode, "none"},
     {"start_enabled", SettingType::Boolean, "true"},
     {"log", SettingType::Boolean, "false"},
+    {"probe", SettingType::Boolean, "false"},
 };
 
 enum class IniLineKind : std::uint8_t {

@@ -80,6 +80,7 @@ class Game {
   bool AnswerHold(NativeHash hash, const SimPed* ped);
   bool AnswerControls(NativeHash hash, const Call& call);
   void AnswerCoords(const Vector3& position, Call& call);
+  void AnswerWeapon(const SimPed* ped, Call& call);
   bool AnswerGroups(NativeHash hash, Call& call);
   void AnswerPed(NativeHash hash, Call& call);
   void AnswerRelease(Call& call);

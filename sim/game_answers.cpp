@@ -220,6 +220,9 @@ bool Game::AnswerQuery(NativeHash hash, Call& call) {
     case NativeHash::GET_ENTITY_COORDS:
       AnswerCoords(there ? p->pos : Vector3{}, call);
       return true;
+    case NativeHash::GET_CURRENT_PED_WEAPON:
+      AnswerWeapon(there ? p : nullptr, call);
+      return true;
     default:
       return AnswerHold(hash, there ? p : nullptr);
   }
@@ -246,6 +249,17 @@ bool Game::AnswerHold(NativeHash hash, const SimPed* p) {
       return true;
     case NativeHash::GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH:
       result_[0] = p != nullptr ? World::DefaultGroup(p->species) : 0u;
+      return true;
+    case NativeHash::GET_PED_RELATIONSHIP_GROUP_HASH:
+      result_[0] = p == nullptr ? 0u : p->group != 0 ? p->group : World::DefaultGroup(p->species);
+      return true;
+    case NativeHash::IS_PED_FLEEING:
+      result_[0] = p != nullptr && p->life == Life::Alive && p->fleeing;
+      return true;
+    case NativeHash::GET_CURRENT_TARGET_FOR_PED:
+      result_[0] = p != nullptr && p->life == Life::Alive && p->in_combat
+                       ? static_cast<std::uint32_t>(p->task_target)
+                       : 0u;
       return true;
     default:
       return false;
@@ -283,6 +297,24 @@ void Game::AnswerCoords(const Vector3& v, Call& call) {
   std::snprintf(buf, sizeof buf, "(%g, %g, %g)", static_cast<double>(v.x), static_cast<double>(v.y),
                 static_cast<double>(v.z));
   call.result_text = buf;
+}
+
+// The weapon at the attach point (0 the primary hand, 1 the off hand), as 8
+// bytes; with none there the game writes nothing and answers false.
+void Game::AnswerWeapon(const SimPed* p, Call& call) {
+  if (call.text.size() > 1) call.text[1] = "&weapon";
+  const Hash weapon = p == nullptr               ? 0u
+                      : Arg32(call.args, 3) == 1 ? p->off_hand_weapon
+                                                 : p->current_weapon;
+  if (weapon == 0) {
+    call.result_text = "wrote nothing";
+    result_[0] = 0;
+    return;
+  }
+  const std::uint64_t v = weapon;
+  std::memcpy(AtAddress<unsigned char>(call.args.at(1)), &v, 8);
+  call.result_text = "wrote " + HexText(v) + " (8 bytes)";
+  result_[0] = 1;
 }
 
 bool Game::AnswerGroups(NativeHash hash, Call& call) {

@@ -58,6 +58,10 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"IS_DISABLED_CONTROL_PRESSED", 0xE2587F8CBBD87B1D},
       {"IS_DISABLED_CONTROL_JUST_RELEASED", 0x305C8DCD79DA8B0F},
       {"IS_USING_KEYBOARD_AND_MOUSE", 0xA571D46727E2B718},
+      {"IS_PED_FLEEING", 0xBBCCE00B381F8482},
+      {"GET_CURRENT_PED_WEAPON", 0x3A87E44BB9A01D54},
+      {"GET_PED_RELATIONSHIP_GROUP_HASH", 0x7DBDD04862D95F04},
+      {"GET_CURRENT_TARGET_FOR_PED", 0xCD66FEA29400A0B5},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
     // Every native of the table is stated above: a new one needs its literal too.

@@ -125,4 +125,18 @@ bool IsUsingKeyboardAndMouse(int pad) {
   return CallNative<bool>(N::IS_USING_KEYBOARD_AND_MOUSE, pad);
 }
 
+bool IsPedFleeing(Ped ped) {
+  return CallNative<bool>(N::IS_PED_FLEEING, ped);
+}
+bool GetCurrentPedWeapon(Ped ped, std::uint64_t* weapon, bool p2, int attach_point, bool p4) {
+  return CallNative<bool>(N::GET_CURRENT_PED_WEAPON, ped, static_cast<const void*>(weapon), p2,
+                          attach_point, p4);
+}
+Hash GetPedRelationshipGroupHash(Ped ped) {
+  return CallNative<Hash>(N::GET_PED_RELATIONSHIP_GROUP_HASH, ped);
+}
+Ped GetCurrentTargetForPed(Ped ped) {
+  return CallNative<Ped>(N::GET_CURRENT_TARGET_FOR_PED, ped);
+}
+
 }  // namespace ruckvale::natives

@@ -64,5 +64,13 @@ bool IsPedLassoed(Ped ped);
 bool IsDisabledControlPressed(int pad, Hash control);
 bool IsDisabledControlJustReleased(int pad, Hash control);
 bool IsUsingKeyboardAndMouse(int pad);
+// Read-only questions the probe asks of a ped that exists.
+bool IsPedFleeing(Ped ped);
+// The weapon at the attach point (0: the primary hand) goes to `weapon`, which
+// the game may write as 8 bytes; false when it wrote none.
+bool GetCurrentPedWeapon(Ped ped, std::uint64_t* weapon, bool p2, int attach_point, bool p4);
+Hash GetPedRelationshipGroupHash(Ped ped);
+// The entity the ped fights now, or 0.
+Ped GetCurrentTargetForPed(Ped ped);
 
 }  // namespace ruckvale::natives

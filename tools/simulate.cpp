@@ -442,7 +442,7 @@ struct UserOutputs {
   bool Open(const RunPaths& paths, const FightSettings& settings, std::string& error) {
     if (paths.svg && !map.Open(*paths.svg, settings.fight_radius, error)) return false;
     if (!paths.log) return true;
-    if (!settings.log) {
+    if (!settings.log && !settings.probe) {
       error =
           "--log keeps the module's Ruckvale.log, but the ini does not set log=true: the "
           "module writes none";

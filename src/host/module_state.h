@@ -12,6 +12,7 @@
 #include "host/log_repeats.h"
 #include "host/main_loop_state.h"
 #include "host/module_log.h"
+#include "probe/probe_state.h"
 #include "settings/fight_settings.h"
 
 namespace ruckvale {
@@ -25,6 +26,7 @@ struct ModuleState {
   ModuleLog log;                          // open only with log=true
   TriggerRepeats repeats[kTriggerCount];  // outcomes counted, not yet written
   int script_starts = 0;                  // how often the game started the script in this process
+  ProbeState probe;                       // on only with probe=true
 };
 
 extern constinit ModuleState g_module;

@@ -11,6 +11,7 @@
 #include "host/natives.h"
 #include "host/random.h"
 #include "host/system.h"
+#include "probe/probe.h"
 #include "settings/load_settings.h"
 
 namespace ruckvale {
@@ -54,16 +55,31 @@ Ped StartScript(ModuleState& m) noexcept {
   m.main_loop.pad_or_toggle = m.settings.HasPadTrigger() || m.settings.toggle_key >= 0;
   m.main_loop.sitting_out = false;
   m.main_loop.last_now = now;
+  ProbeScriptEnds(m);
   LogPendingRepeats(m);
   CloseLog(m.log);
   if (m.settings.log || m.settings.probe) OpenLog(m.log, now);
   LogStartUp(m, have_ini, now);
+  ProbeScriptStart(m, now);
   return natives::PlayerPedId();
 }
 
 // A fight start and its log line, out of the pass's own code: the start's
 // report is large, and kept inline it would enlarge every pass's frame.
+// With the probe on, the start is read back too.
+void StartAndProbe(ModuleState& m, std::uint32_t now, Trigger trigger) {
+  RosterCopy before;
+  CopyRoster(m.fight.roster, before);
+  const FightStartReport report = StartFight(m.fight, FightContextOf(m), now);
+  LogFightStart(m, now, trigger, report);
+  ProbeFightStart(m, now, report, before);
+}
+
 [[gnu::noinline]] void StartAndLog(ModuleState& m, std::uint32_t now, Trigger trigger) {
+  if (m.probe.on) {
+    StartAndProbe(m, now, trigger);
+    return;
+  }
   LogFightStart(m, now, trigger, StartFight(m.fight, FightContextOf(m), now));
 }
 
@@ -239,6 +255,7 @@ void RunPass(Ped player) noexcept {
     if (after_sit_out) {
       m.main_loop.sitting_out = false;
       LogSitOutEnds(m, m.main_loop.last_now, now);
+      ProbeGateStretch(m, m.main_loop.last_now, now);
     }
     m.main_loop.last_now = now;
     TimerTrigger(m, now);
@@ -251,7 +268,10 @@ void RunPass(Ped player) noexcept {
     // Most passes have no fight to keep going.
     if (m.fight.roster.empty()) return;
     SuperviseFighters(m.fight, m.random_state, now);
-    if (const int let_go = PruneRoster(m.fight); let_go > 0) LogFightOver(m, now, let_go);
+    if (const int let_go = PruneRoster(m.fight); let_go > 0) {
+      LogFightOver(m, now, let_go);
+      ProbeFightOver(m, now);
+    }
   } catch (...) {
     // Out of memory in the fight code: this pass is abandoned; the fight
     // state is as before it or a complete new fight.
@@ -260,8 +280,11 @@ void RunPass(Ped player) noexcept {
 
 void ScriptMain() {
   const Ped player = StartScript(Module());
+  ModuleState& m = Module();
   for (;;) {
     RunPass(player);
+    // The probe's one test per pass, outside the pass itself: off, it is never due.
+    if (m.main_loop.last_now >= m.probe.due) RunProbe(m);
     scriptWait(0);
   }
 }

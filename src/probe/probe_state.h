@@ -1,0 +1,89 @@
+// What the probe keeps while it reads back how the game carried out a fight:
+// the fight's fighters as they were given out, the peds let go and awaiting
+// their last look, and the counts the verdict block sums up. Fixed size and
+// constant-initialised: the probe allocates nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "host/types.h"
+
+namespace ruckvale {
+
+inline constexpr int kProbeFighters = 32;
+inline constexpr int kProbeLetGo = 32;
+// The due tick of a probe with nothing to do: no pass's tick is above it.
+inline constexpr std::uint32_t kProbeNothingDue = 0xFFFFFFFFu;
+// The samples after a fight's start, and the last look after a let-go.
+inline constexpr std::uint32_t kProbeSampleMs[2] = {1000, 5000};
+inline constexpr std::uint32_t kProbeLastLookMs = 5000;
+// A blade or fist this close to a living opponent has closed in.
+inline constexpr float kProbeCloseMetres = 3.0f;
+
+struct ProbeFighter {
+  Ped ped = 0;
+  std::uint8_t group = 1;
+  std::int8_t category = -1;  // the weapon category drawn; -1: unarmed
+  Hash weapon = 0;            // the weapon given; 0: none
+};
+
+// The counts of one sample, and their sums over all samples at one moment.
+struct SampleCounts {
+  int fighters = 0;  // alive and there
+  int in_combat = 0, fleeing = 0, own_side = 0;
+  int armed = 0, holding = 0;  // given a weapon; holding it in the primary hand
+  int blades = 0, close = 0;   // blades and fists; within 3 m of a living opponent
+  int in_group = 0, riding = 0;
+  int down = 0, gone = 0;  // dead or dying; no longer there
+};
+
+// What one look at let-go peds found.
+struct LookCounts {
+  int peds = 0, there = 0, mission = 0, default_group = 0, in_combat = 0, fleeing = 0;
+};
+
+struct ProbeLetGo {
+  Ped ped = 0;
+  std::uint32_t due = 0;
+};
+
+// The verdict's counts since the script started.
+struct ProbeTally {
+  int fights = 0, listed = 0, slots8 = 0, slots4 = 0;
+  SampleCounts at[2];
+  LookCounts at_end, after;
+  int samples_missed = 0;  // 5 s samples of fights over or replaced before
+  int looks_lost = 0;      // let-go peds never looked at again (no room, a restart)
+  int stretches = 0;
+  std::uint32_t stretch_ms = 0;
+  int stretch_minutes = 0;
+};
+
+struct ProbeState {
+  // The tick at which the probe has something to do; kProbeNothingDue while
+  // it is off or idle. The script's loop compares it with the pass's tick.
+  std::uint32_t due = kProbeNothingDue;
+  bool on = false;
+  bool fight_open = false;  // a fight started and neither over nor replaced
+  // The current fight: its fighters, its start, the next sample (2: none).
+  ProbeFighter fighters[kProbeFighters] = {};
+  int fighter_count = 0;
+  std::uint32_t start = 0;
+  std::uint8_t next_sample = 2;
+  Hash group_hashes[2] = {};  // the brawl groups of sides 1 and 2
+  ProbeLetGo let_go[kProbeLetGo] = {};
+  int let_go_count = 0;
+  ProbeTally tally;
+  // The minute (since the log began) of the gate's stretches not yet told.
+  std::uint32_t gate_minute = 0;
+  int gate_stretches = 0;
+  std::uint32_t gate_ms = 0;
+  // pad_trigger: the first tick each control reported pressed, and the first
+  // the pad was in use (0: not yet); watched while any is 0.
+  std::int8_t pad_index[2] = {-1, -1};  // into kPadControls: the held control, the released one
+  Hash pad_hashes[2] = {};
+  std::uint32_t pad_first[3] = {};
+  bool pad_watch = false;
+};
+
+}  // namespace ruckvale

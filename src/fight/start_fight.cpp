@@ -115,7 +115,7 @@ bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
   // Only a module that may draw animals needs to know the player's horse.
   const Ped mount = s.humans_only ? 0 : natives::GetMount(player);
   const int stride = buffer.Stride(count);
-  report.stride = stride;
+  report.stride = static_cast<std::uint8_t>(stride);
   // Never more positions than the buffer holds, whatever count the game returns.
   const int positions = std::min(count, kNearbyCapacity);
   HandleTable handles;

@@ -65,8 +65,10 @@ inline constexpr int kLeftOutByCount = 12;
 struct FightStartReport {
   int listed = 0;       // the count the game returned
   bool tested = false;  // the count sufficed and the listed peds were tested
-  int stride = 0;       // tested: the bytes between two handles as read (8 or 4)
-  int candidates = 0;   // peds that qualified
+  // Tested: the bytes between two handles as read (8 or 4). One byte, in the
+  // padding after `tested`: the report is no larger for it.
+  std::uint8_t stride = 0;
+  int candidates = 0;  // peds that qualified
   int left_out[kLeftOutByCount] = {};
   int fighters = 0;                     // 0: no fight started (or a fight of none)
   bool started = false;                 // the roster was replaced

@@ -60,8 +60,9 @@ void LogSample(ModuleLog& log, std::uint32_t now, const ProbeState& p,
                const WeaponCatalogue& catalogue, const SampleCounts& c,
                const FighterReading (&r)[kProbeFighters]) {
   if (!LogOn(log)) return;
+  // The moment the sample stands for; the line's time tells when it was read.
   char at[16];
-  ProbeSeconds(now - p.start, at);
+  ProbeSeconds(kProbeSampleMs[p.next_sample < 2 ? p.next_sample : 1], at);
   LogLine(log, now,
           "probe %s s: %d fighters: %d in combat, %d fleeing, %d with their own side, %d of %d "
           "armed hold their weapon, %d of %d blades within 3 m of an opponent, %d in their "

@@ -123,14 +123,14 @@ void RunScene(ModuleRun& run, std::uint64_t seed, int frames, int press_every) {
 
 // The module's Ruckvale.log, when it wrote one: whole, or its head and tail
 // when long.
-std::string LogText() {
+std::string LogText(const char* name = "Ruckvale.log") {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file("Ruckvale.log", ec)) return "";
-  std::ifstream in("Ruckvale.log", std::ios::binary);
+  if (!std::filesystem::is_regular_file(name, ec)) return "";
+  std::ifstream in(name, std::ios::binary);
   std::ostringstream content;
   content << in.rdbuf();
   const std::string log = content.str();
-  std::string text = "-- Ruckvale.log, " + std::to_string(log.size()) + " bytes\n";
+  std::string text = std::string("-- ") + name + ", " + std::to_string(log.size()) + " bytes\n";
   if (log.size() <= 65536) return text + log;
   const std::size_t head = log.find('\n', 4096);
   const std::size_t tail = log.rfind('\n', log.size() - 400);
@@ -141,6 +141,10 @@ std::string LogText() {
 std::string g_kept_logs;
 void KeepLog() {
   g_kept_logs += LogText();
+}
+// The log a restart moved aside, with what was written as it closed.
+void KeepMovedLog() {
+  g_kept_logs += LogText("Ruckvale.log.1");
 }
 
 struct Scenario {
@@ -500,6 +504,50 @@ void Scene3Big(ModuleRun& r) {
   RunScene(r, 3, 4000, 700);
 }
 
+// The fighters the module tasked go into combat, as the game would.
+void IntoCombat(World& w) {
+  for (SimPed& p : w.peds) p.in_combat = p.exists && p.life == Life::Alive && p.task_target != 0;
+}
+
+// A fight of two sampled at 1 s; one falls and the fight is over before its
+// 5 s sample; the winner's last look falls in a restart.
+void ProbeFightOfTwo(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 2);
+  r.Frame();
+  Press(r);
+  IntoCombat(w);
+  r.Frames(32);  // the 1 s sample
+  AFighter(w)->life = Life::Dying;
+  r.Frames(3);         // over: the winner let go and looked at
+  RestartAndPress(r);  // its last look lost; too few for a new fight
+  KeepMovedLog();
+  r.Frames(3);
+}
+
+// A fight of eight: one gone before its 1 s sample, one fleeing, one with
+// its gun in the off hand; a gate stretch; the pad's controls; a new fight
+// replaces it before its 5 s sample, and the leavers get their last look.
+void ProbeFightOfEight(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 10);
+  r.Frame();
+  Press(r);
+  IntoCombat(w);
+  AFighter(w)->exists = false;
+  AFighter(w)->fleeing = true;
+  SimPed& f = *AFighter(w);
+  std::swap(f.current_weapon, f.off_hand_weapon);
+  r.Frames(32);  // the 1 s sample
+  w.reset_flag = true;
+  r.Frames(10);
+  w.reset_flag = false;
+  r.Frames(2);
+  PadPress(r, "INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");  // a new fight, replacing the first
+  IntoCombat(w);
+  r.Frames(160);  // the new fight's samples and the leavers' last looks
+}
+
 // name, what it covers, ini, start tick, body
 constexpr Scenario kAll[] = {
     {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
@@ -621,6 +669,19 @@ constexpr Scenario kAll[] = {
      "melee_chance=10\nthrowables_chance=30\n",
      2147483000u,
      &Scene3Big},
+    {{"probe-two",
+      "probe=true: a fight of two sampled, over before its 5 s sample, the winner's last look "
+      "lost to a restart; the verdicts"},
+     "probe=true\nlog=true\nfight_group_size=2\nfight_timer=100000\n",
+     5000,
+     &ProbeFightOfTwo},
+    {{"probe-eight",
+      "probe=true: a fight of eight with one gone, one fleeing, one gun in the off hand; a gate "
+      "stretch; the pad's controls; a fight replaced before its 5 s sample; last looks"},
+     "probe=true\nlog=true\nfight_group_size=8\nfight_timer=100000\nmelee_chance=30\n"
+     "revolver_chance=70\npad_trigger=RB+DPAD_DOWN\n",
+     5000,
+     &ProbeFightOfEight},
 };
 
 }  // namespace

@@ -23,7 +23,8 @@ const char kUsage[] =
     "  --toggle T[,T...] release the ini's toggle_key at these times\n"
     "  --keyboard A-B[,A-B...]\n"
     "                   the keyboard and mouse are in use from A to B seconds\n"
-    "  --log FILE       keep a copy of the module's Ruckvale.log (with log=true)\n"
+    "  --log FILE       keep a copy of the module's Ruckvale.log (with log or probe)\n"
+    "  --probe          run the module with probe=true (after the ini's own lines)\n"
     "  --riding A-B[,A-B...]\n"
     "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
@@ -128,6 +129,8 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     o.json = true;
   } else if (a == "--quiet") {
     o.quiet = true;
+  } else if (a == "--probe") {
+    o.probe = true;
   } else if (a == "--seconds") {
     if (!ParseNumber(v, o.seconds) || o.seconds < 0 || o.seconds > 1e7) {
       return bad("a number of seconds from 0 to 10000000");

@@ -34,6 +34,7 @@ struct SimOptions {
   bool trace = false;
   bool json = false;
   bool quiet = false;
+  bool probe = false;  // the module runs with probe=true whatever the ini says
   bool help = false;
   bool version = false;
   std::optional<std::string> ini;  // run with this file as Ruckvale.ini

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "files/run_files.h"
@@ -469,15 +471,29 @@ struct UserOutputs {
   }
 };
 
+// The ini's text with probe=true after its own lines, for --probe.
+std::string WithProbe(const std::string& ini_read) {
+  std::ifstream in(files::PathOf(ini_read), std::ios::binary);
+  std::stringstream text;
+  if (in) text << in.rdbuf();
+  return text.str() + "\nprobe=true\n";
+}
+
 // The module reads Ruckvale.ini from the working directory; --ini runs it in
-// a folder of its own that holds a link to the user's file. Registered for
-// removal while it lives.
+// a folder of its own that holds a link to the user's file, and --probe in
+// one that holds a copy of it with probe=true added. Registered for removal
+// while it lives.
 class RunFolder {
  public:
   // Throws what IniFolder throws.
-  explicit RunFolder(const std::optional<std::string>& ini) {
-    if (!ini) return;
-    folder_.emplace(sim::IniFolder::LinkTo{*ini});
+  RunFolder(const std::optional<std::string>& ini, const std::optional<std::string>& probe_text) {
+    if (probe_text) {
+      folder_.emplace(probe_text);
+    } else if (ini) {
+      folder_.emplace(sim::IniFolder::LinkTo{*ini});
+    } else {
+      return;
+    }
     files::RegisterTemp(folder_->file(), false);
     files::RegisterTemp(folder_->folder(), true);
   }
@@ -517,15 +533,17 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
                 "' has a line too long for the memory this run has: what the module reads of "
                 "it cannot be shown");
   }
+  if (o.probe) settings.probe = true;
   files::CleanUpWhenCutShort();
   UserOutputs kept;
   std::string error;
   if (!kept.Open(paths, settings, error)) return fail(error);
   std::optional<RunFolder> folder;
   try {
-    folder.emplace(paths.ini);
+    folder.emplace(paths.ini, o.probe ? std::optional(WithProbe(paths.ini_read)) : std::nullopt);
   } catch (const std::exception& e) {
-    return fail("cannot hand '" + *o.ini + "' to the module: " + e.what());
+    return fail("cannot hand '" + (o.ini ? *o.ini : paths.ini_read) +
+                "' to the module: " + e.what());
   }
   RunOutputs outputs;
   outputs.story = o.quiet ? nullptr : &out;

@@ -9,6 +9,7 @@
 #include "sim/call_args.h"
 #include "sim/game.h"
 #include "sim/game_hash.h"
+#include "sim/weapon_lookup.h"
 
 namespace ruckvale::sim {
 
@@ -119,6 +120,16 @@ void CountOwnSide(World& w, const SimPed& p, Ped target) {
   }
 }
 
+// The hand a weapon goes to at an attach point: 1 the off hand, else the
+// primary; a game read contrarily puts a firearm at 0 in the off hand.
+Hash& Hand(const World& w, SimPed& p, Hash weapon, std::uint32_t attach_point) {
+  const std::optional<WeaponCategory> category = CategoryOfWeapon(weapon);
+  const bool firearm = category && *category != WeaponCategory::Melee &&
+                       *category != WeaponCategory::Throwable && *category != WeaponCategory::Bow;
+  const bool off = attach_point == 1 || (w.contrary == Contrary::Hand && firearm);
+  return off ? p.off_hand_weapon : p.current_weapon;
+}
+
 // Weapons, and the combat orders of a ped that exists. Attach point 0 is the
 // primary hand, 1 the off hand, which does not shoot. A new combat task
 // replaces the last; registered targets add up until the tasks are cleared.
@@ -126,9 +137,9 @@ void ArmOrTask(World& w, NativeHash hash, SimPed& p, const std::vector<std::uint
   if (hash == NativeHash::GIVE_WEAPON_TO_PED) {
     p.weapons.emplace_back(Arg32(a, 1), static_cast<std::int32_t>(Arg32(a, 2)));
     // bForceInHand puts it at the attach point of the sixth argument.
-    if (Arg32(a, 3) != 0) (Arg32(a, 5) == 1 ? p.off_hand_weapon : p.current_weapon) = Arg32(a, 1);
+    if (Arg32(a, 3) != 0) Hand(w, p, Arg32(a, 1), Arg32(a, 5)) = Arg32(a, 1);
   } else if (hash == NativeHash::SET_CURRENT_PED_WEAPON) {
-    (Arg32(a, 3) == 1 ? p.off_hand_weapon : p.current_weapon) = Arg32(a, 1);
+    Hand(w, p, Arg32(a, 1), Arg32(a, 3)) = Arg32(a, 1);
   } else if (hash == NativeHash::TASK_COMBAT_PED && p.exists) {
     p.task_target = ArgPed(a, 1);
     ++p.tasks;
@@ -325,7 +336,10 @@ bool Game::AnswerGroups(NativeHash hash, Call& call) {
     return true;
   }
   if (hash == NativeHash::SET_PED_RELATIONSHIP_GROUP_HASH) {
-    if (SimPed* p = w.Find(ArgPed(a, 0))) p->group = Arg32(a, 1);
+    if (SimPed* p = w.Find(ArgPed(a, 0))) {
+      p->group = Arg32(a, 1);
+      if (w.IsBrawlGroup(p->group)) p->brawl_group = p->group;
+    }
     return true;
   }
   if (hash != NativeHash::ADD_RELATIONSHIP_GROUP) return false;
@@ -387,6 +401,7 @@ void Game::AnswerRelease(Call& call) {
     p->mission_entity = false;
     p->registered.clear();
     ++p->released;
+    if (world.contrary == Contrary::Group && p->brawl_group != 0) p->group = p->brawl_group;
   }
   const std::uint64_t cleared = 0;
   std::memcpy(handle, &cleared, sizeof cleared);

@@ -197,7 +197,8 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     }
     if (p.tasks != p.seen_tasks) {
       p.seen_tasks = p.tasks;
-      const bool flees = p.Attribute(kAttributeAlwaysFlee) && p.task_target != 0;
+      const bool flee_on = p.Attribute(kAttributeAlwaysFlee) || world.contrary == Contrary::Flee;
+      const bool flees = flee_on && p.task_target != 0;
       if (flees && !p.fleeing) event(SceneEvent::Fled, p.handle);
       p.fleeing = p.fleeing || flees;
       p.in_combat = p.task_target != 0 && !p.fleeing;

@@ -20,6 +20,12 @@ inline constexpr std::int32_t kRelationshipHate = 6;
 inline constexpr std::int32_t kAttributeAlwaysFlee = 17;
 
 enum class Life : std::uint8_t { Alive, Dying, Dead };
+
+// A game that reads one value otherwise than the platform notes say, as the
+// real one might: fighters flee though attribute 17 is off (Flee); a firearm
+// given at attach point 0 goes to the off hand (Hand); a released ped keeps
+// its brawl group (Group); the nearby list comes in 4-byte positions (Layout).
+enum class Contrary : std::uint8_t { None, Flee, Hand, Group, Layout };
 enum class Species : std::uint8_t { Human, Horse, Dog };
 
 struct SimPed {
@@ -31,6 +37,7 @@ struct SimPed {
   bool in_combat = false;
   // What the module did to it.
   Hash group = 0;
+  Hash brawl_group = 0;  // the last of the module's groups it was given
   // Persistent: the engine never removes it, alive or dead, until the
   // module releases it with SET_ENTITY_AS_NO_LONGER_NEEDED.
   bool mission_entity = false;
@@ -114,6 +121,7 @@ struct World {
   bool hash_key_zero = false;         // GET_HASH_KEY returns 0
   bool garbage_high_bits = false;     // results carry garbage in bits 32 to 63
   bool null_result = false;           // nativeCall returns no result slots
+  Contrary contrary = Contrary::None;
 
   World();
   SimPed* Find(Ped handle);

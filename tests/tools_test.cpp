@@ -477,5 +477,55 @@ TEST(IniChecker, OddsFollowTheRunningSumWithoutOverflow) {
   for (int i = 0; i < 9; ++i) EXPECT_EQ(odds.percent[i], expected[i]) << i;
 }
 
+// The faults of the last verdict block in `log` that a contrary reading can
+// cause: fleeing (Q1), guns not in the primary hand (Q3), let-go peds out of
+// their default group (Q6), lists in 4-byte positions (Q10).
+std::vector<int> VerdictFaults(const std::string& log) {
+  const std::string block = log.substr(log.rfind("probe verdict"));
+  std::smatch m;
+  std::vector<int> faults;
+  const auto n = [&m](int i) { return std::stoi(m[i]); };
+  EXPECT_TRUE(std::regex_search(block, m, std::regex(R"(; (\d+) fleeing at 1 s, (\d+) at 5 s)")));
+  faults.push_back(n(1) + n(2));
+  EXPECT_TRUE(std::regex_search(
+      block, m, std::regex(R"((\d+) of (\d+) armed hold their weapon at 1 s, (\d+) of (\d+))")));
+  faults.push_back(n(2) - n(1) + n(4) - n(3));
+  EXPECT_TRUE(std::regex_search(block, m, std::regex(R"((\d+) not in their default group)")));
+  faults.push_back(n(1));
+  EXPECT_TRUE(std::regex_search(block, m, std::regex(R"((\d+) in 4-byte positions)")));
+  faults.push_back(n(1));
+  return faults;
+}
+
+// A game that reads one value otherwise shows in the probe's verdict as a
+// fault against that value's question, and against no other.
+TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n"
+                                "fight_radius=80\n";
+  const struct {
+    const char* contrary;
+    int question;  // index into VerdictFaults; -1: none
+  } cases[] = {{nullptr, -1}, {"flee", 0}, {"hand", 1}, {"group", 2}, {"layout", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.contrary != nullptr ? c.contrary : "as the notes say");
+    std::vector<std::string> args = {"--seconds", "300",     "--ini", "eight.ini",
+                                     "--probe",   "--quiet", "--log", "probe.log"};
+    if (c.contrary != nullptr) args.insert(args.end(), {"--contrary", c.contrary});
+    ASSERT_EQ(Simulate(args).code, 0);
+    std::ifstream in("probe.log");
+    std::stringstream log;
+    log << in.rdbuf();
+    const std::vector<int> faults = VerdictFaults(log.str());
+    for (int q = 0; q < static_cast<int>(faults.size()); ++q) {
+      if (q == c.question) {
+        EXPECT_GT(faults[q], 0) << q;
+      } else {
+        EXPECT_EQ(faults[q], 0) << q;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ruckvale

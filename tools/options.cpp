@@ -25,6 +25,10 @@ const char kUsage[] =
     "                   the keyboard and mouse are in use from A to B seconds\n"
     "  --log FILE       keep a copy of the module's Ruckvale.log (with log or probe)\n"
     "  --probe          run the module with probe=true (after the ini's own lines)\n"
+    "  --contrary WHAT  the game reads one value otherwise than the notes say: flee\n"
+    "                   (fighters flee), hand (a gun at attach point 0 goes to the off\n"
+    "                   hand), group (a released ped keeps its brawl group), layout\n"
+    "                   (the nearby list in 4-byte positions)\n"
     "  --riding A-B[,A-B...]\n"
     "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
@@ -162,6 +166,11 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     }
   } else if (a == "--ini") {
     o.ini = v;
+  } else if (a == "--contrary") {
+    if (v != "flee" && v != "hand" && v != "group" && v != "layout") {
+      return bad("flee, hand, group or layout");
+    }
+    o.contrary = v;
   } else if (a == "--svg") {
     o.svg = v;
   } else {
@@ -236,9 +245,9 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     error = "check-ini comes first and alone: ruckvale-sim check-ini FILE";
     return std::nullopt;
   }
-  static const std::string kTakesValue[] = {"--seconds", "--fps",    "--seed",       "--press",
-                                            "--ini",     "--svg",    "--background", "--riding",
-                                            "--pad",     "--toggle", "--keyboard",   "--log"};
+  static const std::string kTakesValue[] = {
+      "--seconds", "--fps", "--seed",   "--press",    "--ini", "--svg",     "--background",
+      "--riding",  "--pad", "--toggle", "--keyboard", "--log", "--contrary"};
   SimOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -35,6 +35,9 @@ struct SimOptions {
   bool json = false;
   bool quiet = false;
   bool probe = false;  // the module runs with probe=true whatever the ini says
+  // The simulated game reads one value otherwise: "flee", "hand", "group",
+  // "layout"; empty: as the notes say.
+  std::string contrary;
   bool help = false;
   bool version = false;
   std::optional<std::string> ini;  // run with this file as Ruckvale.ini

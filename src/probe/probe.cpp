@@ -32,7 +32,8 @@ void Reschedule(ProbeState& p, std::uint32_t now) {
 }
 
 // A look at peds just let go, and their last look 5 s later.
-void LetGo(ModuleState& m, std::uint32_t now, const Ped* peds, int n, const char* what) {
+void LetGo(ModuleState& m, std::uint32_t now, const Ped* peds, int n, bool winners,
+           const char* what) {
   ProbeState& p = m.probe;
   LookCounts look;
   for (int i = 0; i < n; ++i) {
@@ -43,7 +44,7 @@ void LetGo(ModuleState& m, std::uint32_t now, const Ped* peds, int n, const char
       ++p.tally.looks_lost;
       continue;
     }
-    p.let_go[p.let_go_count++] = {peds[i], now + kProbeLastLookMs};
+    p.let_go[p.let_go_count++] = {peds[i], now + kProbeLastLookMs, winners};
   }
   p.tally.at_end.peds += look.peds;
   p.tally.at_end.there += look.there;
@@ -52,6 +53,21 @@ void LetGo(ModuleState& m, std::uint32_t now, const Ped* peds, int n, const char
   p.tally.at_end.in_combat += look.in_combat;
   p.tally.at_end.fleeing += look.fleeing;
   LogLook(m.log, now, what, look);
+}
+
+// Let-go peds the new fight drew again are fighters once more: no last look.
+void ForgetDrawnAgain(ProbeState& p, const FightRoster& roster) {
+  int kept = 0;
+  for (int i = 0; i < p.let_go_count; ++i) {
+    const Ped ped = p.let_go[i].ped;
+    if (std::any_of(roster.begin(), roster.end(),
+                    [ped](const RosterEntry& e) { return e.ped == ped; })) {
+      ++p.tally.drawn_again;
+      continue;
+    }
+    p.let_go[kept++] = p.let_go[i];
+  }
+  p.let_go_count = kept;
 }
 
 // The current fight ends, over or replaced: a 5 s sample still due is missed.
@@ -106,6 +122,8 @@ void LastLooks(ModuleState& m, std::uint32_t now) {
     const LetGoReading r = ReadLetGo(g.ped);
     CountLook(r, look);
     LogLetGoFault(m.log, now, g.ped, r);
+    p.tally.winners_after += g.winner;
+    p.tally.winners_in_combat += g.winner && r.in_combat;
   }
   p.let_go_count = kept;
   if (look.peds == 0) return;
@@ -185,7 +203,8 @@ void ProbeFightStart(ModuleState& m, std::uint32_t now, const FightStartReport& 
                                    [ped](const RosterEntry& e) { return e.ped == ped; });
     if (!again && natives::DoesEntityExist(ped)) leavers[n++] = ped;
   }
-  LetGo(m, now, leavers, n, "at the replaced fight's end");
+  ForgetDrawnAgain(p, m.fight.roster);
+  LetGo(m, now, leavers, n, false, "at the replaced fight's end");
   if (replaced) LogVerdict(m.log, now, p, "at the end of a fight");
   p.fighter_count = std::min(static_cast<int>(m.fight.roster.size()), kProbeFighters);
   for (int i = 0; i < p.fighter_count; ++i) {
@@ -222,7 +241,7 @@ void ProbeFightOver(ModuleState& m, std::uint32_t now) noexcept {
     const Ped ped = p.fighters[i].ped;
     if (natives::DoesEntityExist(ped) && !natives::IsPedDeadOrDying(ped, true)) winners[n++] = ped;
   }
-  LetGo(m, now, winners, n, "at the end of the fight");
+  LetGo(m, now, winners, n, true, "at the end of the fight");
   LogVerdict(m.log, now, p, "at the end of a fight");
   Reschedule(p, now);
 }

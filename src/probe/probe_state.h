@@ -45,6 +45,7 @@ struct LookCounts {
 struct ProbeLetGo {
   Ped ped = 0;
   std::uint32_t due = 0;
+  bool winner = false;  // let go at its fight's end, not as a replaced fight's leaver
 };
 
 // The verdict's counts since the script started.
@@ -52,6 +53,8 @@ struct ProbeTally {
   int fights = 0, listed = 0, slots8 = 0, slots4 = 0;
   SampleCounts at[2];
   LookCounts at_end, after;
+  int winners_after = 0, winners_in_combat = 0;  // of `after`: the winners, and those in combat
+  int drawn_again = 0;     // let-go peds drawn into a new fight before their last look
   int samples_missed = 0;  // 5 s samples of fights over or replaced before
   int looks_lost = 0;      // let-go peds never looked at again (no room, a restart)
   int stretches = 0;

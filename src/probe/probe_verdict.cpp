@@ -30,9 +30,11 @@ void LogLetGo(ModuleLog& log, std::uint32_t now, const ProbeTally& t) {
   const LookCounts& e = t.at_end;
   const LookCounts& x = t.after;
   LogLine(log, now,
-          "Q6 the end of a fight: %d let go; 5 s later %d of %d looked at still there, %d in "
-          "combat, %d fleeing, %d in their default group",
-          e.peds, x.there, x.peds, x.in_combat, x.fleeing, x.default_group);
+          "Q6 the end of a fight: %d let go (%d drawn again before their last look); 5 s "
+          "later %d of %d looked at still there, %d not in their default group, %d of %d "
+          "winners in combat",
+          e.peds, t.drawn_again, x.there, x.peds, x.there - x.default_group, t.winners_in_combat,
+          t.winners_after);
   LogLine(log, now, "Q7 the player's ped read once: not read back");
 }
 

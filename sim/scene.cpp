@@ -36,6 +36,22 @@ void RunAway(SimPed& p, float dt) {
   p.pos.y += p.pos.y / d * 5.0f * dt;
 }
 
+// A blade or fist fighter runs at its target, fast enough to reach it in
+// about a quarter of a second from anywhere in a fight's radius.
+void CloseIn(SimPed& p, const SimPed& target, float dt) {
+  const float dx = target.pos.x - p.pos.x, dy = target.pos.y - p.pos.y;
+  const float d = std::sqrt(dx * dx + dy * dy);
+  if (d <= 1.5f) return;
+  const float step = std::min(d - 1.5f, std::max(12.0f, 10.0f * d) * dt);
+  p.pos.x += dx / d * step;
+  p.pos.y += dy / d * step;
+}
+
+bool HoldsABlade(const SimPed& p) {
+  const std::optional<WeaponCategory> category = CategoryOfWeapon(p.current_weapon);
+  return !category || *category == WeaponCategory::Melee;
+}
+
 }  // namespace
 
 Scene::Scene(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
@@ -147,6 +163,7 @@ void Scene::StepCombat(World& world, SimPed& p, float dt, EmitFn emit, void* ctx
   const auto down = [](const SimPed* t) {
     return t == nullptr || !t->exists || t->life != Life::Alive;
   };
+  if (world.blades_close_in && !down(target) && HoldsABlade(p)) CloseIn(p, *target, dt);
   if (down(target)) {
     // It turns to the next living target it was given, if any.
     target = nullptr;

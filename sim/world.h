@@ -24,8 +24,9 @@ enum class Life : std::uint8_t { Alive, Dying, Dead };
 // A game that reads one value otherwise than the platform notes say, as the
 // real one might: fighters flee though attribute 17 is off (Flee); a firearm
 // given at attach point 0 goes to the off hand (Hand); a released ped keeps
-// its brawl group (Group); the nearby list comes in 4-byte positions (Layout).
-enum class Contrary : std::uint8_t { None, Flee, Hand, Group, Layout };
+// its brawl group (Group); the nearby list comes in 4-byte positions (Layout);
+// blades keep their distance (Melee: they do not close in).
+enum class Contrary : std::uint8_t { None, Flee, Hand, Group, Layout, Melee };
 enum class Species : std::uint8_t { Human, Horse, Dog };
 
 struct SimPed {
@@ -122,6 +123,10 @@ struct World {
   bool garbage_high_bits = false;     // results carry garbage in bits 32 to 63
   bool null_result = false;           // nativeCall returns no result slots
   Contrary contrary = Contrary::None;
+  // A fighter in combat with a blade or its fists runs at its target until it
+  // stands 1.5 units from it. Off in the fixed scenarios, whose traces keep
+  // the peds where they stand.
+  bool blades_close_in = false;
 
   World();
   SimPed* Find(Ped handle);

@@ -85,13 +85,13 @@ TEST_F(ProbeTest, EachSampleCountsWhatTheWorldHolds) {
          f[2]->task_target = SameSide(f, f[2])->handle;
          f[3]->group = 0;  // back in the game's default group
          f[4]->on_mount = true;
+         f[4]->in_combat = false;
          f[5]->life = sim::Life::Dying;
          f[6]->exists = false;  // gone before its sample
-         f[7]->in_combat = false;
-         f[7]->pos.y = 10.0f;
+         f[7]->pos.y = 10.0f;   // a blade in combat, far from every opponent
        },
        "probe 1.0 s: 6 fighters: 5 in combat, 1 fleeing, 1 with their own side, 5 of 6 armed "
-       "hold their weapon, 5 of 6 blades within 3 m of an opponent, 5 in their group, 1 on a "
+       "hold their weapon, 3 of 4 blades within 3 m of an opponent, 5 in their group, 1 on a "
        "mount; 1 down, 1 gone",
        6},
   };

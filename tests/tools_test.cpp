@@ -479,7 +479,9 @@ TEST(IniChecker, OddsFollowTheRunningSumWithoutOverflow) {
 
 // The faults of the last verdict block in `log` that a contrary reading can
 // cause: fleeing (Q1), guns not in the primary hand (Q3), let-go peds out of
-// their default group (Q6), lists in 4-byte positions (Q10).
+// their default group (Q6), lists in 4-byte positions (Q10), blades in
+// combat farther than 3 m from an opponent at 5 s (Q13; at 1 s one may still
+// be on its way to a new target).
 std::vector<int> VerdictFaults(const std::string& log) {
   const std::string block = log.substr(log.rfind("probe verdict"));
   std::smatch m;
@@ -494,6 +496,11 @@ std::vector<int> VerdictFaults(const std::string& log) {
   faults.push_back(n(1));
   EXPECT_TRUE(std::regex_search(block, m, std::regex(R"((\d+) in 4-byte positions)")));
   faults.push_back(n(1));
+  EXPECT_TRUE(std::regex_search(
+      block, m,
+      std::regex("(\\d+) of (\\d+) blades and fists within 3 m of an opponent at 1 s, "
+                 "(\\d+) of (\\d+)")));
+  faults.push_back(n(4) - n(3));
   return faults;
 }
 
@@ -506,7 +513,7 @@ TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
   const struct {
     const char* contrary;
     int question;  // index into VerdictFaults; -1: none
-  } cases[] = {{nullptr, -1}, {"flee", 0}, {"hand", 1}, {"group", 2}, {"layout", 3}};
+  } cases[] = {{nullptr, -1}, {"flee", 0}, {"hand", 1}, {"group", 2}, {"layout", 3}, {"melee", 4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.contrary != nullptr ? c.contrary : "as the notes say");
     std::vector<std::string> args = {"--seconds", "300",     "--ini", "eight.ini",

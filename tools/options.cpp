@@ -28,7 +28,8 @@ const char kUsage[] =
     "  --contrary WHAT  the game reads one value otherwise than the notes say: flee\n"
     "                   (fighters flee), hand (a gun at attach point 0 goes to the off\n"
     "                   hand), group (a released ped keeps its brawl group), layout\n"
-    "                   (the nearby list in 4-byte positions)\n"
+    "                   (the nearby list in 4-byte positions), melee (blades keep\n"
+    "                   their distance); with it or --probe, blades close in\n"
     "  --riding A-B[,A-B...]\n"
     "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
@@ -167,8 +168,8 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
   } else if (a == "--ini") {
     o.ini = v;
   } else if (a == "--contrary") {
-    if (v != "flee" && v != "hand" && v != "group" && v != "layout") {
-      return bad("flee, hand, group or layout");
+    if (v != "flee" && v != "hand" && v != "group" && v != "layout" && v != "melee") {
+      return bad("flee, hand, group, layout or melee");
     }
     o.contrary = v;
   } else if (a == "--svg") {

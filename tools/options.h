@@ -36,7 +36,7 @@ struct SimOptions {
   bool quiet = false;
   bool probe = false;  // the module runs with probe=true whatever the ini says
   // The simulated game reads one value otherwise: "flee", "hand", "group",
-  // "layout"; empty: as the notes say.
+  // "layout", "melee"; empty: as the notes say.
   std::string contrary;
   bool help = false;
   bool version = false;

@@ -375,8 +375,12 @@ struct RunOutputs {
 // entries. Stops early when an output has failed, or when the module polls a
 // key the run did not read from the ini (returned): then the module read the
 // ini otherwise, and nothing the run tells would be true.
-// --contrary: the one value the simulated game reads otherwise.
-void SetContrary(const std::string& what, sim::World& w) {
+// --probe and --contrary: blades close in, unless the game is read
+// contrarily there; the one value the simulated game reads otherwise.
+void SetContrary(const SimOptions& o, sim::World& w) {
+  const std::string& what = o.contrary;
+  w.blades_close_in = (o.probe || !what.empty()) && what != "melee";
+  if (what == "melee") w.contrary = sim::Contrary::Melee;
   if (what == "flee") w.contrary = sim::Contrary::Flee;
   if (what == "hand") w.contrary = sim::Contrary::Hand;
   if (what == "group") w.contrary = sim::Contrary::Group;
@@ -399,7 +403,7 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
     // The player's horse waits by the player until it is ridden.
     game.world.players_horse = game.world.AddPed(1.5f, 0.0f, sim::Species::Horse);
   }
-  SetContrary(o.contrary, game.world);
+  SetContrary(o, game.world);
   game.world.tick = kStartTick;
   if (o.trace) {
     game.observer = [&](const sim::Call& c) { out << "    " << c.Format() << '\n'; };

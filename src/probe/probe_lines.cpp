@@ -37,7 +37,7 @@ void LogFault(ModuleLog& log, std::uint32_t now, const ProbeFighter& f,
     std::snprintf(text, sizeof text, "holds %s", WeaponText(catalogue, r.held, buf));
     Add(line, used, text);
   }
-  if (r.blade && r.nearest >= 0.0f && !r.close) {
+  if (r.blade && r.in_combat && !r.fleeing && r.nearest >= 0.0f && !r.close) {
     std::snprintf(text, sizeof text, "%.1f m from an opponent", static_cast<double>(r.nearest));
     Add(line, used, text);
   }

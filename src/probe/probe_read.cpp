@@ -84,9 +84,10 @@ SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbe
     c.own_side += x.own_side;
     c.armed += x.armed;
     c.holding += x.holding;
-    // A blade with no living opponent left has nobody to close in on.
-    c.blades += x.blade && x.nearest >= 0.0f;
-    c.close += x.close;
+    // Only a blade in combat is to close in, and only on a living opponent.
+    const bool closing = x.blade && x.in_combat && !x.fleeing && x.nearest >= 0.0f;
+    c.blades += closing;
+    c.close += closing && x.close;
     c.in_group += x.in_group;
     c.riding += x.riding;
   }
@@ -95,7 +96,7 @@ SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbe
 
 bool FailsATest(const FighterReading& r) {
   if (!r.there || r.down) return false;
-  const bool far = r.blade && r.nearest >= 0.0f && !r.close;
+  const bool far = r.blade && r.in_combat && !r.fleeing && r.nearest >= 0.0f && !r.close;
   return !r.in_combat || r.fleeing || r.own_side || (r.armed && !r.holding) || far || !r.in_group ||
          r.riding;
 }

@@ -3,7 +3,7 @@
 // (bench/instruction_counts.sh collects only inside the module's functions
 // and leaves the stand-in game's answers out).
 //   ruckvale_instruction_cases CASE ITERATIONS
-// CASE: idle | idle-pad | fight8 | supervise8
+// CASE: idle | idle-pad | fight8 | supervise8 | probe8
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,12 +14,13 @@
 #include "host/module_state.h"
 #include "host/script_main.h"
 #include "minimal_game.h"
+#include "probe/probe.h"
 
 using namespace ruckvale;
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s idle|fight8|supervise8 ITERATIONS\n", argv[0]);
+    std::fprintf(stderr, "usage: %s idle|idle-pad|fight8|supervise8|probe8 ITERATIONS\n", argv[0]);
     return 2;
   }
   const long n = std::strtol(argv[2], nullptr, 10);
@@ -57,6 +58,22 @@ int main(int argc, char** argv) {
       bench::Game().tick += 1000;
       SuperviseFighters(Module().fight, Module().random_state, bench::Game().tick);
       PruneRoster(Module().fight);
+    }
+  } else if (std::strcmp(argv[1], "probe8") == 0) {
+    // The probe's 1 s sample of a fight of 8, the log off.
+    bench::FreshModule(8);
+    ModuleState& m = Module();
+    m.settings.probe = true;
+    ProbeScriptStart(m, bench::Game().tick);
+    const RosterCopy none{};
+    ProbeFightStart(m, bench::Game().tick,
+                    StartFight(m.fight, bench::Context(), bench::Game().tick), none);
+    for (long i = 0; i < n; ++i) {
+      bench::Game().tick += 1000;
+      m.probe.start = bench::Game().tick - 1000;
+      m.probe.next_sample = 0;
+      m.main_loop.last_now = bench::Game().tick;
+      RunProbe(m);
     }
   } else {
     std::fprintf(stderr, "unknown case %s\n", argv[1]);

@@ -104,6 +104,7 @@ idle=$(per_call idle 'ruckvale::RunPass(*)')
 idle_pad=$(per_call idle-pad 'ruckvale::RunPass(*)')
 fight8=$(per_call fight8 'ruckvale::StartFight(*)')
 supervise8=$(per_call supervise8 'ruckvale::SuperviseFighters(*)' 'ruckvale::PruneRoster(*)')
+probe8=$(per_call probe8 'ruckvale::RunProbe(*)')
 cat >"$out/table" <<EOF
 | Case | Measured function | Instructions per call |
 |---|---|---|
@@ -111,6 +112,7 @@ cat >"$out/table" <<EOF
 | idle pass with \`pad_trigger\` set | \`RunPass\` | $idle_pad |
 | fight start, 8 fighters among 32 listed peds | \`StartFight\` | $fight8 |
 | supervision of 8 idle fighters, then pruning | \`SuperviseFighters\` + \`PruneRoster\` | $supervise8 |
+| probe (\`probe=true\`): a sample of 8 fighters, the log off | \`RunProbe\` | $probe8 |
 EOF
 
 if [[ $check == no ]]; then

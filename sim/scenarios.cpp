@@ -504,6 +504,9 @@ void Scene3Big(ModuleRun& r) {
   RunScene(r, 3, 4000, 700);
 }
 
+// Unknown keys that fill the log to just short of its cap before a verdict.
+constexpr int kCapFillerLines = 13020;
+
 // The fighters the module tasked go into combat, as the game would.
 void IntoCombat(World& w) {
   for (SimPed& p : w.peds) p.in_combat = p.exists && p.life == Life::Alive && p.task_target != 0;
@@ -546,6 +549,25 @@ void ProbeFightOfEight(ModuleRun& r) {
   PadPress(r, "INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");  // a new fight, replacing the first
   IntoCombat(w);
   r.Frames(160);  // the new fight's samples and the leavers' last looks
+}
+
+// The log nearly full from an ini of unknown keys: the verdict at the end of
+// a fight of two reaches the 1 MB cap in its midst.
+void ProbeLogCap(ModuleRun& r) {
+  World& w = r.game.world;
+  {
+    std::ofstream ini("Ruckvale.ini", std::ios::binary);
+    ini << "probe=true\nfight_group_size=2\nfight_timer=100000\n";
+    for (int i = 0; i < kCapFillerLines; ++i) ini << "unknown_key_" << i << "=1\n";
+  }
+  r.host.StartScript();
+  Crowd(w, 2);
+  r.Frames(2);
+  Press(r);
+  IntoCombat(w);
+  r.Frames(32);
+  AFighter(w)->life = Life::Dying;
+  r.Frames(3);
 }
 
 // name, what it covers, ini, start tick, body
@@ -669,6 +691,11 @@ constexpr Scenario kAll[] = {
      "melee_chance=10\nthrowables_chance=30\n",
      2147483000u,
      &Scene3Big},
+    {{"probe-log-cap",
+      "probe=true with the log nearly full: the 1 MB cap reached in the midst of a verdict"},
+     "probe=true\n",
+     5000,
+     &ProbeLogCap},
     {{"probe-two",
       "probe=true: a fight of two sampled, over before its 5 s sample, the winner's last look "
       "lost to a restart; the verdicts"},

@@ -55,6 +55,26 @@ void LetGo(ModuleState& m, std::uint32_t now, const Ped* peds, int n, bool winne
   LogLook(m.log, now, what, look);
 }
 
+// Tells the gate's stretches not yet told, of the minute being counted.
+void TellGateMinute(ModuleState& m, std::uint32_t now) {
+  ProbeState& p = m.probe;
+  if (p.gate_stretches == 0) return;
+  if (LogOn(m.log)) {
+    char seconds[16];
+    ProbeSeconds(p.gate_ms, seconds);
+    LogLine(m.log, now, "probe: minute %u: %d gate stretch%s, %s s in all", p.gate_minute + 1,
+            p.gate_stretches, p.gate_stretches == 1 ? "" : "es", seconds);
+  }
+  p.gate_stretches = 0;
+  p.gate_ms = 0;
+}
+
+// The verdict block, after the gate's stretches not yet told.
+void Verdict(ModuleState& m, std::uint32_t now, const char* when) {
+  TellGateMinute(m, now);
+  LogVerdict(m.log, now, m.probe, when);
+}
+
 // Let-go peds the new fight drew again are fighters once more: no last look.
 void ForgetDrawnAgain(ProbeState& p, const FightRoster& roster) {
   int kept = 0;
@@ -180,7 +200,7 @@ void ProbeScriptEnds(ModuleState& m) noexcept {
   // The handles of this run mean nothing to the next.
   p.tally.looks_lost += p.let_go_count;
   p.let_go_count = 0;
-  LogVerdict(m.log, m.main_loop.last_now, p, "at a restart");
+  Verdict(m, m.main_loop.last_now, "at a restart");
 }
 
 void CopyRoster(const FightRoster& roster, RosterCopy& copy) noexcept {
@@ -205,7 +225,7 @@ void ProbeFightStart(ModuleState& m, std::uint32_t now, const FightStartReport& 
   }
   ForgetDrawnAgain(p, m.fight.roster);
   LetGo(m, now, leavers, n, false, "at the replaced fight's end");
-  if (replaced) LogVerdict(m.log, now, p, "at the end of a fight");
+  if (replaced) Verdict(m, now, "at the end of a fight");
   p.fighter_count = std::min(static_cast<int>(m.fight.roster.size()), kProbeFighters);
   for (int i = 0; i < p.fighter_count; ++i) {
     const Armament& a = r.arms[i];
@@ -242,7 +262,7 @@ void ProbeFightOver(ModuleState& m, std::uint32_t now) noexcept {
     if (natives::DoesEntityExist(ped) && !natives::IsPedDeadOrDying(ped, true)) winners[n++] = ped;
   }
   LetGo(m, now, winners, n, true, "at the end of the fight");
-  LogVerdict(m.log, now, p, "at the end of a fight");
+  Verdict(m, now, "at the end of a fight");
   Reschedule(p, now);
 }
 
@@ -250,16 +270,9 @@ void ProbeGateStretch(ModuleState& m, std::uint32_t since, std::uint32_t now) no
   ProbeState& p = m.probe;
   if (!p.on) return;
   const std::uint32_t minute = (since - m.log.start_tick) / 60000;
-  if (p.gate_stretches > 0 && minute != p.gate_minute && LogOn(m.log)) {
-    char seconds[16];
-    ProbeSeconds(p.gate_ms, seconds);
-    LogLine(m.log, now, "probe: minute %u: %d gate stretches, %s s in all", p.gate_minute + 1,
-            p.gate_stretches, seconds);
-  }
-  if (p.gate_stretches == 0 || minute != p.gate_minute) {
+  if (minute != p.gate_minute) TellGateMinute(m, now);
+  if (p.tally.stretches == 0 || minute != p.gate_minute) {
     p.gate_minute = minute;
-    p.gate_stretches = 0;
-    p.gate_ms = 0;
     ++p.tally.stretch_minutes;
   }
   ++p.gate_stretches;

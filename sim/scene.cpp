@@ -186,7 +186,7 @@ void Scene::StepCombat(World& world, SimPed& p, float dt, EmitFn emit, void* ctx
     target->life = Life::Dying;
     target->in_combat = false;
     emit(ctx, SceneEvent{SceneEvent::Died, target->handle, p.handle});
-  } else if (Chance(0.15, dt)) {
+  } else if (!world.steady_fighters && Chance(0.15, dt)) {
     p.in_combat = false;
     emit(ctx, SceneEvent{SceneEvent::DroppedOut, p.handle, 0});
   }

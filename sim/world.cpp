@@ -47,6 +47,7 @@ Hash World::DefaultGroup(Species species) {
 
 bool World::Hostile(const SimPed& attacker, const SimPed& target) const {
   if (!IsBrawlGroup(attacker.group) || !IsBrawlGroup(target.group)) return true;
+  if (contrary == Contrary::Hate) return false;  // level 6 read as something milder
   const auto it = relations.find({attacker.group, target.group});
   return it != relations.end() && it->second == kRelationshipHate;
 }

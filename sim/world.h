@@ -25,8 +25,9 @@ enum class Life : std::uint8_t { Alive, Dying, Dead };
 // real one might: fighters flee though attribute 17 is off (Flee); a firearm
 // given at attach point 0 goes to the off hand (Hand); a released ped keeps
 // its brawl group (Group); the nearby list comes in 4-byte positions (Layout);
-// blades keep their distance (Melee: they do not close in).
-enum class Contrary : std::uint8_t { None, Flee, Hand, Group, Layout, Melee };
+// blades keep their distance (Melee: they do not close in); the brawl groups
+// do not attack each other at level 6 (Hate).
+enum class Contrary : std::uint8_t { None, Flee, Hand, Group, Layout, Melee, Hate };
 enum class Species : std::uint8_t { Human, Horse, Dog };
 
 struct SimPed {
@@ -127,6 +128,9 @@ struct World {
   // stands 1.5 units from it. Off in the fixed scenarios, whose traces keep
   // the peds where they stand.
   bool blades_close_in = false;
+  // A fighter with a target it hates stays in combat until the target is
+  // down, instead of dropping out now and then. Off in the fixed scenarios.
+  bool steady_fighters = false;
 
   World();
   SimPed* Find(Ped handle);

@@ -478,7 +478,8 @@ TEST(IniChecker, OddsFollowTheRunningSumWithoutOverflow) {
 }
 
 // The faults of the last verdict block in `log` that a contrary reading can
-// cause: fleeing (Q1), guns not in the primary hand (Q3), let-go peds out of
+// cause: fleeing (Q1), fighters neither fighting nor fleeing (Q4), guns not
+// in the primary hand (Q3), let-go peds out of
 // their default group (Q6), lists in 4-byte positions (Q10), blades in
 // combat farther than 3 m from an opponent at 5 s (Q13; at 1 s one may still
 // be on its way to a new target).
@@ -487,7 +488,10 @@ std::vector<int> VerdictFaults(const std::string& log) {
   std::smatch m;
   std::vector<int> faults;
   const auto n = [&m](int i) { return std::stoi(m[i]); };
-  EXPECT_TRUE(std::regex_search(block, m, std::regex(R"(; (\d+) fleeing at 1 s, (\d+) at 5 s)")));
+  EXPECT_TRUE(std::regex_search(block, m, std::regex(R"((\d+) of \d+ fleeing at 1 s, (\d+) of)")));
+  faults.push_back(n(1) + n(2));
+  EXPECT_TRUE(std::regex_search(
+      block, m, std::regex(R"((\d+) of \d+ neither in combat nor fleeing at 1 s, (\d+) of)")));
   faults.push_back(n(1) + n(2));
   EXPECT_TRUE(std::regex_search(
       block, m, std::regex(R"((\d+) of (\d+) armed hold their weapon at 1 s, (\d+) of (\d+))")));
@@ -513,7 +517,8 @@ TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
   const struct {
     const char* contrary;
     int question;  // index into VerdictFaults; -1: none
-  } cases[] = {{nullptr, -1}, {"flee", 0}, {"hand", 1}, {"group", 2}, {"layout", 3}, {"melee", 4}};
+  } cases[] = {{nullptr, -1}, {"flee", 0},   {"hate", 1}, {"hand", 2},
+               {"group", 3},  {"layout", 4}, {"melee", 5}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.contrary != nullptr ? c.contrary : "as the notes say");
     std::vector<std::string> args = {"--seconds", "300",     "--ini", "eight.ini",

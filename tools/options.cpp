@@ -27,9 +27,11 @@ const char kUsage[] =
     "  --probe          run the module with probe=true (after the ini's own lines)\n"
     "  --contrary WHAT  the game reads one value otherwise than the notes say: flee\n"
     "                   (fighters flee), hand (a gun at attach point 0 goes to the off\n"
-    "                   hand), group (a released ped keeps its brawl group), layout\n"
+    "                   hand), hate (the brawl groups do not attack at level 6),\n"
+    "                   group (a released ped keeps its brawl group), layout\n"
     "                   (the nearby list in 4-byte positions), melee (blades keep\n"
-    "                   their distance); with it or --probe, blades close in\n"
+    "                   their distance); with it or --probe, blades close in and\n"
+    "                   fighters stay in combat while their target stands\n"
     "  --riding A-B[,A-B...]\n"
     "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
@@ -168,8 +170,9 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
   } else if (a == "--ini") {
     o.ini = v;
   } else if (a == "--contrary") {
-    if (v != "flee" && v != "hand" && v != "group" && v != "layout" && v != "melee") {
-      return bad("flee, hand, group, layout or melee");
+    if (v != "flee" && v != "hand" && v != "hate" && v != "group" && v != "layout" &&
+        v != "melee") {
+      return bad("flee, hand, hate, group, layout or melee");
     }
     o.contrary = v;
   } else if (a == "--svg") {

@@ -35,8 +35,8 @@ struct SimOptions {
   bool json = false;
   bool quiet = false;
   bool probe = false;  // the module runs with probe=true whatever the ini says
-  // The simulated game reads one value otherwise: "flee", "hand", "group",
-  // "layout", "melee"; empty: as the notes say.
+  // The simulated game reads one value otherwise: "flee", "hand", "hate",
+  // "group", "layout", "melee"; empty: as the notes say.
   std::string contrary;
   bool help = false;
   bool version = false;

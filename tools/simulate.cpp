@@ -376,10 +376,13 @@ struct RunOutputs {
 // key the run did not read from the ini (returned): then the module read the
 // ini otherwise, and nothing the run tells would be true.
 // --probe and --contrary: blades close in, unless the game is read
-// contrarily there; the one value the simulated game reads otherwise.
+// contrarily there, and fighters stay in combat while their target stands;
+// the one value the simulated game reads otherwise.
 void SetContrary(const SimOptions& o, sim::World& w) {
   const std::string& what = o.contrary;
   w.blades_close_in = (o.probe || !what.empty()) && what != "melee";
+  w.steady_fighters = o.probe || !what.empty();
+  if (what == "hate") w.contrary = sim::Contrary::Hate;
   if (what == "melee") w.contrary = sim::Contrary::Melee;
   if (what == "flee") w.contrary = sim::Contrary::Flee;
   if (what == "hand") w.contrary = sim::Contrary::Hand;

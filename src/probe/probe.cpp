@@ -115,6 +115,7 @@ void Sample(ModuleState& m, std::uint32_t now) {
   sum.fighters += c.fighters;
   sum.in_combat += c.in_combat;
   sum.fleeing += c.fleeing;
+  sum.idle += c.idle;
   sum.own_side += c.own_side;
   sum.armed += c.armed;
   sum.holding += c.holding;

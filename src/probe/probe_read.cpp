@@ -81,6 +81,7 @@ SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbe
     ++c.fighters;
     c.in_combat += x.in_combat;
     c.fleeing += x.fleeing;
+    c.idle += !x.in_combat && !x.fleeing;
     c.own_side += x.own_side;
     c.armed += x.armed;
     c.holding += x.holding;

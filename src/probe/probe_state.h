@@ -31,6 +31,7 @@ struct ProbeFighter {
 struct SampleCounts {
   int fighters = 0;  // alive and there
   int in_combat = 0, fleeing = 0, own_side = 0;
+  int idle = 0;                // neither in combat nor fleeing
   int armed = 0, holding = 0;  // given a weapon; holding it in the primary hand
   int blades = 0, close = 0;   // blades and fists; within 3 m of a living opponent
   int in_group = 0, riding = 0;

@@ -12,17 +12,17 @@ namespace {
 void LogSamples(ModuleLog& log, std::uint32_t now, const ProbeTally& t) {
   const SampleCounts& a = t.at[0];
   const SampleCounts& b = t.at[1];
-  LogLine(log, now,
-          "Q1 fighters fight: %d of %d in combat at 1 s, %d of %d at 5 s; %d fleeing at 1 s, "
-          "%d at 5 s",
-          a.in_combat, a.fighters, b.in_combat, b.fighters, a.fleeing, b.fleeing);
-  LogLine(log, now, "Q2 attributes 5 and 46: not read back; Q1 tells whether they fight");
+  LogLine(log, now, "Q1 fighters fight: %d of %d fleeing at 1 s, %d of %d at 5 s", a.fleeing,
+          a.fighters, b.fleeing, b.fighters);
+  LogLine(log, now, "Q2 attributes 5 and 46: not read back; Q1 and Q4 tell whether they fight");
   LogLine(log, now, "Q3 the primary hand: %d of %d armed hold their weapon at 1 s, %d of %d at 5 s",
           a.holding, a.armed, b.holding, b.armed);
   LogLine(log, now,
-          "Q4 hate, one side each: %d with their own side at 1 s, %d at 5 s; %d of %d in their "
-          "brawl group at 1 s, %d of %d at 5 s",
-          a.own_side, b.own_side, a.in_group, a.fighters, b.in_group, b.fighters);
+          "Q4 hate, one side each: %d of %d neither in combat nor fleeing at 1 s, %d of %d at "
+          "5 s; %d with their own side at 1 s, %d at 5 s; %d of %d in their brawl group at 1 s, "
+          "%d of %d at 5 s",
+          a.idle, a.fighters, b.idle, b.fighters, a.own_side, b.own_side, a.in_group, a.fighters,
+          b.in_group, b.fighters);
   LogLine(log, now, "Q5 mission entity (ped, 1, 1): not read back");
 }
 

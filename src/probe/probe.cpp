@@ -177,7 +177,9 @@ void WatchPad(ModuleState& m, std::uint32_t now) {
     if (LogOn(m.log)) LogLine(m.log, now, "probe: the pad is in use");
   }
   p.pad_watch = p.pad_first[0] == 0 || p.pad_first[1] == 0 || p.pad_first[2] == 0;
-  LogFlush(m.log);
+  if (!p.pad_watch || p.pad_first[0] == now || p.pad_first[1] == now || p.pad_first[2] == now) {
+    LogFlush(m.log);
+  }
 }
 
 }  // namespace
@@ -292,6 +294,11 @@ void RunProbe(ModuleState& m) noexcept {
     if (p.next_sample < 2 &&
         static_cast<std::int32_t>(now - (p.start + kProbeSampleMs[p.next_sample])) >= 0) {
       Sample(m, now);
+      // A fight whose fighters all fell or went at once let nobody go.
+      if (p.fight_open && m.fight.roster.empty()) {
+        EndFight(m, now, "was over");
+        Verdict(m, now, "at the end of a fight");
+      }
     }
     LastLooks(m, now);
   } catch (...) {

@@ -129,5 +129,15 @@ TEST_F(ProbeTest, AFightReplacedBeforeItsLastSampleMissesIt) {
       << log;
 }
 
+// The tick count wraps between a fight's start and its 5 s sample.
+TEST_F(ProbeTest, SamplesAreTakenAcrossTheTickWrap) {
+  world().tick = 0xFFFFFFFFu - 2500u;
+  StartFightOf(2);
+  for (int i = 0; i < 7; ++i) RunPass(1000);
+  const std::string log = Log();
+  EXPECT_EQ(Count(log, "probe 1.0 s:"), 1) << log;
+  EXPECT_EQ(Count(log, "probe 5.0 s:"), 1) << log;
+}
+
 }  // namespace
 }  // namespace ruckvale::testing_support

@@ -283,8 +283,10 @@ void ScriptMain() {
   ModuleState& m = Module();
   for (;;) {
     RunPass(player);
-    // The probe's one test per pass, outside the pass itself: off, it is never due.
-    if (m.main_loop.last_now >= m.probe.due) RunProbe(m);
+    // The probe's test per pass, outside the pass itself: off, one load.
+    if (m.probe.on && static_cast<std::int32_t>(m.main_loop.last_now - m.probe.due) >= 0) {
+      RunProbe(m);
+    }
     scriptWait(0);
   }
 }

@@ -19,16 +19,11 @@ std::uint32_t Until(std::uint32_t tick, std::uint32_t now) {
 
 // The next tick at which the probe has something to do.
 void Reschedule(ProbeState& p, std::uint32_t now) {
-  std::uint32_t wait = kProbeNothingDue;
+  std::uint32_t wait = kProbeIdleMs;
   if (p.next_sample < 2) wait = Until(p.start + kProbeSampleMs[p.next_sample], now);
   for (int i = 0; i < p.let_go_count; ++i) wait = std::min(wait, Until(p.let_go[i].due, now));
   if (p.pad_watch) wait = 0;
-  if (wait == kProbeNothingDue) {
-    p.due = kProbeNothingDue;
-    return;
-  }
-  // Near the tick count's wrap the due tick stays just below it.
-  p.due = now + wait < now ? kProbeNothingDue - 1 : now + wait;
+  p.due = now + wait;  // wraps with the tick count
 }
 
 // A look at peds just let go, and their last look 5 s later.

@@ -12,8 +12,9 @@ namespace ruckvale {
 
 inline constexpr int kProbeFighters = 32;
 inline constexpr int kProbeLetGo = 32;
-// The due tick of a probe with nothing to do: no pass's tick is above it.
-inline constexpr std::uint32_t kProbeNothingDue = 0xFFFFFFFFu;
+// How far ahead an idle probe sets its due tick: as far as a signed 32-bit
+// tick difference reaches (24.8 days), where it finds nothing and looks again.
+inline constexpr std::uint32_t kProbeIdleMs = 0x7FFFFFFFu;
 // The samples after a fight's start, and the last look after a let-go.
 inline constexpr std::uint32_t kProbeSampleMs[2] = {1000, 5000};
 inline constexpr std::uint32_t kProbeLastLookMs = 5000;
@@ -64,9 +65,10 @@ struct ProbeTally {
 };
 
 struct ProbeState {
-  // The tick at which the probe has something to do; kProbeNothingDue while
-  // it is off or idle. The script's loop compares it with the pass's tick.
-  std::uint32_t due = kProbeNothingDue;
+  // The tick at which the probe has something to do, at most kProbeIdleMs
+  // ahead. While the probe is on, the script's loop compares it with the
+  // pass's tick as a signed 32-bit difference, so the tick count may wrap.
+  std::uint32_t due = 0;
   bool on = false;
   bool fight_open = false;  // a fight started and neither over nor replaced
   // The current fight: its fighters, its start, the next sample (2: none).

@@ -97,9 +97,9 @@ SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbe
 
 bool FailsATest(const FighterReading& r) {
   if (!r.there || r.down) return false;
-  const bool far = r.blade && r.in_combat && !r.fleeing && r.nearest >= 0.0f && !r.close;
-  return !r.in_combat || r.fleeing || r.own_side || (r.armed && !r.holding) || far || !r.in_group ||
-         r.riding;
+  const bool distant = r.blade && r.in_combat && !r.fleeing && r.nearest >= 0.0f && !r.close;
+  return !r.in_combat || r.fleeing || r.own_side || (r.armed && !r.holding) || distant ||
+         !r.in_group || r.riding;
 }
 
 LetGoReading ReadLetGo(Ped ped) {

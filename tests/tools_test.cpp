@@ -12,6 +12,7 @@
 #include "sim/module_run.h"
 #include "tools/ini_check.h"
 #include "tools/options.h"
+#include "tools/probe_log.h"
 #include "tools/simulate.h"
 #include "tools/weapon_odds.h"
 
@@ -537,6 +538,60 @@ TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
       }
     }
   }
+}
+
+// The probe's lines are those that start with "probe" or a verdict's "Q" and
+// digit after the stamp, and the indented lines that follow them; the story
+// tells each, at the time the module wrote it, in the log's order.
+TEST(SimTool, TheStoryShowsTheProbesLines) {
+  const struct {
+    const char* line;
+    bool after_probe;
+    bool probe;
+  } lines[] = {
+      {"[      1.000 s] probe 1.0 s: 8 fighters: 8 in combat, 0 fleeing", false, true},
+      {"[      0.000 s] probe: the game listed 32 peds in 8-byte slots", false, true},
+      {"[      5.000 s] Q13 knives close in: 4 of 4 blades", true, true},
+      {"probe 5.0 s: 6 fighters: 6 in combat", false, true},
+      {"[      1.000 s]   ped 110 (side 2, WEAPON_REPEATER_EVANS): holds WEAPON_UNARMED", true,
+       true},
+      {"[     10.000 s]   ped 104: still a mission entity, in its default group 0x00000000", true,
+       true},
+      {"[      5.000 s]   ped 110, group 1, Melee WEAPON_MELEE_KNIFE", false, false},
+      {"[      0.000 s]   probe = true", false, false},
+      {"[      0.000 s] Ruckvale.ini line 2: sets probe to true", false, false},
+      {"[     20.000 s] timer: fight of 8", true, false},
+      {"[     20.000 s] Quiet", false, false},
+      {"", true, false},
+  };
+  for (const auto& l : lines) {
+    EXPECT_EQ(tools::IsProbeLine(l.line, l.after_probe), l.probe) << l.line;
+  }
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n";
+  const Outcome run = Simulate({"--seconds", "60", "--ini", "eight.ini", "--probe", "--json",
+                                "--press", "5", "--contrary", "hand", "--log", "probe.log"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  std::vector<std::string> told;
+  const std::regex event(R"re(\{"t":([0-9.]+),"event":"probe","line":"(.*)"\})re");
+  for (std::sregex_iterator m(run.out.begin(), run.out.end(), event), end; m != end; ++m) {
+    told.push_back((*m)[1].str() + " " + (*m)[2].str());
+  }
+  std::vector<std::string> written;
+  std::istringstream log(ReadFile("probe.log"));
+  bool after_probe = false;
+  const std::regex stamped(R"(\[ *([0-9.]+) s\] (.*))");
+  std::smatch m;
+  for (std::string line; std::getline(log, line);) {
+    after_probe = tools::IsProbeLine(line, after_probe);
+    if (after_probe && std::regex_match(line, m, stamped))
+      written.push_back(m[1].str() + " " + m[2].str());
+  }
+  EXPECT_EQ(told, written);
+  EXPECT_EQ(told.size(), 67u);
+  EXPECT_EQ(Occurrences(run.out, R"("line":"probe 1.0 s: )"), 3);
+  EXPECT_EQ(Occurrences(run.out, R"("line":"  ped )"), 4);
+  EXPECT_EQ(Occurrences(run.out, R"("line":"Q1 fighters fight: )"), 3);
 }
 
 }  // namespace

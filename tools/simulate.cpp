@@ -20,6 +20,7 @@
 #include "tools/ini_check.h"
 #include "tools/json.h"
 #include "tools/pass_decoder.h"
+#include "tools/probe_log.h"
 #include "tools/story_lines.h"
 #include "tools/story_record.h"
 #include "tools/story_tally.h"
@@ -398,6 +399,11 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
   PassDecoder decoder(settings);
   StoryRecorder recorder;
   std::vector<StoryEntry> entries;
+  // The probe's lines, read from the module's log (in the run's folder) after
+  // each pass while the probe is on.
+  std::optional<ProbeLogReader> probe_log;
+  if (settings.probe) probe_log.emplace("Ruckvale.log");
+  std::vector<std::string> probe_lines;
   sim::ModuleRun run;
   sim::Game& game = run.game;
   sim::Scene scene(o.seed);
@@ -436,6 +442,11 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
     strange_key = events.strange_key;
     if (strange_key) break;
     recorder.OnPass(now, events, entries);
+    if (probe_log) {
+      probe_lines.clear();
+      probe_log->Read(probe_lines);
+      StoryRecorder::OnProbeLines(now, probe_lines, entries);
+    }
     if (!events.gated) CountPass(outputs.counts, events.released, game);
     outputs.Take(entries);
     game.world.tick =

@@ -101,6 +101,8 @@ std::string EntryJson(const StoryEntry& e) {
              "\"";
     case StoryEntry::FightOver:
       return "\"event\":\"fight_over\"";
+    case StoryEntry::Probe:
+      return "\"event\":\"probe\",\"line\":" + JsonString(e.word);
     default:
       return SceneJson(e);
   }

@@ -68,6 +68,15 @@ void StoryRecorder::OnForeground(double time, bool in_foreground, std::vector<St
   out.push_back(Flagged(StoryEntry::Foreground, time, in_foreground));
 }
 
+void StoryRecorder::OnProbeLines(double time, const std::vector<std::string>& lines,
+                                 std::vector<StoryEntry>& out) {
+  for (const std::string& line : lines) {
+    StoryEntry e = Entry(StoryEntry::Probe, time);
+    e.word = line.c_str();
+    out.push_back(e);
+  }
+}
+
 void StoryRecorder::Gate(double time, bool gated, std::vector<StoryEntry>& out) {
   if (gated) {
     if (!gated_) {

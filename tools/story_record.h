@@ -34,6 +34,7 @@ struct StoryEntry {
     Retask,         // ped, target (other)
     Left,           // ped left the roster, why (leave)
     FightOver,      // one side stood
+    Probe,          // a line the probe wrote to Ruckvale.log (word: its text)
   };
   Kind kind = Death;
   double time = 0;
@@ -42,7 +43,7 @@ struct StoryEntry {
   bool flag = false;
   int count = 0;
   double number = 0;
-  const char* word = "";
+  const char* word = "";  // for Probe, valid until the next frame's entries
   LeaveEvent::Why leave = LeaveEvent::Dead;
   Ignored ignored = Ignored::None;
   const FightStart* fight = nullptr;  // valid until the next frame's entries
@@ -57,6 +58,10 @@ class StoryRecorder {
                     const std::vector<Ped>& fighters, std::vector<StoryEntry>& out) const;
   // The game's window lost (false) or regained (true) the foreground.
   static void OnForeground(double time, bool in_foreground, std::vector<StoryEntry>& out);
+  // The probe's lines the module wrote in a pass; `lines` must outlive the
+  // entries.
+  static void OnProbeLines(double time, const std::vector<std::string>& lines,
+                           std::vector<StoryEntry>& out);
   // The events of one pass; `events` must outlive the entries.
   void OnPass(double time, const PassEvents& events, std::vector<StoryEntry>& out);
 

@@ -160,6 +160,8 @@ std::string EntryText(const StoryEntry& e, std::int32_t group_size) {
       return LeftText(e);
     case StoryEntry::FightOver:
       return "the fight is over: one side stands";
+    case StoryEntry::Probe:
+      return std::string("Ruckvale.log: ") + e.word;
     default:
       return SceneText(e);
   }

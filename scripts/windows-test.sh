@@ -42,6 +42,13 @@ run_windows "$bin/ruckvale-sim.exe" "${args[@]}" > "$out/sim-windows.json"
 cmp -s "$out/sim-native.json" "$out/sim-windows.json" ||
   { echo "ruckvale-sim and ruckvale-sim.exe tell different stories" >&2; exit 1; }
 echo "differential: ruckvale-sim.exe tells the same story ($(wc -l < "$out/sim-native.json") events)"
+# With the probe on, the story also reads the module's log as it grows.
+args=(--seconds 120 --press 2,40,80 --probe --contrary hand --seed 5 --json)
+build/dev/tools/ruckvale-sim "${args[@]}" > "$out/probe-native.json"
+run_windows "$bin/ruckvale-sim.exe" "${args[@]}" > "$out/probe-windows.json"
+cmp -s "$out/probe-native.json" "$out/probe-windows.json" ||
+  { echo "ruckvale-sim and ruckvale-sim.exe tell different stories with --probe" >&2; exit 1; }
+echo "differential: with --probe too ($(grep -c '"event":"probe"' "$out/probe-native.json") probe lines)"
 
 if [[ "${OS:-}" != Windows_NT ]]; then
   WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \

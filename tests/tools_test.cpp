@@ -488,7 +488,7 @@ std::vector<int> VerdictFaults(const std::string& log) {
   const std::string block = log.substr(log.rfind("probe verdict"));
   std::smatch m;
   std::vector<int> faults;
-  const auto n = [&m](int i) { return std::stoi(m[i]); };
+  const auto n = [&m](std::size_t i) { return std::stoi(m[i]); };
   EXPECT_TRUE(std::regex_search(block, m, std::regex(R"((\d+) of \d+ fleeing at 1 s, (\d+) of)")));
   faults.push_back(n(1) + n(2));
   EXPECT_TRUE(std::regex_search(
@@ -530,8 +530,8 @@ TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
     std::stringstream log;
     log << in.rdbuf();
     const std::vector<int> faults = VerdictFaults(log.str());
-    for (int q = 0; q < static_cast<int>(faults.size()); ++q) {
-      if (q == c.question) {
+    for (std::size_t q = 0; q < faults.size(); ++q) {
+      if (static_cast<int>(q) == c.question) {
         EXPECT_GT(faults[q], 0) << q;
       } else {
         EXPECT_EQ(faults[q], 0) << q;

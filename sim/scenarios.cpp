@@ -48,6 +48,14 @@ void StoryPed(World& w, float x, float y) {
   p.story_owned = true;
 }
 
+// The game starts the script again (a reload) with `ini` as Ruckvale.ini,
+// and runs two frames.
+void ReloadWith(ModuleRun& r, const char* ini) {
+  std::ofstream("Ruckvale.ini", std::ios::binary) << ini;
+  r.host.StartScript();
+  r.Frames(2);
+}
+
 // The game starts the script again (a reload); two frames later the key is
 // released.
 void RestartAndPress(ModuleRun& r) {
@@ -423,11 +431,9 @@ void SharedKeys(ModuleRun& r) {
   w.game_in_foreground = true;
   r.Frames(3);
   KeepLog();
-  std::ofstream("Ruckvale.ini", std::ios::binary)
-      << "key_trigger=Ctrl+F9\ntoggle_key=F9\nfight_timer=0\nfight_chance=100\n"
-         "fight_group_size=9\nlog=true\n";
-  r.host.StartScript();
-  r.Frames(2);
+  ReloadWith(r,
+             "key_trigger=Ctrl+F9\ntoggle_key=F9\nfight_timer=0\nfight_chance=100\n"
+             "fight_group_size=9\nlog=true\n");
   w.keys_down[kCtrl] = w.keys_down[kF9] = 1;
   r.Frames(2);
   w.reset_flag = true;  // a cutscene: Ctrl+F9 let go inside it
@@ -458,11 +464,9 @@ void LogReasons(ModuleRun& r) {
   r.Frame();
   Press(r);  // too few, every reason told
   KeepLog();
-  std::ofstream("Ruckvale.ini", std::ios::binary)
-      << "log=true\nfight_group_size=abc\nfight_chance =5\nkey_trigger=Ctrl+\n"
-         "pad_trigger=RB\npad_trigger=RB+START\ntoggle_key=f1\n";
-  r.host.StartScript();
-  r.Frames(2);
+  ReloadWith(r,
+             "log=true\nfight_group_size=abc\nfight_chance =5\nkey_trigger=Ctrl+\n"
+             "pad_trigger=RB\npad_trigger=RB+START\ntoggle_key=f1\n");
   KeepLog();
   {
     std::ofstream ini("Ruckvale.ini", std::ios::binary);
@@ -476,9 +480,7 @@ void LogReasons(ModuleRun& r) {
   std::filesystem::create_directory("Ruckvale.log");
   std::filesystem::remove("Ruckvale.log.1");
   std::filesystem::create_directories("Ruckvale.log.1/kept");
-  std::ofstream("Ruckvale.ini", std::ios::binary) << "log=true\n";
-  r.host.StartScript();
-  r.Frames(2);
+  ReloadWith(r, "log=true\n");
   w.nearby.extra.clear();
   Press(r);
   r.Frames(3);

@@ -420,6 +420,7 @@ bool IsModifier(std::int32_t code) {
 struct Release {
   bool weighed = false;  // the module asked Windows about it: it saw a release
   Ignored why = Ignored::None;
+  bool went_up = false;  // the poll found the key up after one that found it down
 };
 
 Release ReadRelease(const Calls& calls, std::size_t at, std::int32_t own, bool shared,
@@ -444,6 +445,19 @@ Release ReadRelease(const Calls& calls, std::size_t at, std::int32_t own, bool s
   } else if (window && ForegroundDenied(calls, i)) {
     r.why = Ignored::Background;
   }
+  return r;
+}
+
+// The poll of a key at `at`, with `down` its state at the last poll (kept
+// up to date): whether it went up since, and how the module weighed it.
+// `own` and `other` are the modifiers of the binding polled and of the other
+// binding, which matters when both are on one key.
+Release ReadPoll(const Calls& calls, std::size_t at, bool& down, std::int32_t own,
+                 std::int32_t other, bool shared) {
+  const bool now_down = PollDown(calls[at]);
+  Release r = ReadRelease(calls, at, own, shared, other);
+  r.went_up = down && !now_down;
+  down = now_down;
   return r;
 }
 
@@ -477,13 +491,10 @@ PassDecoder::Marks PassDecoder::MarksOf(const Calls& calls, std::size_t gate) co
 // it (asks for its modifier or the foreground) only while switched on.
 void PassDecoder::DecodeKey(const Calls& calls, std::size_t key, bool on, PassEvents& events) {
   if (key >= calls.size()) return;
-  const bool down = PollDown(calls[key]);
-  const bool was_down = key_down_;
-  key_down_ = down;
   const FightSettings& s = settings_;
-  const Release r = ReadRelease(calls, key, s.key_trigger_modifier, s.toggle_key == s.key_trigger,
-                                s.toggle_key_modifier);
-  if (!r.weighed && !(was_down && !down)) return;
+  const Release r = ReadPoll(calls, key, key_down_, s.key_trigger_modifier, s.toggle_key_modifier,
+                             s.toggle_key == s.key_trigger);
+  if (!r.weighed && !r.went_up) return;
   // Whose release it was is weighed before the switch; after a sit-out a key
   // the toggle shares with another modifier counts for neither.
   const bool shared_apart =
@@ -544,14 +555,11 @@ std::optional<std::int32_t> PassDecoder::StrangeKey(const Calls& calls, std::siz
 // it lets go leaves the switch as it was.
 void PassDecoder::DecodeToggle(const Calls& calls, std::size_t poll, PassEvents& events) {
   if (poll >= calls.size()) return;
-  const bool down = PollDown(calls[poll]);
-  const bool was_down = toggle_down_;
-  toggle_down_ = down;
   const FightSettings& s = settings_;
-  const Release r = ReadRelease(calls, poll, s.toggle_key_modifier, s.toggle_key == s.key_trigger,
-                                s.key_trigger_modifier);
+  const Release r = ReadPoll(calls, poll, toggle_down_, s.toggle_key_modifier,
+                             s.key_trigger_modifier, s.toggle_key == s.key_trigger);
   if (!r.weighed) {
-    if (was_down && !down && sat_out_) events.toggle_ignored = Ignored::SitOut;
+    if (r.went_up && sat_out_) events.toggle_ignored = Ignored::SitOut;
     return;
   }
   if (r.why != Ignored::None) {

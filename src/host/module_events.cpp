@@ -88,6 +88,11 @@ void GroupedCount(int n, char (&out)[16]) {
   out[o] = '\0';
 }
 
+// Tenths of a second as "12.3".
+void Seconds(std::uint32_t ms, char (&out)[16]) {
+  std::snprintf(out, sizeof out, "%u.%u", ms / 1000, ms % 1000 / 100);
+}
+
 // Tells how often the trigger's last outcome came again since it was
 // written, if it did, dated by the latest time.
 void WriteRepeats(ModuleState& m, Trigger trigger) {
@@ -95,17 +100,17 @@ void WriteRepeats(ModuleState& m, Trigger trigger) {
   if (r.repeats > 0) {
     char count[16];
     GroupedCount(r.repeats, count);
-    const std::uint32_t tenths = (r.last_tick - m.log.start_tick) / 100;
-    LogLine(m.log, r.last_tick, "%s: the same %s more time%s until %u.%u s",
-            kTriggerNames[static_cast<int>(trigger)], count, r.repeats == 1 ? "" : "s", tenths / 10,
-            tenths % 10);
+    char until[16];
+    Seconds(r.last_tick - m.log.start_tick, until);
+    LogLine(m.log, r.last_tick, "%s: the same %s more time%s until %s s",
+            kTriggerNames[static_cast<int>(trigger)], count, r.repeats == 1 ? "" : "s", until);
   }
   r.repeats = 0;
 }
 
 // True when `outcome` is the trigger's last one again: counted, to be told
-// when the outcome changes or a minute after the first repeat. Otherwise the earlier repeats are
-// told and `outcome` becomes the last one.
+// when the outcome changes or a minute after the first repeat. Otherwise the
+// earlier repeats are told and `outcome` becomes the last one.
 bool CountedAsRepeat(ModuleState& m, Trigger trigger, const LoggedOutcome& outcome,
                      std::uint32_t now) {
   TriggerRepeats& r = m.repeats[static_cast<int>(trigger)];
@@ -124,6 +129,13 @@ bool CountedAsRepeat(ModuleState& m, Trigger trigger, const LoggedOutcome& outco
   return false;
 }
 
+// A fight or a toggle: never a repeat, and the end of the trigger's run of
+// repeats, which are told first.
+void EndRepeats(ModuleState& m, Trigger trigger) {
+  WriteRepeats(m, trigger);
+  m.repeats[static_cast<int>(trigger)].last = LoggedOutcome{};
+}
+
 LoggedOutcome NoFightOutcome(const FightStartReport& report) {
   LoggedOutcome o;
   o.kind = LoggedOutcome::Kind::NoFight;
@@ -132,11 +144,6 @@ LoggedOutcome NoFightOutcome(const FightStartReport& report) {
   o.candidates = report.candidates;
   for (int i = 0; i < kLeftOutByCount; ++i) o.left_out[i] = report.left_out[i];
   return o;
-}
-
-// Tenths of a second as "12.3".
-void Seconds(std::uint32_t ms, char (&out)[16]) {
-  std::snprintf(out, sizeof out, "%u.%u", ms / 1000, ms % 1000 / 100);
 }
 
 }  // namespace
@@ -173,7 +180,7 @@ void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
     LogFlush(m.log);
     return;
   }
-  CountedAsRepeat(m, trigger, LoggedOutcome{}, now);
+  EndRepeats(m, trigger);
   LogLine(m.log, now, "%s: fight of %d", name, r.fighters);
   for (int i = 0; i < r.fighters && i < kNearbyCapacity; ++i) {
     const RosterEntry& e = m.fight.roster[static_cast<std::size_t>(i)];
@@ -198,7 +205,7 @@ void LogIgnored(ModuleState& m, std::uint32_t now, Trigger trigger, const char* 
 
 void LogToggle(ModuleState& m, std::uint32_t now) noexcept {
   if (!LogOn(m.log)) return;
-  CountedAsRepeat(m, Trigger::Toggle, LoggedOutcome{}, now);
+  EndRepeats(m, Trigger::Toggle);
   LogLine(m.log, now, "toggle_key released: the triggers are now %s",
           m.main_loop.enabled ? "on" : "off");
   LogFlush(m.log);

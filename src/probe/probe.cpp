@@ -41,12 +41,7 @@ void LetGo(ModuleState& m, std::uint32_t now, const Ped* peds, int n, bool winne
     }
     p.let_go[p.let_go_count++] = {peds[i], now + kProbeLastLookMs, winners};
   }
-  p.tally.at_end.peds += look.peds;
-  p.tally.at_end.there += look.there;
-  p.tally.at_end.mission += look.mission;
-  p.tally.at_end.default_group += look.default_group;
-  p.tally.at_end.in_combat += look.in_combat;
-  p.tally.at_end.fleeing += look.fleeing;
+  p.tally.at_end += look;
   LogLook(m.log, now, what, look);
 }
 
@@ -106,20 +101,7 @@ void Sample(ModuleState& m, std::uint32_t now) {
   FighterReading readings[kProbeFighters];
   ReadFighters(p, readings);
   const SampleCounts c = CountReadings(p, readings);
-  SampleCounts& sum = p.tally.at[p.next_sample];
-  sum.fighters += c.fighters;
-  sum.in_combat += c.in_combat;
-  sum.fleeing += c.fleeing;
-  sum.idle += c.idle;
-  sum.own_side += c.own_side;
-  sum.armed += c.armed;
-  sum.holding += c.holding;
-  sum.blades += c.blades;
-  sum.close += c.close;
-  sum.in_group += c.in_group;
-  sum.riding += c.riding;
-  sum.down += c.down;
-  sum.gone += c.gone;
+  p.tally.at[p.next_sample] += c;
   LogSample(m.log, now, p, m.catalogue, c, readings);
   ++p.next_sample;
 }
@@ -143,13 +125,7 @@ void LastLooks(ModuleState& m, std::uint32_t now) {
   }
   p.let_go_count = kept;
   if (look.peds == 0) return;
-  LookCounts& a = p.tally.after;
-  a.peds += look.peds;
-  a.there += look.there;
-  a.mission += look.mission;
-  a.default_group += look.default_group;
-  a.in_combat += look.in_combat;
-  a.fleeing += look.fleeing;
+  p.tally.after += look;
   LogLook(m.log, now, "5 s after the let-go", look);
   LogFlush(m.log);
 }

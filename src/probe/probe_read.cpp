@@ -66,6 +66,16 @@ void ReadFighters(const ProbeState& p, FighterReading (&out)[kProbeFighters]) {
   MeasureBlades(p, out);
 }
 
+namespace {
+
+// A blade or fist in combat, not fleeing, with a living opponent left: it
+// is to close in.
+bool ClosingBlade(const FighterReading& r) {
+  return r.blade && r.in_combat && !r.fleeing && r.nearest >= 0.0f;
+}
+
+}  // namespace
+
 SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbeFighters]) {
   SampleCounts c;
   for (int i = 0; i < p.fighter_count; ++i) {
@@ -85,8 +95,7 @@ SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbe
     c.own_side += x.own_side;
     c.armed += x.armed;
     c.holding += x.holding;
-    // Only a blade in combat is to close in, and only on a living opponent.
-    const bool closing = x.blade && x.in_combat && !x.fleeing && x.nearest >= 0.0f;
+    const bool closing = ClosingBlade(x);
     c.blades += closing;
     c.close += closing && x.close;
     c.in_group += x.in_group;
@@ -97,7 +106,7 @@ SampleCounts CountReadings(const ProbeState& p, const FighterReading (&r)[kProbe
 
 bool FailsATest(const FighterReading& r) {
   if (!r.there || r.down) return false;
-  const bool distant = r.blade && r.in_combat && !r.fleeing && r.nearest >= 0.0f && !r.close;
+  const bool distant = ClosingBlade(r) && !r.close;
   return !r.in_combat || r.fleeing || r.own_side || (r.armed && !r.holding) || distant ||
          !r.in_group || r.riding;
 }

@@ -37,11 +37,38 @@ struct SampleCounts {
   int blades = 0, close = 0;   // blades and fists; within 3 m of a living opponent
   int in_group = 0, riding = 0;
   int down = 0, gone = 0;  // dead or dying; no longer there
+
+  SampleCounts& operator+=(const SampleCounts& o) {
+    fighters += o.fighters;
+    in_combat += o.in_combat;
+    fleeing += o.fleeing;
+    own_side += o.own_side;
+    idle += o.idle;
+    armed += o.armed;
+    holding += o.holding;
+    blades += o.blades;
+    close += o.close;
+    in_group += o.in_group;
+    riding += o.riding;
+    down += o.down;
+    gone += o.gone;
+    return *this;
+  }
 };
 
 // What one look at let-go peds found.
 struct LookCounts {
   int peds = 0, there = 0, mission = 0, default_group = 0, in_combat = 0, fleeing = 0;
+
+  LookCounts& operator+=(const LookCounts& o) {
+    peds += o.peds;
+    there += o.there;
+    mission += o.mission;
+    default_group += o.default_group;
+    in_combat += o.in_combat;
+    fleeing += o.fleeing;
+    return *this;
+  }
 };
 
 struct ProbeLetGo {
@@ -87,7 +114,6 @@ struct ProbeState {
   // pad_trigger: the first tick each control reported pressed, and the first
   // the pad was in use (0: not yet); watched while any is 0.
   std::int8_t pad_index[2] = {-1, -1};  // into kPadControls: the held control, the released one
-  Hash pad_hashes[2] = {};
   std::uint32_t pad_first[3] = {};
   bool pad_watch = false;
 };

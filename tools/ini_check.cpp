@@ -133,6 +133,13 @@ constexpr const char* kLetterAdvice =
 
 // A key value that gives another key than it seems to, or a key the game or
 // Windows acts on as well.
+// What the key of a key setting does, as "no key ..." ends.
+const char* KeyJob(SettingKey key) {
+  if (key == SettingKey::toggle_key) return "switches the triggers";
+  if (key == SettingKey::reload_key) return "reloads Ruckvale.ini";
+  return "fights";
+}
+
 std::optional<std::string> KeyWarning(const IniLine& line) {
   if (line.value_text == kOffValue) return std::nullopt;
   const std::string_view v = line.value_text.substr(line.modifier_text.size());
@@ -149,8 +156,7 @@ std::optional<std::string> KeyWarning(const IniLine& line) {
     const std::string outside =
         key + " '" + Shown(v) + "' is outside F1 to F24: it gives code " + std::to_string(n);
     if (!KeyOnKeyboard(n)) {
-      return outside + ", which no key on a keyboard sends: no key " +
-             (line.key == SettingKey::toggle_key ? "switches the triggers" : "fights");
+      return outside + ", which no key on a keyboard sends: no key " + KeyJob(line.key);
     }
     return outside + ", the " + KeyCodeName(n) + " key";
   }
@@ -216,9 +222,13 @@ std::optional<std::string> ValueWarning(const IniLine& line) {
     case SettingKey::start_enabled:
     case SettingKey::log:
     case SettingKey::probe:
+    case SettingKey::lawmen_fight:
+    case SettingKey::law_steps_in:
+    case SettingKey::notify:
       return BooleanWarning(line);
     case SettingKey::key_trigger:
     case SettingKey::toggle_key:
+    case SettingKey::reload_key:
       return KeyWarning(line);
     default:
       if (IsWeaponChance(line.key) && n < 0) {

@@ -35,12 +35,19 @@ void LogIniLine(void* context, int number, std::string_view, const IniLine& line
   LogLine(c.m->log, c.now, "Ruckvale.ini line %d: %s", number, DescribeIniLine(line).c_str());
 }
 
+bool NamedOnlyWhenSet(SettingKey key) {
+  return key == SettingKey::probe || key == SettingKey::lawmen_fight ||
+         key == SettingKey::law_steps_in || key == SettingKey::reload_key ||
+         key == SettingKey::notify;
+}
+
 void LogValues(ModuleState& m, std::uint32_t now) {
   for (int i = 0; i < kSettingKeyCount; ++i) {
     const auto key = static_cast<SettingKey>(i);
-    // The probe is named only when on: a log without it reads as before.
-    if (key == SettingKey::probe && !m.settings.probe) continue;
     const std::string value = SettingValueText(key, GetSetting(m.settings, key));
+    // The probe and the later keys are named only when set: a log without
+    // them reads as before.
+    if (NamedOnlyWhenSet(key) && value == kSettingKeys[i].default_text) continue;
     LogLine(m.log, now, "  %.*s = %s", static_cast<int>(kSettingKeys[i].name.size()),
             kSettingKeys[i].name.data(), value.c_str());
   }

@@ -37,10 +37,21 @@ struct FightSettings {
   std::int32_t toggle_key_modifier = 0;
   bool start_enabled = true;  // the triggers' state at start
   bool log = false;           // write Ruckvale.log
+  // Lawmen may be drawn as fighters; false leaves the law's groups out.
+  bool lawmen_fight = true;
+  // The law and the two brawl groups hate each other; implies no lawman is
+  // drawn as a fighter.
+  bool law_steps_in = false;
+  // Its release reads Ruckvale.ini again; -1: no reload key.
+  std::int32_t reload_key = -1;
+  std::int32_t reload_key_modifier = 0;
+  bool notify = false;  // a short notice on screen at start, toggle and reload
   // Ask the game how each fight went and write the answers to the log; writes
   // the log whatever `log` says.
   bool probe = false;
   bool HasPadTrigger() const { return pad_hold >= 0 && pad_press >= 0; }
+  // Whether a listed lawman stays out of the draw.
+  bool LeavesLawOut() const { return !lawmen_fight || law_steps_in; }
 };
 
 // A gamepad control as the ini names it, and the game's control it reads.

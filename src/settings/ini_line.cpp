@@ -226,6 +226,12 @@ auto BooleanSlot(Settings& s, SettingKey key) -> decltype(&s.humans_only) {
       return &s.log;
     case SettingKey::probe:
       return &s.probe;
+    case SettingKey::lawmen_fight:
+      return &s.lawmen_fight;
+    case SettingKey::law_steps_in:
+      return &s.law_steps_in;
+    case SettingKey::notify:
+      return &s.notify;
     default:
       return nullptr;
   }
@@ -234,8 +240,9 @@ auto BooleanSlot(Settings& s, SettingKey key) -> decltype(&s.humans_only) {
 // A key setting's code and modifier.
 template <typename Settings>
 auto KeySlots(Settings& s, SettingKey key) {
-  return key == SettingKey::toggle_key ? std::pair{&s.toggle_key, &s.toggle_key_modifier}
-                                       : std::pair{&s.key_trigger, &s.key_trigger_modifier};
+  if (key == SettingKey::toggle_key) return std::pair{&s.toggle_key, &s.toggle_key_modifier};
+  if (key == SettingKey::reload_key) return std::pair{&s.reload_key, &s.reload_key_modifier};
+  return std::pair{&s.key_trigger, &s.key_trigger_modifier};
 }
 
 }  // namespace

@@ -28,9 +28,13 @@ enum class SettingKey : std::uint8_t {
   toggle_key,
   start_enabled,
   log,
+  lawmen_fight,
+  law_steps_in,
+  reload_key,
+  notify,
   probe,
 };
-inline constexpr int kSettingKeyCount = 19;
+inline constexpr int kSettingKeyCount = 23;
 
 // The Windows virtual-key codes of F1 and F24; "F<n>" gives F1's code + n - 1.
 inline constexpr std::int32_t kVirtualKeyF1 = 112;
@@ -71,6 +75,10 @@ inline constexpr SettingKeyInfo kSettingKeys[kSettingKeyCount] = {
     {"toggle_key", SettingType::KeyCode, "none"},
     {"start_enabled", SettingType::Boolean, "true"},
     {"log", SettingType::Boolean, "false"},
+    {"lawmen_fight", SettingType::Boolean, "true"},
+    {"law_steps_in", SettingType::Boolean, "false"},
+    {"reload_key", SettingType::KeyCode, "none"},
+    {"notify", SettingType::Boolean, "false"},
     {"probe", SettingType::Boolean, "false"},
 };
 

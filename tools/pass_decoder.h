@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "settings/fight_settings.h"
@@ -54,6 +55,11 @@ struct PassEvents {
   Ignored pad_ignored = Ignored::None;
   Ignored toggle_ignored = Ignored::None;
   std::optional<bool> toggled;  // toggle_key switched the triggers: on (true) or off
+  Ignored reload_ignored = Ignored::None;
+  bool reloaded = false;  // reload_key read Ruckvale.ini again
+  // The settings the reload changed, as ChangedSettings tells them; set by
+  // the run, which knows what the ini holds.
+  std::string reload_changes;
   // A key the module asked Windows about that is none of the keys the run
   // read from the ini: the module read Ruckvale.ini otherwise than the run.
   std::optional<std::int32_t> strange_key;
@@ -79,15 +85,19 @@ class PassDecoder {
   // right after it. `time` stamps the fight starts.
   PassEvents Decode(double time, const std::vector<sim::Call>& calls, const sim::Game& game);
 
+  // After a pass that reloaded: the settings the module read. The switch and
+  // the running fight go on; a key that changed starts as up.
+  void Reload(const FightSettings& settings);
+
   // The fighters of the running fight, as the passes so far tell it.
   const std::vector<Ped>& roster() const { return roster_; }
 
  private:
   // Where the parts of a pass begin: the clock, then the timer, the trigger
-  // key's poll, the pad's first native and the toggle key's poll (each
-  // calls.size() when absent).
+  // key's poll, the pad's first native, the toggle key's and the reload
+  // key's poll (each calls.size() when absent).
   struct Marks {
-    std::size_t tick, key, pad, toggle;
+    std::size_t tick, key, pad, toggle, reload;
   };
   Marks MarksOf(const std::vector<sim::Call>& calls, std::size_t gate) const;
   void DecodeRoll(std::uint32_t now, bool hit_seen, PassEvents& events);
@@ -95,6 +105,7 @@ class PassDecoder {
   void DecodePad(const std::vector<sim::Call>& calls, const Marks& marks, bool on, bool key_started,
                  std::size_t end, PassEvents& events) const;
   void DecodeToggle(const std::vector<sim::Call>& calls, std::size_t poll, PassEvents& events);
+  void DecodeReload(const std::vector<sim::Call>& calls, std::size_t poll, PassEvents& events);
   void DecodeStarts(double time, const std::vector<sim::Call>& calls, const Marks& marks,
                     const std::vector<std::size_t>& starts, const sim::Game& game,
                     PassEvents& events);
@@ -111,6 +122,7 @@ class PassDecoder {
   // release, whether or not the module weighs it.
   bool key_down_ = false;
   bool toggle_down_ = false;
+  bool reload_down_ = false;
   bool sat_out_ = false;  // the pass before was gated by the reset flag
   std::vector<Ped> roster_;
 };

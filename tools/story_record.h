@@ -30,6 +30,8 @@ struct StoryEntry {
     PadIgnored,     // a release of pad_trigger the module let go, why (ignored)
     ToggleIgnored,  // a release of toggle_key the module let go, why (ignored)
     Toggle,         // on (flag)
+    ReloadIgnored,  // a release of reload_key the module let go, why (ignored)
+    Reload,  // reload_key read the ini again (word: the settings it changed); a fight ran (flag)
     Fight,          // a fight start (fight); a fight ran before it (flag)
     Retask,         // ped, target (other)
     Left,           // ped left the roster, why (leave)

@@ -167,20 +167,6 @@ void LogIniAndValues(ModuleState& m, bool have_ini, std::uint32_t now) {
   LogValues(m, now);
 }
 
-// The settings a reload changed, as "fight_radius 50 -> 20"; "" when none.
-std::string ChangedValues(const FightSettings& before, const FightSettings& after) {
-  std::string changed;
-  for (int i = 0; i < kSettingKeyCount; ++i) {
-    const auto key = static_cast<SettingKey>(i);
-    const std::string was = SettingValueText(key, GetSetting(before, key));
-    const std::string now = SettingValueText(key, GetSetting(after, key));
-    if (was == now) continue;
-    if (!changed.empty()) changed += ", ";
-    changed.append(kSettingKeys[i].name).append(" ").append(was).append(" -> ").append(now);
-  }
-  return changed;
-}
-
 }  // namespace
 
 void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept {
@@ -202,7 +188,7 @@ void LogReload(ModuleState& m, bool have_ini, const FightSettings& before,
   try {
     LogLine(m.log, now, "reload_key released: Ruckvale.ini read again");
     LogIniAndValues(m, have_ini, now);
-    const std::string changed = ChangedValues(before, m.settings);
+    const std::string changed = ChangedSettings(before, m.settings);
     LogLine(m.log, now, "changed: %s", changed.empty() ? "nothing" : changed.c_str());
     LogLine(m.log, now, "the triggers stay %s%s", m.main_loop.enabled ? "on" : "off",
             m.settings.start_enabled != before.start_enabled

@@ -222,8 +222,9 @@ bool SamePath(const std::string& a, const std::string& b) {
 std::optional<std::string> OutputProblem(const std::string& what, const std::string& given,
                                          const std::string& path, const RunPaths& paths) {
   const std::string named = what + " '" + given + "'";
-  if (SameFile(path, paths.ini_read) || (paths.ini_then && SameFile(path, *paths.ini_then))) {
-    return named + " would overwrite an ini the run reads";
+  if (SameFile(path, paths.ini_read)) return named + " would overwrite the ini the run reads";
+  if (paths.ini_then && SameFile(path, *paths.ini_then)) {
+    return named + " would overwrite the ini the run reads from its first reload";
   }
   // --quiet still prints the summary there.
   if (IsStandardOutput(path)) return named + " would overwrite the story on standard output";

@@ -182,10 +182,11 @@ void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept {
   LogFlush(m.log);
 }
 
-void LogReload(ModuleState& m, bool have_ini, const FightSettings& before,
+void LogReload(ModuleState& m, bool have_ini, const FightSettings& before, bool opened,
                std::uint32_t now) noexcept {
   if (!LogOn(m.log)) return;
   try {
+    if (opened) LogLine(m.log, now, "Ruckvale %s, log switched on by a reload", RUCKVALE_VERSION);
     LogLine(m.log, now, "reload_key released: Ruckvale.ini read again");
     LogIniAndValues(m, have_ini, now);
     const std::string changed = ChangedSettings(before, m.settings);

@@ -17,8 +17,9 @@ namespace ruckvale {
 void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept;
 
 // reload_key read Ruckvale.ini again: what each of its lines did, every value
-// in force now, and what goes on. `before` holds the values before it.
-void LogReload(ModuleState& m, bool have_ini, const FightSettings& before,
+// in force now, and what goes on. `before` holds the values before it;
+// `opened`: the reload switched the log on.
+void LogReload(ModuleState& m, bool have_ini, const FightSettings& before, bool opened,
                std::uint32_t now) noexcept;
 
 // A trigger and the fight it started, or why none. The same "no fight" as

@@ -46,8 +46,9 @@ void ReloadSettings(ModuleState& m, std::uint32_t now) noexcept {
     ProbeScriptEnds(m);
     m.probe.on = false;
   }
-  if (!LogOn(m.log) && LogWanted(fresh)) OpenLog(m.log, now);
-  LogReload(m, have_ini, before, now);
+  const bool opened = !LogOn(m.log) && LogWanted(fresh);
+  if (opened) OpenLog(m.log, now);
+  LogReload(m, have_ini, before, opened, now);
   if (LogOn(m.log) && !LogWanted(fresh)) {
     LogLine(m.log, now, "log = false: Ruckvale.log ends here");
     CloseLog(m.log);

@@ -343,9 +343,14 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     enabled_ = settings_.start_enabled;
     toggle_down_ = false;
   }
+  if (events.start_up) {
+    const std::size_t tick = Find(calls, 0, "GetTickCount");
+    if (tick < gate) QueueNotice("start", static_cast<std::uint32_t>(calls[tick].result));
+  }
   events.gated = calls[gate].result != 0;
   if (events.gated) {
     sat_out_ = true;
+    if (notice_ != nullptr) notice_held_ = NoticeHold::SatOut;
     return events;
   }
   // The timer, the key and the pad follow the switch as the pass found it; a
@@ -372,6 +377,11 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
             std::min(pad_start == starts.end() ? calls.size() : *pad_start, marks.toggle), events);
   DecodeToggle(calls, marks.toggle, events);
   sat_out_ = false;
+  if (marks.tick < calls.size()) {
+    const auto now = static_cast<std::uint32_t>(calls[marks.tick].result);
+    if (events.toggled) QueueNotice(*events.toggled ? "on" : "off", now);
+    DecodeNotice(calls, now, events);
+  }
   DecodeStarts(time, calls, marks, starts, game, events);
   for (const sim::Call& c : calls) events.released += Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED);
   DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
@@ -608,6 +618,51 @@ void PassDecoder::DecodeLeaves(const Calls& calls, std::size_t from, PassEvents&
   }
   roster_.resize(kept);
   events.fight_over = won && roster_.empty();
+}
+
+namespace {
+
+// Whether one of the game's help-guard questions refuses, and why; None for
+// any other call or an answer that lets the notice through.
+NoticeHold GuardRefusal(const sim::Call& c) {
+  const auto answer = static_cast<std::int32_t>(static_cast<std::uint32_t>(c.result));
+  if (Is(c, N::UI_FEED_GET_MESSAGE_STATE) && answer <= 4) return NoticeHold::HelpCurrent;
+  if (Is(c, N::GET_HUD_VISIBILITY_SLOT_STATE) && answer == 2) return NoticeHold::HelpHidden;
+  if (Is(c, N::IS_SCREEN_FADED_IN) && answer == 0) return NoticeHold::NotFadedIn;
+  if (Is(c, N::IS_PAUSE_MENU_ACTIVE) && answer != 0) return NoticeHold::PauseMenu;
+  if (Is(c, N::IS_HUD_HIDDEN) && answer != 0) return NoticeHold::HudHidden;
+  return NoticeHold::None;
+}
+
+}  // namespace
+
+void PassDecoder::QueueNotice(const char* what, std::uint32_t now) {
+  if (!settings_.notify) return;
+  notice_ = what;
+  notice_since_ = now;
+  notice_held_ = NoticeHold::None;
+}
+
+void PassDecoder::DecodeNotice(const Calls& calls, std::uint32_t now, PassEvents& events) {
+  const std::size_t post = Find(calls, 0, N::UI_FEED_POST_HELP_TEXT);
+  if (post < calls.size()) {
+    NoticeEvent e;
+    const std::size_t made = Find(calls, 0, N::VAR_STRING);
+    if (made < calls.size() && calls[made].text.size() > 2) e.text = Unquoted(calls[made].text[2]);
+    e.id = static_cast<std::int32_t>(static_cast<std::uint32_t>(calls[post].result));
+    events.notice = e;
+    notice_ = nullptr;
+    return;
+  }
+  if (notice_ == nullptr) return;
+  if (static_cast<std::int32_t>(now - notice_since_) >= 10000) {
+    events.notice = NoticeEvent{true, notice_, 0, notice_held_};
+    notice_ = nullptr;
+    return;
+  }
+  for (const sim::Call& c : calls) {
+    if (const NoticeHold why = GuardRefusal(c); why != NoticeHold::None) notice_held_ = why;
+  }
 }
 
 }  // namespace ruckvale::tools

@@ -35,6 +35,8 @@ struct StoryEntry {
     Left,           // ped left the roster, why (leave)
     FightOver,      // one side stood
     Probe,          // a line the probe wrote to Ruckvale.log (word: its text)
+    Notice,         // a notice posted (word: its text), the game's id (count; 0: refused)
+    NoticeDropped,  // a notice not shown within 10 s (word: "start", "off", "on"), why (held)
   };
   Kind kind = Death;
   double time = 0;
@@ -46,6 +48,7 @@ struct StoryEntry {
   const char* word = "";  // for Probe, valid until the next frame's entries
   LeaveEvent::Why leave = LeaveEvent::Dead;
   Ignored ignored = Ignored::None;
+  NoticeHold held = NoticeHold::None;
   const FightStart* fight = nullptr;  // valid until the next frame's entries
 };
 

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     Module().settings.pad_press = 11;
     Module().main_loop.pad_hold = 0x1234u;
     Module().main_loop.pad_press = 0x5678u;
-    Module().main_loop.pad_or_toggle = true;
+    Module().main_loop.more_inputs = true;
     for (long i = 0; i < n; ++i) {
       bench::Game().tick += 33;
       Module().main_loop.last_roll_tick = bench::Game().tick;

@@ -407,6 +407,42 @@ void Toggle(ModuleRun& r) {
   r.Frames(5, 100);
 }
 
+// reload_key during a running fight: the new trigger key held across the
+// reload, the pad's controls, the radius and the group size changed, the log
+// switched on and then off; releases of the reload key refused.
+void ReloadKey(ModuleRun& r) {
+  World& w = r.game.world;
+  constexpr int kCtrl = 0x11, kF9 = 120, kF11 = 122;
+  Crowd(w, 8);
+  r.Frame();
+  w.keys_down[kF9] = 1;  // F9 goes down and up before it is the trigger: nothing
+  r.Frames(2);
+  w.keys_down[kF9] = 0;
+  Press(r);  // F12: a fight of two
+  std::ofstream("Ruckvale.ini", std::ios::binary)
+      << "reload_key=Ctrl+F11\nkey_trigger=F9\npad_trigger=LB+DPAD_UP\nfight_timer=100000\n"
+         "fight_radius=10\nfight_group_size=3\nlog=true\n";
+  w.keys_down[kF9] = 1;  // held across the reload: its release counts
+  PressWith(r, kCtrl, kF11, false);
+  r.Frames(2);
+  w.keys_down[kF9] = 0;
+  r.Frames(2);
+  Press(r);                                                 // F12 is no trigger now
+  PadPress(r, "INPUT_FRONTEND_RB", "INPUT_FRONTEND_DOWN");  // the old pad: nothing
+  PadPress(r, "INPUT_FRONTEND_LB", "INPUT_FRONTEND_UP");    // the new one fights
+  PressWith(r, kCtrl, kF11, true);                          // Ctrl up first: refused
+  w.game_in_foreground = false;
+  PressWith(r, kCtrl, kF11, false);  // in the background: refused
+  w.game_in_foreground = true;
+  r.Frames(2);
+  std::ofstream("Ruckvale.ini", std::ios::binary)
+      << "reload_key=Ctrl+F11\nkey_trigger=F9\nfight_timer=100000\n";
+  PressWith(r, kCtrl, kF11, false);  // the log closes
+  r.Frames(3);
+  Press(r, kF9);
+  r.Frames(3);
+}
+
 // One key for the trigger and the toggle, a key and a pad released in one
 // frame, the pad in the background, a modified key let go while the game's
 // reset flag gates the passes, and the same outcome again and again.
@@ -724,6 +760,12 @@ constexpr Scenario kAll[] = {
      "log=true\n",
      5000,
      &SharedKeys},
+    {{"reload-key",
+      "Ctrl+F11 reads the ini again during a fight: a new trigger key held across it, a new "
+      "pad, radius and size, the log switched on, then off; releases refused"},
+     "reload_key=Ctrl+F11\npad_trigger=RB+DPAD_DOWN\nfight_timer=100000\n",
+     5000,
+     &ReloadKey},
     {{"log-reasons",
       "the log: too few peds with every reason, an ini of lines that set nothing, 1 MB "
       "reached, a log that cannot be made"},

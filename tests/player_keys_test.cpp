@@ -366,6 +366,39 @@ TEST_F(PlayerKeysTest, AReloadForgetsTheToggle) {
   EXPECT_TRUE(Module().main_loop.enabled);
 }
 
+// reload_key reads the ini again: the fight, its roster and the switch go on,
+// the pad's new controls are asked, and a key that becomes the trigger again
+// starts with a fresh latch: its release while it was no trigger is no fight.
+TEST_F(PlayerKeysTest, AReloadKeepsTheFightAndTheSwitchAndGivesAChangedKeyAFreshLatch) {
+  constexpr int kF10 = 121, kF11 = 122;
+  AddRow(6);
+  Start("reload_key=Ctrl+F11\nkey_trigger=F9\ntoggle_key=T\nfight_timer=100000\n");
+  RunPass();
+  ASSERT_EQ(FightStarts(Press(0, kF9)), 1);
+  const FightRoster fighters = Module().fight.roster;
+  Press(0, kT);  // off
+  const auto reload = [this](const char* ini) {
+    std::ofstream("Ruckvale.ini", std::ios::binary) << ini;
+    return Press(kCtrl, kF11);
+  };
+  world().keys_down[kF9] = 1;
+  RunPass();  // F9 down: its latch is set
+  const Pass pad =
+      reload("reload_key=Ctrl+F11\nkey_trigger=F10\ntoggle_key=T\npad_trigger=LB+DPAD_UP\n");
+  std::vector<std::string> asked;
+  for (const sim::Call* c : Only(pad, "GET_HASH_KEY")) asked.push_back(c->text[0]);
+  EXPECT_EQ(asked, (std::vector<std::string>{"\"INPUT_FRONTEND_LB\"", "\"INPUT_FRONTEND_UP\""}));
+  EXPECT_EQ(Module().fight.roster, fighters);
+  EXPECT_FALSE(Module().main_loop.enabled);
+  world().keys_down[kF9] = 0;  // let go while F10 is the trigger
+  RunPass();
+  Press(0, kT);  // on again
+  reload("reload_key=Ctrl+F11\nkey_trigger=F9\ntoggle_key=T\n");
+  EXPECT_EQ(FightStarts(RunPass()), 0);
+  EXPECT_EQ(Module().main_loop.pad_hold, 0u);
+  EXPECT_EQ(FightStarts(Press(0, kF10)), 0);
+}
+
 // Only a file is rotated: a folder named Ruckvale.log stays where it is, and
 // an earlier log that cannot become Ruckvale.log.1 is followed, not replaced.
 TEST_F(PlayerKeysTest, OnlyAFileIsRotatedAndNoLogIsLost) {

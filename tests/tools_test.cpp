@@ -243,6 +243,9 @@ TEST(SimTool, TheStoryFollowsTheSwitch) {
   std::ofstream("on.ini") << "toggle_key=T\nfight_timer=5\nfight_chance=100\n";
   std::ofstream("plain.ini") << "fight_timer=100000\n";
   std::ofstream("ctrl.ini") << "key_trigger=Ctrl+F9\nfight_timer=100000\n";
+  std::ofstream("reload.ini") << "reload_key=F11\nfight_timer=100000\nlog=true\n";
+  std::ofstream("then.ini") << "reload_key=F11\nkey_trigger=F9\nfight_radius=20\n"
+                               "fight_timer=100000\nlog=true\n";
   struct Case {
     std::vector<std::string> args;
     int rolls;  // "timer roll" lines
@@ -277,6 +280,19 @@ TEST(SimTool, TheStoryFollowsTheSwitch) {
        {"{\"t\":2.000,\"event\":\"key_ignored\",\"why\":\"off\"}\n", "\"rolls\":0,",
         "\"releases_ignored_off\":1,"},
        {}},
+      // The key the reloaded ini names is the one --press releases.
+      {{"--ini", "reload.ini", "--seconds", "6", "--reload", "1,3", "--ini-then", "then.ini",
+        "--press", "5", "--log", "kept.log"},
+       0,
+       {"[00:01.000] reload key: the module read Ruckvale.ini again; changed: fight_radius 50 "
+        "-> 20, key_trigger F12 -> F9\n",
+        "[00:03.000] reload key: the module read Ruckvale.ini again; nothing changed\n",
+        "[00:05.000] fight starts (key)", "Ruckvale.ini reloaded 2 times"},
+       {}},
+      {{"--ini", "plain.ini", "--seconds", "2", "--reload", "1"},
+       0,
+       {"the ini sets no reload_key: the --reload releases do nothing\n"},
+       {}},
   };
   for (const Case& c : cases) {
     const Outcome o = Simulate(c.args);
@@ -290,6 +306,8 @@ TEST(SimTool, TheStoryFollowsTheSwitch) {
       EXPECT_NE(at, std::string::npos) << line << o.out;
     }
   }
+  EXPECT_NE(ReadFile("kept.log").find("changed: fight_radius 50 -> 20, key_trigger F12 -> F9\n"),
+            std::string::npos);
 }
 
 TEST(IniChecker, TheSampleIniReadsBackToTheDefaultsWithNothingIgnored) {

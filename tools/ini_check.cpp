@@ -51,6 +51,22 @@ std::optional<std::string> ToggleIsTriggerWarning(const FightSettings& s) {
          "the one that switches them on does not)";
 }
 
+// The reload key on the trigger's or the toggle's key: the module weighs each
+// binding by its own modifier, so a release that reloads also does the other
+// binding's work whenever that one's modifier is down too (or it has none).
+std::optional<std::string> ReloadSharesKeyWarning(const FightSettings& s) {
+  if (s.reload_key < 0) return std::nullopt;
+  const char* other = s.reload_key == s.key_trigger                       ? "key_trigger"
+                      : s.toggle_key >= 0 && s.reload_key == s.toggle_key ? "toggle_key"
+                                                                          : nullptr;
+  if (other == nullptr) return std::nullopt;
+  const bool fights = s.reload_key == s.key_trigger;
+  return "reload_key " + KeyBindingText(s.reload_key, s.reload_key_modifier) + " is on " + other +
+         "'s key: a release that reloads may also " +
+         (fights ? "start a fight" : "switch the triggers") +
+         ", whatever the modifiers; give reload_key a key of its own";
+}
+
 // Triggers that start switched off with nothing to switch them on.
 std::optional<std::string> NeverOnWarning(const FightSettings& s) {
   if (s.start_enabled) return std::nullopt;
@@ -408,6 +424,11 @@ void PrintTriggers(const FightSettings& s, double rolls_per_hour, std::ostream& 
         << " switches the timer and the triggers off or on; a running fight goes on\n";
     out << SharedKeyText(s);
   }
+  if (s.reload_key >= 0) {
+    out << "  reload: each release of "
+        << ValueText(SettingKey::reload_key, GetSetting(s, SettingKey::reload_key))
+        << " reads Ruckvale.ini again; a running fight and the on/off state go on\n";
+  }
 }
 
 void PrintExpectations(const FightSettings& s, std::ostream& out) {
@@ -530,7 +551,8 @@ void FileWarnings(const RawScan& raw, const FightSettings& settings, LineTally& 
         << " ends the file: nothing after it is read" << LostLines(raw) << '\n';
     ++tally.warnings;
   }
-  for (const auto& warning : {ToggleIsTriggerWarning(settings), NeverOnWarning(settings)}) {
+  for (const auto& warning : {ToggleIsTriggerWarning(settings), NeverOnWarning(settings),
+                              ReloadSharesKeyWarning(settings)}) {
     if (!warning) continue;
     out << "  warning: " << *warning << '\n';
     ++tally.warnings;

@@ -21,6 +21,8 @@ const char kUsage[] =
     "                   the game ignores the key released then\n"
     "  --pad T[,T...]   release the ini's pad_trigger combination at these times\n"
     "  --toggle T[,T...] release the ini's toggle_key at these times\n"
+    "  --reload T[,T...] release the ini's reload_key at these times\n"
+    "  --ini-then FILE  from the first --reload time on, Ruckvale.ini holds FILE\n"
     "  --keyboard A-B[,A-B...]\n"
     "                   the keyboard and mouse are in use from A to B seconds\n"
     "  --log FILE       keep a copy of the module's Ruckvale.log (with log or probe)\n"
@@ -160,8 +162,8 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     if (!ParseStretches(v, o.background)) {
       return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
     }
-  } else if (a == "--pad" || a == "--toggle") {
-    if (!ParseTimes(v, a == "--pad" ? o.pads : o.toggles)) {
+  } else if (a == "--pad" || a == "--toggle" || a == "--reload") {
+    if (!ParseTimes(v, a == "--pad" ? o.pads : a == "--toggle" ? o.toggles : o.reloads)) {
       return bad("times in seconds separated by commas, as in 2,30.5");
     }
   } else if (a == "--keyboard") {
@@ -180,6 +182,8 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     }
   } else if (a == "--ini") {
     o.ini = v;
+  } else if (a == "--ini-then") {
+    o.ini_then = v;
   } else if (a == "--contrary") {
     if (v != "flee" && v != "hand" && v != "hate" && v != "group" && v != "layout" &&
         v != "melee") {
@@ -221,12 +225,18 @@ bool CheckTogether(const SimOptions& o, std::string& error) {
   const double hold = KeyHoldSeconds(o.fps);
   if (!CloseReleases(o.presses, "--press", o.fps, error) ||
       !CloseReleases(o.pads, "--pad", o.fps, error) ||
-      !CloseReleases(o.toggles, "--toggle", o.fps, error)) {
+      !CloseReleases(o.toggles, "--toggle", o.fps, error) ||
+      !CloseReleases(o.reloads, "--reload", o.fps, error)) {
+    return false;
+  }
+  if (o.ini_then && o.reloads.empty()) {
+    error = "--ini-then names the ini from the first reload on: it needs --reload";
     return false;
   }
   std::vector<double> all = o.presses;
   all.insert(all.end(), o.pads.begin(), o.pads.end());
   all.insert(all.end(), o.toggles.begin(), o.toggles.end());
+  all.insert(all.end(), o.reloads.begin(), o.reloads.end());
   for (const double t : all) {
     char buf[160];
     if (t < hold) {
@@ -260,10 +270,10 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     error = "check-ini comes first and alone: ruckvale-sim check-ini FILE";
     return std::nullopt;
   }
-  static const std::string kTakesValue[] = {"--seconds",  "--fps",    "--seed",       "--press",
-                                            "--ini",      "--svg",    "--background", "--riding",
-                                            "--pad",      "--toggle", "--keyboard",   "--log",
-                                            "--contrary", "--pause",  "--hide-hud"};
+  static const std::string kTakesValue[] = {
+      "--seconds",    "--fps",    "--seed",     "--press",  "--ini",      "--svg",
+      "--background", "--riding", "--pad",      "--toggle", "--keyboard", "--log",
+      "--contrary",   "--reload", "--ini-then", "--pause",  "--hide-hud"};
   SimOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -22,6 +22,9 @@ struct SimOptions {
   std::vector<double> presses;  // simulated times at which the trigger key is released
   std::vector<double> pads;     // times at which the pad combination is released
   std::vector<double> toggles;  // times at which the toggle key is released
+  std::vector<double> reloads;  // times at which the reload key is released
+  // From the first reload time on, Ruckvale.ini holds this file.
+  std::optional<std::string> ini_then;
   // Stretches in which the keyboard and mouse are in use (the pad trigger is not).
   std::vector<std::pair<double, double>> keyboard;
   std::optional<std::string> log;  // keep a copy of the module's Ruckvale.log

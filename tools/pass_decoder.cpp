@@ -342,6 +342,7 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     roster_.clear();
     enabled_ = settings_.start_enabled;
     toggle_down_ = false;
+    reload_down_ = false;
   }
   if (events.start_up) {
     const std::size_t tick = Find(calls, 0, "GetTickCount");
@@ -373,14 +374,19 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
                         [&](std::size_t s) { return s > from && s < to; });
   };
   const auto pad_start = after(marks.pad, calls.size());
-  DecodePad(calls, marks, on, after(marks.key, marks.pad) != starts.end(),
-            std::min(pad_start == starts.end() ? calls.size() : *pad_start, marks.toggle), events);
+  DecodePad(
+      calls, marks, on, after(marks.key, marks.pad) != starts.end(),
+      std::min({pad_start == starts.end() ? calls.size() : *pad_start, marks.toggle, marks.reload}),
+      events);
   DecodeToggle(calls, marks.toggle, events);
+  DecodeReload(calls, marks.reload, events);
   sat_out_ = false;
   if (marks.tick < calls.size()) {
     const auto now = static_cast<std::uint32_t>(calls[marks.tick].result);
     if (events.toggled) QueueNotice(*events.toggled ? "on" : "off", now);
     DecodeNotice(calls, now, events);
+    pass_tick_ = now;
+    pass_posted_ = events.notice && !events.notice->dropped;
   }
   DecodeStarts(time, calls, marks, starts, game, events);
   for (const sim::Call& c : calls) events.released += Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED);
@@ -486,12 +492,16 @@ PassDecoder::Marks PassDecoder::MarksOf(const Calls& calls, std::size_t gate) co
   while (m.key < calls.size() && !IsPollOf(calls[m.key], settings_.key_trigger)) ++m.key;
   // Only the pad trigger asks the pad natives.
   m.pad = Find(calls, std::min(m.key, m.tick), N::IS_DISABLED_CONTROL_PRESSED);
-  // The toggle key is polled last of the inputs: its last poll in the pass.
+  // The toggle key and then the reload key are polled last of the inputs:
+  // the reload key's last poll in the pass, and the toggle's before it.
   m.toggle = calls.size();
-  if (settings_.toggle_key < 0) return m;
+  m.reload = calls.size();
   const std::size_t from =
       std::max(m.key < calls.size() ? m.key + 1 : m.tick, m.pad < calls.size() ? m.pad : m.tick);
-  for (std::size_t i = from; i < calls.size(); ++i) {
+  for (std::size_t i = from; settings_.reload_key >= 0 && i < calls.size(); ++i) {
+    if (IsPollOf(calls[i], settings_.reload_key)) m.reload = i;
+  }
+  for (std::size_t i = from; settings_.toggle_key >= 0 && i < m.reload; ++i) {
     if (IsPollOf(calls[i], settings_.toggle_key)) m.toggle = i;
   }
   return m;
@@ -554,7 +564,7 @@ std::optional<std::int32_t> PassDecoder::StrangeKey(const Calls& calls, std::siz
     if (calls[i].name != "GetAsyncKeyState") continue;
     const auto code = static_cast<std::int32_t>(calls[i].args.at(0));
     if (code != s.key_trigger && code != s.key_trigger_modifier && code != s.toggle_key &&
-        code != s.toggle_key_modifier) {
+        code != s.toggle_key_modifier && code != s.reload_key && code != s.reload_key_modifier) {
       return code;
     }
   }
@@ -578,6 +588,34 @@ void PassDecoder::DecodeToggle(const Calls& calls, std::size_t poll, PassEvents&
   }
   enabled_ = !enabled_;
   events.toggled = enabled_;
+}
+
+// Like the toggle, the reload key is weighed whether the triggers are on or
+// off; it shares its key with no other binding as far as the module goes.
+void PassDecoder::DecodeReload(const Calls& calls, std::size_t poll, PassEvents& events) {
+  if (poll >= calls.size()) return;
+  const std::int32_t own = settings_.reload_key_modifier;
+  const Release r = ReadPoll(calls, poll, reload_down_, own, own, false);
+  if (!r.weighed) {
+    if (r.went_up && sat_out_) events.reload_ignored = Ignored::SitOut;
+    return;
+  }
+  if (r.why != Ignored::None) {
+    events.reload_ignored = AfterSitOut(r.why, sat_out_);
+    return;
+  }
+  events.reloaded = true;
+}
+
+void PassDecoder::Reload(const FightSettings& settings) {
+  const FightSettings before = settings_;
+  settings_ = settings;
+  if (settings.key_trigger != before.key_trigger) key_down_ = false;
+  if (settings.toggle_key != before.toggle_key) toggle_down_ = false;
+  if (settings.reload_key != before.reload_key) reload_down_ = false;
+  // The reload's notice, unless its own pass posted it; none at all with notify off.
+  notice_ = nullptr;
+  if (!pass_posted_) QueueNotice("reload", pass_tick_);
 }
 
 void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "host/notice.h"
@@ -45,7 +46,7 @@ enum class Ignored : std::uint8_t {
 // dropped: not shown within 10 s of its queueing.
 struct NoticeEvent {
   bool dropped = false;
-  std::string text;     // posted: as handed to VAR_STRING; dropped: "start", "off" or "on"
+  std::string text;     // posted: as handed to VAR_STRING; dropped: "start", "off", "on", "reload"
   std::int32_t id = 0;  // posted: the game's answer
   NoticeHold held = NoticeHold::None;  // dropped: what held it back at its last try
 };
@@ -64,6 +65,11 @@ struct PassEvents {
   Ignored pad_ignored = Ignored::None;
   Ignored toggle_ignored = Ignored::None;
   std::optional<bool> toggled;  // toggle_key switched the triggers: on (true) or off
+  Ignored reload_ignored = Ignored::None;
+  bool reloaded = false;  // reload_key read Ruckvale.ini again
+  // The settings the reload changed, as ChangedSettings tells them; set by
+  // the run, which knows what the ini holds.
+  std::string reload_changes;
   // A key the module asked Windows about that is none of the keys the run
   // read from the ini: the module read Ruckvale.ini otherwise than the run.
   std::optional<std::int32_t> strange_key;
@@ -90,15 +96,19 @@ class PassDecoder {
   // right after it. `time` stamps the fight starts.
   PassEvents Decode(double time, const std::vector<sim::Call>& calls, const sim::Game& game);
 
+  // After a pass that reloaded: the settings the module read. The switch and
+  // the running fight go on; a key that changed starts as up.
+  void Reload(const FightSettings& settings);
+
   // The fighters of the running fight, as the passes so far tell it.
   const std::vector<Ped>& roster() const { return roster_; }
 
  private:
   // Where the parts of a pass begin: the clock, then the timer, the trigger
-  // key's poll, the pad's first native and the toggle key's poll (each
-  // calls.size() when absent).
+  // key's poll, the pad's first native, the toggle key's and the reload
+  // key's poll (each calls.size() when absent).
   struct Marks {
-    std::size_t tick, key, pad, toggle;
+    std::size_t tick, key, pad, toggle, reload;
   };
   Marks MarksOf(const std::vector<sim::Call>& calls, std::size_t gate) const;
   void DecodeRoll(std::uint32_t now, bool hit_seen, PassEvents& events);
@@ -106,6 +116,7 @@ class PassDecoder {
   void DecodePad(const std::vector<sim::Call>& calls, const Marks& marks, bool on, bool key_started,
                  std::size_t end, PassEvents& events) const;
   void DecodeToggle(const std::vector<sim::Call>& calls, std::size_t poll, PassEvents& events);
+  void DecodeReload(const std::vector<sim::Call>& calls, std::size_t poll, PassEvents& events);
   void DecodeStarts(double time, const std::vector<sim::Call>& calls, const Marks& marks,
                     const std::vector<std::size_t>& starts, const sim::Game& game,
                     PassEvents& events);
@@ -114,7 +125,7 @@ class PassDecoder {
                                          std::size_t from) const;
   void DecodeLeaves(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
   // With notify=true a notice waits from its queueing (`what`: "start", "off",
-  // "on") until a pass posts it, or until 10 s have passed: then it is dropped.
+  // "on", "reload") until a pass posts it, or until 10 s have passed: then it is dropped.
   void QueueNotice(const char* what, std::uint32_t now);
   void DecodeNotice(const std::vector<sim::Call>& calls, std::uint32_t now, PassEvents& events);
 
@@ -126,10 +137,15 @@ class PassDecoder {
   // release, whether or not the module weighs it.
   bool key_down_ = false;
   bool toggle_down_ = false;
+  bool reload_down_ = false;
   bool sat_out_ = false;  // the pass before was gated by the reset flag
   std::vector<Ped> roster_;
   const char* notice_ = nullptr;  // the notice waiting, if any
   std::uint32_t notice_since_ = 0;
+  // The last open pass's tick, and whether it posted a notice: a reload's
+  // notice is queued in its pass with notify as the new settings have it.
+  std::uint32_t pass_tick_ = 0;
+  bool pass_posted_ = false;
   NoticeHold notice_held_ = NoticeHold::None;
 };
 

@@ -1,10 +1,13 @@
 #include "tools/simulate.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -196,10 +199,11 @@ bool KeepLog(files::AtomicFile& copy, std::string& error) {
 
 // The paths of a run, made absolute before the run changes folder.
 struct RunPaths {
-  std::optional<std::string> ini;  // --ini
-  std::optional<std::string> svg;  // --svg
-  std::optional<std::string> log;  // --log
-  std::string ini_read;            // the ini the module reads: --ini, or the working folder's
+  std::optional<std::string> ini;       // --ini
+  std::optional<std::string> svg;       // --svg
+  std::optional<std::string> log;       // --log
+  std::string ini_read;                 // the ini the module reads: --ini, or the working folder's
+  std::optional<std::string> ini_then;  // --ini-then
   // The log the module writes in the working folder, when it runs there
   // (without --ini).
   std::optional<std::string> module_log;
@@ -219,6 +223,9 @@ std::optional<std::string> OutputProblem(const std::string& what, const std::str
                                          const std::string& path, const RunPaths& paths) {
   const std::string named = what + " '" + given + "'";
   if (SameFile(path, paths.ini_read)) return named + " would overwrite the ini the run reads";
+  if (paths.ini_then && SameFile(path, *paths.ini_then)) {
+    return named + " would overwrite the ini the run reads from its first reload";
+  }
   // --quiet still prints the summary there.
   if (IsStandardOutput(path)) return named + " would overwrite the story on standard output";
   if (paths.module_log && SamePath(path, *paths.module_log)) {
@@ -235,6 +242,10 @@ std::optional<std::string> ResolvePaths(const SimOptions& o, RunPaths& paths) {
   paths.ini_read = paths.ini ? *paths.ini : Absolute("Ruckvale.ini");
   if (paths.ini) {
     if (std::optional<std::string> problem = IniFileProblem(*paths.ini)) return problem;
+  }
+  if (o.ini_then) {
+    paths.ini_then = Absolute(*o.ini_then);
+    if (std::optional<std::string> problem = IniFileProblem(*paths.ini_then)) return problem;
   }
   if (!paths.ini) paths.module_log = Absolute("Ruckvale.log");
   if (paths.svg) {
@@ -269,6 +280,10 @@ std::vector<std::string> ReleasesInVain(const SimOptions& o, const FightSettings
       {!o.pads.empty(), s.HasPadTrigger(), "the ini sets no pad_trigger", "--pad releases"},
       {!o.toggles.empty(), s.toggle_key >= 0 && KeyOnKeyboard(s.toggle_key), toggle,
        "--toggle releases"},
+      {!o.reloads.empty(), s.reload_key >= 0 && KeyOnKeyboard(s.reload_key),
+       s.reload_key < 0 ? "the ini sets no reload_key"
+                        : "reload_key " + std::to_string(s.reload_key) + " is no key on a keyboard",
+       "--reload releases"},
   };
   std::vector<std::string> lines;
   for (const auto& option : options) {
@@ -302,22 +317,28 @@ void PrintHeader(const SimOptions& o, const FightSettings& settings, bool have_i
 class Inputs {
  public:
   Inputs(const SimOptions& o, const FightSettings& s) : o_(o), hold_time_(KeyHoldSeconds(o.fps)) {
+    Bind(s);
+  }
+  // The keys and controls the settings name, as read at start or at a reload.
+  void Bind(const FightSettings& s) {
     // A code no keyboard sends is never down, however often the user presses.
     key_ = KeyOnKeyboard(s.key_trigger) ? s.key_trigger : -1;
     key_modifier_ = s.key_trigger_modifier;
     toggle_ = s.toggle_key >= 0 && KeyOnKeyboard(s.toggle_key) ? s.toggle_key : -1;
     toggle_modifier_ = s.toggle_key_modifier;
+    reload_ = s.reload_key >= 0 && KeyOnKeyboard(s.reload_key) ? s.reload_key : -1;
+    reload_modifier_ = s.reload_key_modifier;
+    hold_ = press_ = 0;
     if (s.HasPadTrigger()) {
       hold_ = sim::GameHash(kPadControls[s.pad_hold].input);
       press_ = sim::GameHash(kPadControls[s.pad_press].input);
     }
   }
   void Set(sim::World& w, double t) {
-    for (const int code : {key_, key_modifier_, toggle_, toggle_modifier_}) {
-      if (code > 0 && code < 256) w.keys_down[code] = 0;
-    }
+    std::fill(std::begin(w.keys_down), std::end(w.keys_down), std::uint8_t{0});
     Hold(w, key_, key_modifier_, o_.presses, t);
     Hold(w, toggle_, toggle_modifier_, o_.toggles, t);
+    Hold(w, reload_, reload_modifier_, o_.reloads, t);
     w.keyboard_in_use = InStretch(o_.keyboard, t);
     w.controls_down.clear();
     w.controls_released.clear();
@@ -345,6 +366,7 @@ class Inputs {
   const SimOptions& o_;
   double hold_time_;
   int key_ = -1, key_modifier_ = 0, toggle_ = -1, toggle_modifier_ = 0;
+  int reload_ = -1, reload_modifier_ = 0;
   Hash hold_ = 0, press_ = 0;
   bool pad_was_down_ = false;
 };
@@ -394,8 +416,30 @@ void SetContrary(const SimOptions& o, sim::World& w) {
   }
 }
 
+// --ini-then: the ini the run's folder holds from the first reload on, and
+// what the module reads from it.
+struct IniThen {
+  std::string text;
+  FightSettings settings;
+  double from = 0;
+  std::function<void(const std::string&)> write;  // puts the text in the run's folder
+  bool written = false;
+};
+
+// After a pass that reloaded: the settings the module read, which the
+// decoder, the inputs and the story follow from now on.
+void FollowReload(const std::optional<IniThen>& then, const FightSettings& first,
+                  FightSettings& current, PassDecoder& decoder, PassEvents& events) {
+  const FightSettings& next = then && then->written ? then->settings : first;
+  events.reload_changes = ChangedSettings(current, next);
+  decoder.Reload(next);
+  current = next;
+}
+
 std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& settings,
-                                      RunOutputs& outputs, std::ostream& out, std::ostream& err) {
+                                      std::optional<IniThen>& then, RunOutputs& outputs,
+                                      std::ostream& out, std::ostream& err) {
+  FightSettings current = settings;
   PassDecoder decoder(settings);
   StoryRecorder recorder;
   std::vector<StoryEntry> entries;
@@ -426,6 +470,10 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
   for (std::uint64_t frame = 0; frame < frames; ++frame) {
     const double now = static_cast<double>(frame) * dt;
     entries.clear();
+    if (then && !then->written && now >= then->from) {
+      then->write(then->text);
+      then->written = true;
+    }
     inputs.Set(game.world, now);
     const bool foreground = !InStretch(o.background, now);
     game.world.player_mount = InStretch(o.riding, now) ? game.world.players_horse : 0;
@@ -440,9 +488,14 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
     });
     game.calls.clear();
     run.host.RunFrame();
-    const PassEvents events = decoder.Decode(now, game.calls, game);
+    PassEvents events = decoder.Decode(now, game.calls, game);
     strange_key = events.strange_key;
     if (strange_key) break;
+    if (events.reloaded) {
+      FollowReload(then, settings, current, decoder, events);
+      inputs.Bind(current);
+      outputs.fight_group_size = current.fight_group_size;
+    }
     recorder.OnPass(now, events, entries);
     if (probe_log) {
       probe_lines.clear();
@@ -503,24 +556,24 @@ struct UserOutputs {
   }
 };
 
-// The ini's text with probe=true after its own lines, for --probe.
-std::string WithProbe(const std::string& ini_read) {
-  std::ifstream in(files::PathOf(ini_read), std::ios::binary);
+// The ini's text, with probe=true after its own lines for --probe.
+std::string IniText(const std::string& path, bool probe) {
+  std::ifstream in(files::PathOf(path), std::ios::binary);
   std::stringstream text;
   if (in) text << in.rdbuf();
-  return text.str() + "\nprobe=true\n";
+  return probe ? text.str() + "\nprobe=true\n" : text.str();
 }
 
 // The module reads Ruckvale.ini from the working directory; --ini runs it in
-// a folder of its own that holds a link to the user's file, and --probe in
-// one that holds a copy of it with probe=true added. Registered for removal
-// while it lives.
+// a folder of its own that holds a link to the user's file, and --probe or
+// --ini-then in one that holds a copy of it (with probe=true added for
+// --probe), which --ini-then replaces. Registered for removal while it lives.
 class RunFolder {
  public:
   // Throws what IniFolder throws.
-  RunFolder(const std::optional<std::string>& ini, const std::optional<std::string>& probe_text) {
-    if (probe_text) {
-      folder_.emplace(probe_text);
+  RunFolder(const std::optional<std::string>& ini, const std::optional<std::string>& copy_text) {
+    if (copy_text) {
+      folder_.emplace(copy_text);
     } else if (ini) {
       folder_.emplace(sim::IniFolder::LinkTo{*ini});
     } else {
@@ -536,6 +589,8 @@ class RunFolder {
   }
   RunFolder(const RunFolder&) = delete;
   RunFolder& operator=(const RunFolder&) = delete;
+  // Replaces the copy's text; only a folder made with one holds a copy.
+  void Write(const std::string& text) { folder_->Write(text); }
 
  private:
   std::optional<sim::IniFolder> folder_;
@@ -566,13 +621,28 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
                 "it cannot be shown");
   }
   if (o.probe) settings.probe = true;
+  std::optional<IniThen> then;
+  if (paths.ini_then) {
+    then.emplace();
+    if (ReadIniFile(*paths.ini_then, then->settings) == ReadEnd::OutOfMemory) {
+      return fail("'" + *paths.ini_then + "' has a line too long for the memory this run has");
+    }
+    if (o.probe) then->settings.probe = true;
+    then->text = IniText(*paths.ini_then, o.probe);
+    then->from = *std::min_element(o.reloads.begin(), o.reloads.end());
+  }
   files::CleanUpWhenCutShort();
   UserOutputs kept;
   std::string error;
-  if (!kept.Open(paths, settings, error)) return fail(error);
+  // A log the ini of a reload switches on is a log the module writes.
+  FightSettings writes = settings;
+  writes.log = settings.log || (then && (then->settings.log || then->settings.probe));
+  if (!kept.Open(paths, writes, error)) return fail(error);
   std::optional<RunFolder> folder;
   try {
-    folder.emplace(paths.ini, o.probe ? std::optional(WithProbe(paths.ini_read)) : std::nullopt);
+    const bool copy = o.probe || then.has_value();
+    folder.emplace(paths.ini,
+                   copy ? std::optional(IniText(paths.ini_read, o.probe)) : std::nullopt);
   } catch (const std::exception& e) {
     return fail("cannot hand '" + (o.ini ? *o.ini : paths.ini_read) +
                 "' to the module: " + e.what());
@@ -588,7 +658,8 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
       err << "ruckvale-sim: " << line << '\n';
     }
   }
-  if (const std::optional<std::int32_t> key = RunFrames(o, settings, outputs, out, err)) {
+  if (then) then->write = [&folder](const std::string& text) { folder->Write(text); };
+  if (const std::optional<std::int32_t> key = RunFrames(o, settings, then, outputs, out, err)) {
     return fail(StrangeKeyText(*key));
   }
   if (files::StopRequested()) return fail("stopped before the end of the run; nothing was kept");

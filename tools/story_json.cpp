@@ -108,6 +108,10 @@ std::string EntryJson(const StoryEntry& e) {
       return "\"event\":\"toggle_ignored\",\"why\":" + IgnoredJson(e.ignored);
     case StoryEntry::Toggle:
       return std::string("\"event\":\"toggle\",\"on\":") + JsonBool(e.flag);
+    case StoryEntry::ReloadIgnored:
+      return "\"event\":\"reload_ignored\",\"why\":" + IgnoredJson(e.ignored);
+    case StoryEntry::Reload:
+      return "\"event\":\"reload\",\"changed\":" + JsonString(e.word);
     case StoryEntry::Fight:
       return FightStartJson(*e.fight);
     case StoryEntry::Retask:

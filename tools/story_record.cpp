@@ -126,6 +126,12 @@ void StoryRecorder::OnPass(double time, const PassEvents& events, std::vector<St
   fights("pad");
   ignored(StoryEntry::ToggleIgnored, events.toggle_ignored);
   if (events.toggled) out.push_back(Flagged(StoryEntry::Toggle, time, *events.toggled));
+  ignored(StoryEntry::ReloadIgnored, events.reload_ignored);
+  if (events.reloaded) {
+    StoryEntry e = Flagged(StoryEntry::Reload, time, events.fight_was_running);
+    e.word = events.reload_changes.c_str();
+    out.push_back(e);
+  }
   for (const RetaskEvent& r : events.retasks) {
     StoryEntry e = Entry(StoryEntry::Retask, time, r.ped);
     e.other = r.target;

@@ -18,20 +18,20 @@ void WriteSummaryJson(std::ostream& out, const StoryCounts& c, const FightSettin
   out << "{\"event\":\"summary\",\"seconds\":" << JsonSeconds(seconds) << ",\"rolls\":" << c.rolls
       << ",\"roll_hits\":" << c.roll_hits << ",\"fights_timer\":" << c.timer_fights
       << ",\"fights_key\":" << c.key_fights << ",\"fights_pad\":" << c.pad_fights
-      << ",\"toggles\":" << c.toggles << ",\"releases_ignored_off\":" << c.ignored_off
-      << ",\"fights_too_few\":" << c.empty_fights << ",\"fighters\":" << c.fighters_total
-      << ",\"retasks\":" << c.retasks << ",\"deaths\":" << c.deaths
-      << ",\"fighter_deaths\":" << c.fighter_deaths << ",\"pruned\":" << c.pruned
-      << ",\"released\":" << c.released << ",\"kept_persistent\":" << c.kept_now
-      << ",\"kept_persistent_peak\":" << c.kept_peak << ",\"gated_stretches\":" << c.gated_stretches
-      << ",\"fled\":" << c.fled << ",\"story_peds_taken\":" << c.story_taken
-      << ",\"off_hand_guns\":" << c.off_hand << ",\"corpses_drawn\":" << c.corpses
-      << ",\"fights_without_hate\":" << c.cold_fights
+      << ",\"toggles\":" << c.toggles << ",\"reloads\":" << c.reloads
+      << ",\"releases_ignored_off\":" << c.ignored_off << ",\"fights_too_few\":" << c.empty_fights
+      << ",\"fighters\":" << c.fighters_total << ",\"retasks\":" << c.retasks
+      << ",\"deaths\":" << c.deaths << ",\"fighter_deaths\":" << c.fighter_deaths
+      << ",\"pruned\":" << c.pruned << ",\"released\":" << c.released
+      << ",\"kept_persistent\":" << c.kept_now << ",\"kept_persistent_peak\":" << c.kept_peak
+      << ",\"gated_stretches\":" << c.gated_stretches << ",\"fled\":" << c.fled
+      << ",\"story_peds_taken\":" << c.story_taken << ",\"off_hand_guns\":" << c.off_hand
+      << ",\"corpses_drawn\":" << c.corpses << ",\"fights_without_hate\":" << c.cold_fights
       << ",\"keys_ignored_background\":" << c.ignored_keys << ",\"own_side_orders\":" << c.own_side
       << ",\"let_go_blind\":" << c.let_go_blind << ",\"held_peds_drawn\":" << c.held_drawn
       << ",\"player_mount_drawn\":" << c.mount_drawn
       << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended;
-  if (settings.notify) {
+  if (settings.notify || c.notices_shown + c.notices_refused + c.notices_dropped > 0) {
     out << ",\"notices_shown\":" << c.notices_shown << ",\"notices_refused\":" << c.notices_refused
         << ",\"notices_dropped\":" << c.notices_dropped;
   }
@@ -85,6 +85,9 @@ void WriteSummary(std::ostream& out, const StoryCounts& c, const FightSettings& 
   if (c.pad_fights > 0) out << ", " << c.pad_fights << " by the pad";
   out << ")";
   if (c.toggles > 0) out << "; the triggers switched " << c.toggles << " times";
+  if (c.reloads > 0) {
+    out << "; Ruckvale.ini reloaded " << c.reloads << (c.reloads == 1 ? " time" : " times");
+  }
   if (c.ignored_off > 0) {
     out << "; " << c.ignored_off << (c.ignored_off == 1 ? " release" : " releases")
         << " ignored while switched off";
@@ -109,7 +112,7 @@ void WriteSummary(std::ostream& out, const StoryCounts& c, const FightSettings& 
   out << "  released to game:   " << c.released << '\n';
   out << "  peds kept persistent: " << c.kept_now << " now, peak " << c.kept_peak << '\n';
   out << "  gated stretches:    " << c.gated_stretches << '\n';
-  if (settings.notify) {
+  if (settings.notify || c.notices_shown + c.notices_refused + c.notices_dropped > 0) {
     out << "  notices:            " << c.notices_shown << " shown, " << c.notices_refused
         << " refused by the game, " << c.notices_dropped << " dropped after 10 s\n";
   }

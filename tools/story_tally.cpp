@@ -58,6 +58,9 @@ void CountEntry(StoryCounts& c, const StoryEntry& e) {
     case StoryEntry::Toggle:
       ++c.toggles;
       break;
+    case StoryEntry::Reload:
+      ++c.reloads;
+      break;
     case StoryEntry::Fight:
       CountFight(c, *e.fight);
       break;

@@ -153,6 +153,12 @@ std::string EntryText(const StoryEntry& e, std::int32_t group_size) {
     case StoryEntry::Toggle:
       return e.flag ? "toggle key: the module's triggers are on again"
                     : "toggle key: the module's triggers are off (a running fight goes on)";
+    case StoryEntry::ReloadIgnored:
+      return IgnoredText("reload key", "", e.ignored);
+    case StoryEntry::Reload:
+      return std::string("reload key: the module read Ruckvale.ini again; ") +
+             (*e.word != '\0' ? std::string("changed: ") + e.word : "nothing changed") +
+             (e.flag ? " (the running fight goes on)" : "");
     case StoryEntry::Fight:
       return FightStartText(*e.fight, e.flag, group_size);
     case StoryEntry::Retask:

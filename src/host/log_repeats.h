@@ -10,12 +10,12 @@
 namespace ruckvale {
 
 // The sources of the log's trigger lines, in the order a pass asks them.
-enum class Trigger : std::uint8_t { Timer, Key, Pad, Toggle };
-inline constexpr int kTriggerCount = 4;
+enum class Trigger : std::uint8_t { Timer, Key, Pad, Toggle, Reload };
+inline constexpr int kTriggerCount = 5;
 
 // The name the log gives each trigger: the ini key that sets it.
 inline constexpr const char* kTriggerNames[kTriggerCount] = {"timer", "key_trigger", "pad_trigger",
-                                                             "toggle_key"};
+                                                             "toggle_key", "reload_key"};
 
 // One trigger's last outcome that may repeat: no fight, or a release
 // ignored for one reason. A fight or a toggle is never a repeat.

@@ -16,11 +16,12 @@ struct MainLoopState {
   bool has_rolled = false;
   // The triggers are on; toggle_key switches them.
   bool enabled = true;
-  // pad_trigger or toggle_key is set: the pass asks for them (one test for
-  // both keeps a pass without them as cheap as before).
-  bool pad_or_toggle = false;
-  // toggle_key was down at the last poll.
+  // pad_trigger, toggle_key or reload_key is set: the pass asks for them
+  // (one test for all keeps a pass without them as cheap as before).
+  bool more_inputs = false;
+  // toggle_key, reload_key was down at the last poll.
   bool toggle_latch = false;
+  bool reload_latch = false;
   // The game's reset flag gated the last pass: Ruckvale sits out.
   bool sitting_out = false;
   // The tick of the last pass that was not gated (or of the start), which

@@ -153,6 +153,20 @@ LoggedOutcome NoFightOutcome(const FightStartReport& report) {
   return o;
 }
 
+// Whether the ini was found, what each of its lines did, every value in force.
+void LogIniAndValues(ModuleState& m, bool have_ini, std::uint32_t now) {
+  if (have_ini) {
+    LogLine(m.log, now, "Ruckvale.ini found in the game's folder");
+    FightSettings again;
+    LineContext context{&m, now};
+    LoadSettings(again, IniLineSink{&LogIniLine, &context});
+  } else {
+    LogLine(m.log, now, "no Ruckvale.ini in the game's folder: the defaults hold");
+  }
+  LogLine(m.log, now, "values in force:");
+  LogValues(m, now);
+}
+
 }  // namespace
 
 void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept {
@@ -160,17 +174,31 @@ void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept {
   try {
     LogLine(m.log, now, "Ruckvale %s, script started%s", RUCKVALE_VERSION,
             m.script_starts > 1 ? " again (a reload): earlier fighters are forgotten" : "");
-    if (have_ini) {
-      LogLine(m.log, now, "Ruckvale.ini found in the game's folder");
-      FightSettings again;
-      LineContext context{&m, now};
-      LoadSettings(again, IniLineSink{&LogIniLine, &context});
-    } else {
-      LogLine(m.log, now, "no Ruckvale.ini in the game's folder: the defaults hold");
-    }
-    LogLine(m.log, now, "values in force:");
-    LogValues(m, now);
+    LogIniAndValues(m, have_ini, now);
     LogLine(m.log, now, "the triggers are %s", m.main_loop.enabled ? "on" : "off (start_enabled)");
+  } catch (...) {
+    // Out of memory for a line's words: the log goes on without them.
+  }
+  LogFlush(m.log);
+}
+
+void LogReload(ModuleState& m, bool have_ini, const FightSettings& before, bool opened,
+               std::uint32_t now) noexcept {
+  if (!LogOn(m.log)) return;
+  try {
+    if (opened) LogLine(m.log, now, "Ruckvale %s, log switched on by a reload", RUCKVALE_VERSION);
+    LogLine(m.log, now, "reload_key released: Ruckvale.ini read again");
+    LogIniAndValues(m, have_ini, now);
+    const std::string changed = ChangedSettings(before, m.settings);
+    LogLine(m.log, now, "changed: %s", changed.empty() ? "nothing" : changed.c_str());
+    LogLine(m.log, now, "the triggers stay %s%s", m.main_loop.enabled ? "on" : "off",
+            m.settings.start_enabled != before.start_enabled
+                ? " (start_enabled counts at the next start)"
+                : "");
+    if (!m.fight.roster.empty()) {
+      LogLine(m.log, now, "the running fight goes on with its %d fighters",
+              static_cast<int>(m.fight.roster.size()));
+    }
   } catch (...) {
     // Out of memory for a line's words: the log goes on without them.
   }

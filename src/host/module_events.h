@@ -16,6 +16,12 @@ namespace ruckvale {
 // every value in force.
 void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept;
 
+// reload_key read Ruckvale.ini again: what each of its lines did, every value
+// in force now, and what goes on. `before` holds the values before it;
+// `opened`: the reload switched the log on.
+void LogReload(ModuleState& m, bool have_ini, const FightSettings& before, bool opened,
+               std::uint32_t now) noexcept;
+
 // A trigger and the fight it started, or why none. The same "no fight" as
 // the trigger's last one is counted instead of written.
 void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,

@@ -11,6 +11,7 @@
 #include "host/natives.h"
 #include "host/notice.h"
 #include "host/random.h"
+#include "host/reload.h"
 #include "host/system.h"
 #include "probe/probe.h"
 #include "settings/load_settings.h"
@@ -33,13 +34,6 @@ FightContext FightContextOf(ModuleState& m) {
   return FightContext{m.settings, m.catalogue, m.random_state};
 }
 
-// The hashes of pad_trigger's controls, asked only when it is set.
-void AskPadControls(ModuleState& m) {
-  if (!m.settings.HasPadTrigger()) return;
-  m.main_loop.pad_hold = natives::GetHashKey(kPadControls[m.settings.pad_hold].input);
-  m.main_loop.pad_press = natives::GetHashKey(kPadControls[m.settings.pad_press].input);
-}
-
 // The player's ped, read once at start.
 Ped StartScript(ModuleState& m) noexcept {
   ++m.script_starts;
@@ -53,7 +47,9 @@ Ped StartScript(ModuleState& m) noexcept {
   SeedRandom(m.random_state, now);
   m.main_loop.enabled = m.settings.start_enabled;
   m.main_loop.toggle_latch = false;
-  m.main_loop.pad_or_toggle = m.settings.HasPadTrigger() || m.settings.toggle_key >= 0;
+  m.main_loop.reload_latch = false;
+  m.main_loop.more_inputs =
+      m.settings.HasPadTrigger() || m.settings.toggle_key >= 0 || m.settings.reload_key >= 0;
   m.main_loop.sitting_out = false;
   m.main_loop.last_now = now;
   ProbeScriptEnds(m);
@@ -225,6 +221,27 @@ void ToggleTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   QueueNotice(m, m.main_loop.enabled ? NoticeKind::On : NoticeKind::Off, now);
 }
 
+// Its release reads Ruckvale.ini again, whether the triggers are on or off.
+// A key it shares with key_trigger or toggle_key acts for both (the checker
+// warns of it).
+void ReloadTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
+  const std::int32_t key = m.settings.reload_key;
+  if (key < 0 || key > 255) return;
+  const bool down = KeyDown(key);
+  if (down || !m.main_loop.reload_latch) {
+    m.main_loop.reload_latch = down;
+    return;
+  }
+  m.main_loop.reload_latch = false;
+  const Binding mine{key, m.settings.reload_key_modifier};
+  if (const char* why = Refusal(mine, mine, false, after_sit_out, false)) {
+    LogIgnored(m, now, Trigger::Reload, why);
+    return;
+  }
+  ReloadSettings(m, now);
+  QueueNotice(m, NoticeKind::Reloaded, now);  // with notify as the file now sets it
+}
+
 // The game gates the pass: Ruckvale sits out, and the log says so once.
 void SitOut(ModuleState& m) {
   if (m.main_loop.sitting_out) return;
@@ -265,9 +282,10 @@ void RunPass(Ped player) noexcept {
     TimerTrigger(m, now);
     const bool key_fought = KeyTrigger(m, now, after_sit_out);
     // A toggle switches the triggers from the next pass on.
-    if (m.main_loop.pad_or_toggle) {
+    if (m.main_loop.more_inputs) {
       PadTrigger(m, now, key_fought);
       ToggleTrigger(m, now, after_sit_out);
+      ReloadTrigger(m, now, after_sit_out);
     }
     // Most passes have no fight to keep going.
     if (m.fight.roster.empty()) return;

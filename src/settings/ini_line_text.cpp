@@ -208,4 +208,17 @@ std::string KeyBindingText(std::int32_t code, std::int32_t modifier) {
   return (modifier != 0 ? ModifierName(modifier) + "+" : "") + KeyIniName(code);
 }
 
+std::string ChangedSettings(const FightSettings& before, const FightSettings& after) {
+  std::string changed;
+  for (int i = 0; i < kSettingKeyCount; ++i) {
+    const auto key = static_cast<SettingKey>(i);
+    const std::string was = SettingValueText(key, GetSetting(before, key));
+    const std::string now = SettingValueText(key, GetSetting(after, key));
+    if (was == now) continue;
+    if (!changed.empty()) changed += ", ";
+    changed.append(kSettingKeys[i].name).append(" ").append(was).append(" -> ").append(now);
+  }
+  return changed;
+}
+
 }  // namespace ruckvale

@@ -29,4 +29,8 @@ std::string KeyBindingText(std::int32_t code, std::int32_t modifier);
 // "sets fight_timer to 60", "ignored: no '='", "unreadable value 'x' for ...".
 std::string DescribeIniLine(const IniLine& line);
 
+// The settings that differ, in the table's order, as "fight_radius 50 -> 20,
+// key_trigger F12 -> F11"; empty when none does.
+std::string ChangedSettings(const FightSettings& before, const FightSettings& after);
+
 }  // namespace ruckvale

@@ -665,6 +665,27 @@ void NoticeDropped(ModuleRun& r) {
   r.Frames(10, 100);
 }
 
+// The reload key's notice: shown; held back by a hidden HUD, then forgotten
+// when the next reload switches notify off; shown again once a reload
+// switches it back on.
+void NoticeReload(ModuleRun& r) {
+  World& w = r.game.world;
+  constexpr char kNotify[] = "notify=true\nreload_key=R\nfight_timer=100000\nlog=true\n";
+  r.Frames(40, 100);
+  Press(r, 'R');
+  r.Frames(40, 100);
+  w.screen.hud_hidden = true;
+  Press(r, 'R');
+  r.Frames(5, 100);
+  std::ofstream("Ruckvale.ini", std::ios::binary) << "reload_key=R\nfight_timer=100000\nlog=true\n";
+  Press(r, 'R');
+  w.screen.hud_hidden = false;
+  r.Frames(20, 100);
+  std::ofstream("Ruckvale.ini", std::ios::binary) << kNotify;
+  Press(r, 'R');
+  r.Frames(5, 100);
+}
+
 // name, what it covers, ini, start tick, body
 constexpr Scenario kAll[] = {
     {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
@@ -829,6 +850,12 @@ constexpr Scenario kAll[] = {
      "notify=true\ntoggle_key=T\nstart_enabled=false\nfight_timer=100000\nlog=true\n",
      5000,
      &NoticeDropped},
+    {{"notice-reload",
+      "notify=true: the reload's notice shown; one held back by a hidden HUD and forgotten as "
+      "the next reload switches notify off; shown again once a reload switches it on; the log"},
+     "notify=true\nreload_key=R\nfight_timer=100000\nlog=true\n",
+     5000,
+     &NoticeReload},
 };
 
 }  // namespace

@@ -132,6 +132,8 @@ void StepNotice(ModuleState& m) noexcept {
   NoticeState& n = m.notice;
   if (!m.settings.notify) {  // a reload switched notices off
     n.pending = false;
+    LogLine(m.log, m.main_loop.last_now, "notice '%s' dropped: notify is now false", n.text);
+    LogFlush(m.log);
     return;
   }
   if (m.main_loop.sitting_out) {

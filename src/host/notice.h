@@ -52,7 +52,9 @@ void QueueNotice(ModuleState& m, NoticeKind kind, std::uint32_t now) noexcept;
 
 // Tries the waiting notice in the pass that just ran (its tick is
 // main_loop.last_now): drops it after 10 s, else asks the guard and posts it
-// when the guard allows. Call only when notice.pending is set:
+// when the guard allows. A pass the game's reset flag gated tries nothing
+// (Ruckvale sits those out; the guard's fade test covers cutscenes), but the
+// 10 s run on. Call only when notice.pending is set:
 //   if (m.notice.pending) StepNotice(m);
 void StepNotice(ModuleState& m) noexcept;
 

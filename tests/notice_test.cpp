@@ -80,19 +80,22 @@ TEST_F(NoticeTest, AMessagePastShowingHoldsNothingBack) {
   EXPECT_EQ(Posts(RunPass()), 1);
 }
 
-// Shown up to 9.999 s after it was queued; at 10 s it is dropped, shown or not.
+// Shown up to 9.999 s after it was queued; at 10 s it is dropped, shown or
+// not. A pass the reset flag gates tries nothing, but the time runs on.
 TEST_F(NoticeTest, ANoticeNotShownWithin10sIsDropped) {
   struct Case {
     std::uint32_t after_ms;
     bool pause_menu;
-    int posts;
+    bool gated;
+    int natives;  // besides the gate's
     bool pending;
   };
   const Case cases[] = {
-      {9999, true, 0, true},
-      {9999, false, 1, false},
-      {10000, false, 0, false},
-      {10000, true, 0, false},
+      {9999, true, false, 4, true},     // the guard up to the pause menu
+      {9999, false, false, 7, false},   // all of it, VAR_STRING and the post
+      {10000, false, false, 0, false},  // dropped, though the guard would allow it
+      {10000, true, false, 0, false},   // dropped
+      {5000, false, true, 0, true},     // gated: waits
   };
   for (const Case& c : cases) {
     world().screen = {};
@@ -100,7 +103,12 @@ TEST_F(NoticeTest, ANoticeNotShownWithin10sIsDropped) {
     StartAt("notify=true\n", 0xFFFFF000u);  // across the tick's wrap
     RunPass(0);
     world().screen.pause_menu = c.pause_menu;
-    EXPECT_EQ(Posts(RunPassAt(0xFFFFF000u + c.after_ms)), c.posts) << c.after_ms;
+    world().reset_flag = c.gated;
+    const Pass pass = RunPassAt(0xFFFFF000u + c.after_ms);
+    world().reset_flag = false;
+    int natives = 0;
+    for (const sim::Call* call : pass) natives += call->kind == sim::CallKind::Native ? 1 : 0;
+    EXPECT_EQ(natives - 1, c.natives) << c.after_ms;
     EXPECT_EQ(Module().notice.pending, c.pending) << c.after_ms;
   }
 }

@@ -75,6 +75,7 @@ void Game::ScriptWait(DWORD ms) {
     c.name = "scriptWait";
     c.args = {ms};
     Record(c);
+    SpoilVarString();
   }
   if (yield_to_game) yield_to_game();
 }
@@ -106,7 +107,10 @@ std::uint64_t* Game::NativeCall() {
   }
   current_.result = result_[0];
   Record(current_);
-  if (world.garbage_high_bits) result_[0] |= 0xDEADBEEF00000000ull;
+  // A pointer's high bits are its own.
+  if (world.garbage_high_bits && static_cast<NativeHash>(pending_hash_) != NativeHash::VAR_STRING) {
+    result_[0] |= 0xDEADBEEF00000000ull;
+  }
   return world.null_result ? nullptr : result_;
 }
 

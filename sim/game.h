@@ -84,11 +84,21 @@ class Game {
   bool AnswerGroups(NativeHash hash, Call& call);
   void AnswerPed(NativeHash hash, Call& call);
   void AnswerRelease(Call& call);
+  // Help text (game_help.cpp).
+  bool AnswerHelp(NativeHash hash, Call& call);
+  void AnswerVarString(Call& call);
+  void AnswerHelpPost(Call& call);
+  // At the end of a pass the game reuses its VAR_STRING buffer.
+  void SpoilVarString();
 
   std::uint64_t pending_hash_ = 0;
   std::vector<std::uint64_t> pending_args_;
   Call current_;
   std::uint64_t result_[4] = {};
+  // VAR_STRING's buffer, and the frame it was written in.
+  static constexpr std::uint64_t kNoFrame = ~0ull;
+  char var_string_[256] = {};
+  std::uint64_t var_string_frame_ = kNoFrame;
 };
 
 // While one lives, the game (not the module) is running on this thread: a

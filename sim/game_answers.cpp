@@ -169,7 +169,8 @@ void MakeMissionEntity(World& w, SimPed& p, const std::vector<std::uint64_t>& a)
 void Game::Answer(NativeHash hash, Call& call) {
   if (hash == NativeHash::GET_PED_NEARBY_PEDS) {
     AnswerNearby(call);
-  } else if (!AnswerQuery(hash, call) && !AnswerGroups(hash, call) && !AnswerControls(hash, call)) {
+  } else if (!AnswerQuery(hash, call) && !AnswerGroups(hash, call) && !AnswerControls(hash, call) &&
+             !AnswerHelp(hash, call)) {
     AnswerPed(hash, call);
   }
 }

@@ -608,6 +608,84 @@ void ProbeLogCap(ModuleRun& r) {
   r.Frames(3);
 }
 
+// The start's notice, then the toggle's: off shown, on waiting while off
+// shows, then replaced by off again, shown once the first is over.
+void NoticeToggle(ModuleRun& r) {
+  r.Frames(40, 100);  // the start's notice, shown for 3 s
+  Press(r, 'T');      // off
+  r.Frames(5, 100);
+  Press(r, 'T');  // on: waits while off shows
+  r.Frames(3, 100);
+  Press(r, 'T');  // off again, in place of on
+  r.Frames(40, 100);
+}
+
+// The HUD hidden at start holds the start's notice back until it returns;
+// then the help slot hidden and a fade out hold a toggle's notice back; then
+// the pause menu opens between the guard's questions and the post: the game
+// refuses it (id 0).
+void NoticeHidden(ModuleRun& r) {
+  Screen& s = r.game.world.screen;
+  s.hud_hidden = true;
+  r.Frames(20, 100);
+  s.hud_hidden = false;
+  r.Frames(40, 100);
+  s.help_slot_state = 2;
+  Press(r, 'T');
+  r.Frames(10, 100);
+  s.help_slot_state = 0;
+  s.faded_in = false;
+  r.Frames(10, 100);
+  s.faded_in = true;
+  r.Frames(40, 100);
+  r.game.before_native = [](Game& g, NativeHash hash) {
+    if (hash == NativeHash::UI_FEED_POST_HELP_TEXT) g.world.screen.pause_menu = true;
+  };
+  Press(r, 'T');
+  r.game.before_native = nullptr;
+  s.pause_menu = false;
+  r.Frames(10, 100);
+}
+
+// The pause menu open for 12 s from the start: the start's notice is
+// dropped after 10 s. Then a toggle's notice held by a fade and a cutscene
+// that gates the passes for 11 s: dropped as Ruckvale sat out.
+void NoticeDropped(ModuleRun& r) {
+  World& w = r.game.world;
+  w.screen.pause_menu = true;
+  r.Frames(120, 100);
+  w.screen.pause_menu = false;
+  r.Frames(10, 100);
+  w.screen.faded_in = false;
+  Press(r, 'T');
+  w.reset_flag = true;
+  r.Frames(110, 100);
+  w.reset_flag = false;
+  w.screen.faded_in = true;
+  r.Frames(10, 100);
+}
+
+// The reload key's notice: shown; held back by a hidden HUD, then forgotten
+// when the next reload switches notify off; shown again once a reload
+// switches it back on.
+void NoticeReload(ModuleRun& r) {
+  World& w = r.game.world;
+  constexpr char kNotify[] = "notify=true\nreload_key=R\nfight_timer=100000\nlog=true\n";
+  r.Frames(40, 100);
+  Press(r, 'R');
+  r.Frames(40, 100);
+  w.screen.hud_hidden = true;
+  Press(r, 'R');
+  r.Frames(5, 100);
+  std::ofstream("Ruckvale.ini", std::ios::binary) << "reload_key=R\nfight_timer=100000\nlog=true\n";
+  Press(r, 'R');
+  w.screen.hud_hidden = false;
+  r.Frames(20, 100);
+  std::ofstream("Ruckvale.ini", std::ios::binary) << kNotify;
+  Press(r, 'R');
+  r.Frames(5, 100);
+}
+
 // name, what it covers, ini, start tick, body
 constexpr Scenario kAll[] = {
     {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
@@ -753,6 +831,31 @@ constexpr Scenario kAll[] = {
      "revolver_chance=70\npad_trigger=RB+DPAD_DOWN\n",
      5000,
      &ProbeFightOfEight},
+    {{"notice-toggle",
+      "notify=true: the start's notice, the toggle's off, on waiting while off shows and "
+      "replaced by off again; the log"},
+     "notify=true\ntoggle_key=T\nfight_timer=100000\nlog=true\n",
+     5000,
+     &NoticeToggle},
+    {{"notice-hidden",
+      "notify=true: the start's notice held back by a hidden HUD, a toggle's by the hidden help "
+      "slot and a fade; a post refused by the game as its pause menu opens; the log"},
+     "notify=true\ntoggle_key=T\nkey_trigger=F9\nfight_timer=100000\n"
+     "log=true\n",
+     5000,
+     &NoticeHidden},
+    {{"notice-dropped",
+      "notify=true: the pause menu open 12 s from the start drops the start's notice; a "
+      "toggle's held by a fade, then dropped after a gated stretch of 11 s; the log"},
+     "notify=true\ntoggle_key=T\nstart_enabled=false\nfight_timer=100000\nlog=true\n",
+     5000,
+     &NoticeDropped},
+    {{"notice-reload",
+      "notify=true: the reload's notice shown; one held back by a hidden HUD and forgotten as "
+      "the next reload switches notify off; shown again once a reload switches it on; the log"},
+     "notify=true\nreload_key=R\nfight_timer=100000\nlog=true\n",
+     5000,
+     &NoticeReload},
 };
 
 }  // namespace

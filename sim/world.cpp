@@ -67,4 +67,17 @@ Ped World::AddPed(float x, float y, Species species) {
   return p.handle;
 }
 
+std::int32_t Screen::CurrentMessage(std::uint32_t tick) const {
+  if (notices.empty()) return 0;
+  const ShownNotice& last = notices.back();
+  return tick - last.tick < last.duration_ms ? last.id : 0;
+}
+
+std::int32_t Screen::MessageState(std::int32_t id, std::uint32_t tick) const {
+  for (const ShownNotice& n : notices) {
+    if (n.id == id) return tick - n.tick < n.duration_ms ? 4 : 5;
+  }
+  return 0;
+}
+
 }  // namespace ruckvale::sim

@@ -85,6 +85,29 @@ struct NearbyAnswer {
   std::vector<Ped> extra;     // handles listed first, whether or not they exist
 };
 
+// A help message the module posted, as the game shows it: current and
+// "showing" from `tick` for `duration_ms`.
+struct ShownNotice {
+  std::uint32_t tick = 0;
+  std::string text;
+  std::int32_t id = 0;
+  std::uint32_t duration_ms = 0;
+};
+
+// The game's screen as its help guard reads it.
+struct Screen {
+  bool pause_menu = false;
+  bool hud_hidden = false;
+  std::int32_t help_slot_state = 0;  // _GET_HUD_VISIBILITY_SLOT_STATE(5): 2 hidden
+  bool faded_in = true;
+  // The help messages posted so far, in order; the ids count up from 1.
+  std::vector<ShownNotice> notices;
+  // The current help message at `tick` (0: none), and its state: 4 while
+  // showing, 5 once over.
+  std::int32_t CurrentMessage(std::uint32_t tick) const;
+  std::int32_t MessageState(std::int32_t id, std::uint32_t tick) const;
+};
+
 struct World {
   Ped player = 1;
   std::vector<SimPed> peds;  // the player's ped is peds[0]
@@ -98,6 +121,7 @@ struct World {
   std::vector<Hash> controls_down;
   std::vector<Hash> controls_released;
   bool keyboard_in_use = false;
+  Screen screen;
   float nearby_range = 100.0f;  // how far the game looks for nearby peds
 
   // Relationship groups the module added, and the levels between them.

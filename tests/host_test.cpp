@@ -62,6 +62,14 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"GET_CURRENT_PED_WEAPON", 0x3A87E44BB9A01D54},
       {"GET_PED_RELATIONSHIP_GROUP_HASH", 0x7DBDD04862D95F04},
       {"GET_CURRENT_TARGET_FOR_PED", 0xCD66FEA29400A0B5},
+      {"VAR_STRING", 0xFA925AC00EB830B9},
+      {"UI_FEED_POST_HELP_TEXT", 0x049D5C615BD38BAD},
+      {"UI_FEED_GET_CURRENT_MESSAGE", 0xC17F69E1418CD11F},
+      {"UI_FEED_GET_MESSAGE_STATE", 0x59FA676177DBE4C9},
+      {"GET_HUD_VISIBILITY_SLOT_STATE", 0x7EC0D68233E391AC},
+      {"IS_SCREEN_FADED_IN", 0x37F9A426FBCF4AF2},
+      {"IS_PAUSE_MENU_ACTIVE", 0x535384D6067BA42E},
+      {"IS_HUD_HIDDEN", 0x71B72B478F8189DC},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
     // Every native of the table is stated above: a new one needs its literal too.

@@ -185,6 +185,33 @@ TEST(SimTool, TheSummaryCountsWhatTheGameMadeOfTheFights) {
   }
 }
 
+// Notices: the story and the summary tell what the module's log tells, a
+// toggle's notice waiting while the last shows and one dropped after 10 s of
+// the pause menu.
+TEST(SimTool, TheStoryTellsEachNoticeAsTheLogDoes) {
+  sim::IniFolder folder(std::nullopt);
+  std::ofstream("notify.ini") << "notify=true\ntoggle_key=T\nfight_timer=100000\nlog=true\n";
+  const Outcome o = Simulate({"--seconds", "40", "--ini", "notify.ini", "--toggle", "5,6,20",
+                              "--pause", "19-32", "--log", "copy.log"});
+  ASSERT_EQ(o.code, 0) << o.err;
+  const std::string log = ReadFile("copy.log");
+  for (const char* told : {"[00:05.000] notice \"Ruckvale off\" shown (id 2)\n",
+                           "[00:08.000] notice \"Ruckvale on\" shown (id 3)\n",
+                           "[00:30.000] notice (off) dropped: not shown within 10 s (the pause "
+                           "menu was open)\n",
+                           "  notices:            3 shown, 0 refused by the game, 1 dropped "
+                           "after 10 s\n"}) {
+    EXPECT_EQ(Occurrences(o.out, told), 1) << told << o.out;
+  }
+  EXPECT_EQ(Occurrences(log, "notice 'Ruckvale off' posted (id 2)"), 1) << log;
+  EXPECT_EQ(Occurrences(log, "notice 'Ruckvale on' posted (id 3)"), 1) << log;
+  EXPECT_EQ(Occurrences(log,
+                        "notice 'Ruckvale off' dropped: not shown within 10 s (the pause "
+                        "menu was open)"),
+            1)
+      << log;
+}
+
 TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
   sim::IniFolder folder(std::nullopt);
   // Many fighters and fights, so the weapon mix is a large sample.

@@ -36,6 +36,11 @@ const char kUsage[] =
     "                   (the nearby list in 4-byte positions), melee (blades keep\n"
     "                   their distance); with it or --probe, blades close in and\n"
     "                   fighters stay in combat while their target stands\n"
+    "  --pause A-B[,A-B...]\n"
+    "                   the game's pause menu is open from A to B seconds: notices\n"
+    "                   (notify=true) wait, and are dropped after 10 s\n"
+    "  --hide-hud A-B[,A-B...]\n"
+    "                   the game's HUD is hidden from A to B seconds, likewise\n"
     "  --riding A-B[,A-B...]\n"
     "                   the player rides a horse of its own from A to B seconds\n"
     "  --seed N         seed of the scene (default 1)\n"
@@ -165,6 +170,10 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
     if (!ParseStretches(v, o.keyboard)) {
       return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
     }
+  } else if (a == "--pause" || a == "--hide-hud") {
+    if (!ParseStretches(v, a == "--pause" ? o.pause : o.hud_hidden)) {
+      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
+    }
   } else if (a == "--log") {
     o.log = v;
   } else if (a == "--riding") {
@@ -261,10 +270,10 @@ std::optional<SimOptions> ParseOptions(const std::vector<std::string>& args, std
     error = "check-ini comes first and alone: ruckvale-sim check-ini FILE";
     return std::nullopt;
   }
-  static const std::string kTakesValue[] = {"--seconds",  "--fps",    "--seed",       "--press",
-                                            "--ini",      "--svg",    "--background", "--riding",
-                                            "--pad",      "--toggle", "--keyboard",   "--log",
-                                            "--contrary", "--reload", "--ini-then"};
+  static const std::string kTakesValue[] = {
+      "--seconds",    "--fps",    "--seed",     "--press",  "--ini",      "--svg",
+      "--background", "--riding", "--pad",      "--toggle", "--keyboard", "--log",
+      "--contrary",   "--reload", "--ini-then", "--pause",  "--hide-hud"};
   SimOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

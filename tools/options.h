@@ -31,6 +31,10 @@ struct SimOptions {
   // Stretches [from, to) of simulated seconds in which another program has
   // the foreground, so the game ignores the key.
   std::vector<std::pair<double, double>> background;
+  // Stretches in which the game's pause menu is open, and in which its HUD is
+  // hidden: the game's help guard holds notices back, and the game refuses them.
+  std::vector<std::pair<double, double>> pause;
+  std::vector<std::pair<double, double>> hud_hidden;
   // Stretches in which the player rides a horse that no script keeps.
   std::vector<std::pair<double, double>> riding;
   std::uint64_t seed = 1;

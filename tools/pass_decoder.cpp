@@ -344,9 +344,14 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
     toggle_down_ = false;
     reload_down_ = false;
   }
+  if (events.start_up) {
+    const std::size_t tick = Find(calls, 0, "GetTickCount");
+    if (tick < gate) QueueNotice("start", static_cast<std::uint32_t>(calls[tick].result));
+  }
   events.gated = calls[gate].result != 0;
   if (events.gated) {
     sat_out_ = true;
+    if (notice_ != nullptr) notice_held_ = NoticeHold::SatOut;
     return events;
   }
   // The timer, the key and the pad follow the switch as the pass found it; a
@@ -376,6 +381,13 @@ PassEvents PassDecoder::Decode(double time, const Calls& calls, const sim::Game&
   DecodeToggle(calls, marks.toggle, events);
   DecodeReload(calls, marks.reload, events);
   sat_out_ = false;
+  if (marks.tick < calls.size()) {
+    const auto now = static_cast<std::uint32_t>(calls[marks.tick].result);
+    if (events.toggled) QueueNotice(*events.toggled ? "on" : "off", now);
+    DecodeNotice(calls, now, events);
+    pass_tick_ = now;
+    pass_posted_ = events.notice && !events.notice->dropped;
+  }
   DecodeStarts(time, calls, marks, starts, game, events);
   for (const sim::Call& c : calls) events.released += Is(c, N::SET_ENTITY_AS_NO_LONGER_NEEDED);
   DecodeLeaves(calls, starts.empty() ? gate : starts.back(), events);
@@ -601,6 +613,9 @@ void PassDecoder::Reload(const FightSettings& settings) {
   if (settings.key_trigger != before.key_trigger) key_down_ = false;
   if (settings.toggle_key != before.toggle_key) toggle_down_ = false;
   if (settings.reload_key != before.reload_key) reload_down_ = false;
+  // The reload's notice, unless its own pass posted it; none at all with notify off.
+  notice_ = nullptr;
+  if (!pass_posted_) QueueNotice("reload", pass_tick_);
 }
 
 void PassDecoder::DecodeRoll(std::uint32_t now, bool hit, PassEvents& events) {
@@ -641,6 +656,51 @@ void PassDecoder::DecodeLeaves(const Calls& calls, std::size_t from, PassEvents&
   }
   roster_.resize(kept);
   events.fight_over = won && roster_.empty();
+}
+
+namespace {
+
+// Whether one of the game's help-guard questions refuses, and why; None for
+// any other call or an answer that lets the notice through.
+NoticeHold GuardRefusal(const sim::Call& c) {
+  const auto answer = static_cast<std::int32_t>(static_cast<std::uint32_t>(c.result));
+  if (Is(c, N::UI_FEED_GET_MESSAGE_STATE) && answer <= 4) return NoticeHold::HelpCurrent;
+  if (Is(c, N::GET_HUD_VISIBILITY_SLOT_STATE) && answer == 2) return NoticeHold::HelpHidden;
+  if (Is(c, N::IS_SCREEN_FADED_IN) && answer == 0) return NoticeHold::NotFadedIn;
+  if (Is(c, N::IS_PAUSE_MENU_ACTIVE) && answer != 0) return NoticeHold::PauseMenu;
+  if (Is(c, N::IS_HUD_HIDDEN) && answer != 0) return NoticeHold::HudHidden;
+  return NoticeHold::None;
+}
+
+}  // namespace
+
+void PassDecoder::QueueNotice(const char* what, std::uint32_t now) {
+  if (!settings_.notify) return;
+  notice_ = what;
+  notice_since_ = now;
+  notice_held_ = NoticeHold::None;
+}
+
+void PassDecoder::DecodeNotice(const Calls& calls, std::uint32_t now, PassEvents& events) {
+  const std::size_t post = Find(calls, 0, N::UI_FEED_POST_HELP_TEXT);
+  if (post < calls.size()) {
+    NoticeEvent e;
+    const std::size_t made = Find(calls, 0, N::VAR_STRING);
+    if (made < calls.size() && calls[made].text.size() > 2) e.text = Unquoted(calls[made].text[2]);
+    e.id = static_cast<std::int32_t>(static_cast<std::uint32_t>(calls[post].result));
+    events.notice = e;
+    notice_ = nullptr;
+    return;
+  }
+  if (notice_ == nullptr) return;
+  if (static_cast<std::int32_t>(now - notice_since_) >= 10000) {
+    events.notice = NoticeEvent{true, notice_, 0, notice_held_};
+    notice_ = nullptr;
+    return;
+  }
+  for (const sim::Call& c : calls) {
+    if (const NoticeHold why = GuardRefusal(c); why != NoticeHold::None) notice_held_ = why;
+  }
 }
 
 }  // namespace ruckvale::tools

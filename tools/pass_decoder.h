@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/notice.h"
 #include "settings/fight_settings.h"
 #include "sim/game.h"
 #include "tools/fight_start.h"
@@ -41,6 +42,15 @@ enum class Ignored : std::uint8_t {
   SitOut,        // released while the reset flag kept the module out
 };
 
+// A notice the pass posted (the game's id, 0: refused), or one the module
+// dropped: not shown within 10 s of its queueing.
+struct NoticeEvent {
+  bool dropped = false;
+  std::string text;     // posted: as handed to VAR_STRING; dropped: "start", "off", "on", "reload"
+  std::int32_t id = 0;  // posted: the game's answer
+  NoticeHold held = NoticeHold::None;  // dropped: what held it back at its last try
+};
+
 struct PassEvents {
   bool fight_was_running = false;  // a fight ran when the pass began
   bool start_up = false;           // the script started or started again in this pass
@@ -63,6 +73,7 @@ struct PassEvents {
   // A key the module asked Windows about that is none of the keys the run
   // read from the ini: the module read Ruckvale.ini otherwise than the run.
   std::optional<std::int32_t> strange_key;
+  std::optional<NoticeEvent> notice;  // with notify=true
 };
 
 // The decoder's own statement of the module's rules, so that it catches a
@@ -113,6 +124,10 @@ class PassDecoder {
   std::optional<std::int32_t> StrangeKey(const std::vector<sim::Call>& calls,
                                          std::size_t from) const;
   void DecodeLeaves(const std::vector<sim::Call>& calls, std::size_t from, PassEvents& events);
+  // With notify=true a notice waits from its queueing (`what`: "start", "off",
+  // "on", "reload") until a pass posts it, or until 10 s have passed: then it is dropped.
+  void QueueNotice(const char* what, std::uint32_t now);
+  void DecodeNotice(const std::vector<sim::Call>& calls, std::uint32_t now, PassEvents& events);
 
   FightSettings settings_;
   bool rolled_ = false;  // the timer has rolled since the start
@@ -125,6 +140,13 @@ class PassDecoder {
   bool reload_down_ = false;
   bool sat_out_ = false;  // the pass before was gated by the reset flag
   std::vector<Ped> roster_;
+  const char* notice_ = nullptr;  // the notice waiting, if any
+  std::uint32_t notice_since_ = 0;
+  // The last open pass's tick, and whether it posted a notice: a reload's
+  // notice is queued in its pass with notify as the new settings have it.
+  std::uint32_t pass_tick_ = 0;
+  bool pass_posted_ = false;
+  NoticeHold notice_held_ = NoticeHold::None;
 };
 
 }  // namespace ruckvale::tools

@@ -477,6 +477,8 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
     inputs.Set(game.world, now);
     const bool foreground = !InStretch(o.background, now);
     game.world.player_mount = InStretch(o.riding, now) ? game.world.players_horse : 0;
+    game.world.screen.pause_menu = InStretch(o.pause, now);
+    game.world.screen.hud_hidden = InStretch(o.hud_hidden, now);
     if (foreground != game.world.game_in_foreground) {
       StoryRecorder::OnForeground(now, foreground, entries);
     }

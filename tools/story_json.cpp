@@ -70,6 +70,26 @@ std::string IgnoredJson(Ignored why) {
   return "null";
 }
 
+std::string HeldJson(NoticeHold held) {
+  switch (held) {
+    case NoticeHold::HelpCurrent:
+      return "\"help_current\"";
+    case NoticeHold::HelpHidden:
+      return "\"help_hidden\"";
+    case NoticeHold::NotFadedIn:
+      return "\"not_faded_in\"";
+    case NoticeHold::PauseMenu:
+      return "\"pause_menu\"";
+    case NoticeHold::HudHidden:
+      return "\"hud_hidden\"";
+    case NoticeHold::SatOut:
+      return "\"sit_out\"";
+    case NoticeHold::None:
+      break;
+  }
+  return "null";
+}
+
 std::string EntryJson(const StoryEntry& e) {
   switch (e.kind) {
     case StoryEntry::Foreground:
@@ -107,6 +127,12 @@ std::string EntryJson(const StoryEntry& e) {
       return "\"event\":\"fight_over\"";
     case StoryEntry::Probe:
       return "\"event\":\"probe\",\"line\":" + JsonString(e.word);
+    case StoryEntry::Notice:
+      return "\"event\":\"notice\",\"text\":" + JsonString(e.word) +
+             ",\"id\":" + std::to_string(e.count);
+    case StoryEntry::NoticeDropped:
+      return "\"event\":\"notice_dropped\",\"notice\":" + JsonString(e.word) +
+             ",\"why\":" + HeldJson(e.held);
     default:
       return SceneJson(e);
   }

@@ -143,6 +143,14 @@ void StoryRecorder::OnPass(double time, const PassEvents& events, std::vector<St
     out.push_back(e);
   }
   if (events.fight_over) out.push_back(Entry(StoryEntry::FightOver, time));
+  if (events.notice) {
+    const NoticeEvent& n = *events.notice;
+    StoryEntry e = Entry(n.dropped ? StoryEntry::NoticeDropped : StoryEntry::Notice, time);
+    e.word = n.text.c_str();
+    e.count = n.id;
+    e.held = n.held;
+    out.push_back(e);
+  }
 }
 
 }  // namespace ruckvale::tools

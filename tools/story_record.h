@@ -31,12 +31,15 @@ struct StoryEntry {
     ToggleIgnored,  // a release of toggle_key the module let go, why (ignored)
     Toggle,         // on (flag)
     ReloadIgnored,  // a release of reload_key the module let go, why (ignored)
-    Reload,  // reload_key read the ini again (word: the settings it changed); a fight ran (flag)
-    Fight,          // a fight start (fight); a fight ran before it (flag)
-    Retask,         // ped, target (other)
-    Left,           // ped left the roster, why (leave)
-    FightOver,      // one side stood
-    Probe,          // a line the probe wrote to Ruckvale.log (word: its text)
+    Reload,     // reload_key read the ini again (word: the settings it changed); a fight ran (flag)
+    Fight,      // a fight start (fight); a fight ran before it (flag)
+    Retask,     // ped, target (other)
+    Left,       // ped left the roster, why (leave)
+    FightOver,  // one side stood
+    Probe,      // a line the probe wrote to Ruckvale.log (word: its text)
+    Notice,     // a notice posted (word: its text), the game's id (count; 0: refused)
+    NoticeDropped,  // a notice not shown within 10 s (word: "start", "off", "on", "reload"), why
+                    // (held)
   };
   Kind kind = Death;
   double time = 0;
@@ -48,6 +51,7 @@ struct StoryEntry {
   const char* word = "";  // for Probe, valid until the next frame's entries
   LeaveEvent::Why leave = LeaveEvent::Dead;
   Ignored ignored = Ignored::None;
+  NoticeHold held = NoticeHold::None;
   const FightStart* fight = nullptr;  // valid until the next frame's entries
 };
 

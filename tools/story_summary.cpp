@@ -30,8 +30,12 @@ void WriteSummaryJson(std::ostream& out, const StoryCounts& c, const FightSettin
       << ",\"keys_ignored_background\":" << c.ignored_keys << ",\"own_side_orders\":" << c.own_side
       << ",\"let_go_blind\":" << c.let_go_blind << ",\"held_peds_drawn\":" << c.held_drawn
       << ",\"player_mount_drawn\":" << c.mount_drawn
-      << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended
-      << ",\"weapons\":{";
+      << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended;
+  if (settings.notify || c.notices_shown + c.notices_refused + c.notices_dropped > 0) {
+    out << ",\"notices_shown\":" << c.notices_shown << ",\"notices_refused\":" << c.notices_refused
+        << ",\"notices_dropped\":" << c.notices_dropped;
+  }
+  out << ",\"weapons\":{";
   for (int i = 0; i < 9; ++i) {
     out << (i ? "," : "") << "\"" << OddsRowName(i) << "\":{\"seen\":" << c.weapon_seen[i]
         << ",\"odds_percent\":" << odds.percent[i] << "}";
@@ -108,6 +112,10 @@ void WriteSummary(std::ostream& out, const StoryCounts& c, const FightSettings& 
   out << "  released to game:   " << c.released << '\n';
   out << "  peds kept persistent: " << c.kept_now << " now, peak " << c.kept_peak << '\n';
   out << "  gated stretches:    " << c.gated_stretches << '\n';
+  if (settings.notify || c.notices_shown + c.notices_refused + c.notices_dropped > 0) {
+    out << "  notices:            " << c.notices_shown << " shown, " << c.notices_refused
+        << " refused by the game, " << c.notices_dropped << " dropped after 10 s\n";
+  }
   WriteFaultSummary(out, c);
   out << "  weapons seen          odds of the ini\n";
   const WeaponOdds odds = OddsOf(settings);

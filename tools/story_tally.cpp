@@ -73,6 +73,12 @@ void CountEntry(StoryCounts& c, const StoryEntry& e) {
     case StoryEntry::FightOver:
       ++c.fights_ended;
       break;
+    case StoryEntry::Notice:
+      (e.count == 0 ? c.notices_refused : c.notices_shown) += 1;
+      break;
+    case StoryEntry::NoticeDropped:
+      ++c.notices_dropped;
+      break;
     default:
       break;
   }

@@ -27,6 +27,8 @@ struct StoryCounts {
   int fights_ended = 0, pad_fights = 0, toggles = 0, reloads = 0;
   int nobody_fights = 0;  // fight_group_size 0: fights of nobody
   int ignored_off = 0;    // key and pad releases while the triggers were off
+  // Notices (notify=true): shown, refused by the game (id 0), dropped after 10 s.
+  int notices_shown = 0, notices_refused = 0, notices_dropped = 0;
 };
 
 // Counts one entry of the record.

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "host/notice.h"
 #include "host/script_main.h"
 #include "tools/story_lines.h"
 #include "tools/weapon_odds.h"
@@ -168,6 +169,13 @@ std::string EntryText(const StoryEntry& e, std::int32_t group_size) {
       return "the fight is over: one side stands";
     case StoryEntry::Probe:
       return std::string("Ruckvale.log: ") + e.word;
+    case StoryEntry::Notice:
+      return e.count == 0 ? std::string("notice \"") + e.word + "\" refused by the game (id 0)"
+                          : std::string("notice \"") + e.word + "\" shown (id " +
+                                std::to_string(e.count) + ")";
+    case StoryEntry::NoticeDropped:
+      return std::string("notice (") + e.word + ") dropped: not shown within 10 s (" +
+             NoticeHoldText(e.held) + ")";
     default:
       return SceneText(e);
   }

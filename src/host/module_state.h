@@ -12,6 +12,7 @@
 #include "host/log_repeats.h"
 #include "host/main_loop_state.h"
 #include "host/module_log.h"
+#include "host/notice.h"
 #include "probe/probe_state.h"
 #include "settings/fight_settings.h"
 
@@ -27,6 +28,7 @@ struct ModuleState {
   TriggerRepeats repeats[kTriggerCount];  // outcomes counted, not yet written
   int script_starts = 0;                  // how often the game started the script in this process
   ProbeState probe;                       // on only with probe=true
+  NoticeState notice;                     // pending only with notify=true
 };
 
 extern constinit ModuleState g_module;

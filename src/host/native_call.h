@@ -37,7 +37,8 @@ inline std::uint64_t NativeArg(const void* p) {
 }
 
 // Calls the native and reads its result as R: void (ignored), an integer,
-// bool, Ped or Hash (the low 32 bits of slot 0), or Vector3 (three slots).
+// bool, Ped or Hash (the low 32 bits of slot 0), Vector3 (three slots), or
+// const char* (all 64 bits of slot 0: a string the game owns).
 // A hook that answers with no result slots reads as zero.
 template <typename R = void, typename... Args>
 R CallNative(NativeHash hash, Args... args) {
@@ -50,6 +51,9 @@ R CallNative(NativeHash hash, Args... args) {
     Vector3 v{};
     if (slots != nullptr) std::memcpy(&v, slots, sizeof v);
     return v;
+  } else if constexpr (std::is_same_v<R, const char*>) {
+    return slots == nullptr ? nullptr
+                            : reinterpret_cast<const char*>(static_cast<std::uintptr_t>(slots[0]));
   } else if constexpr (std::is_same_v<R, bool>) {
     return slots != nullptr && static_cast<std::uint32_t>(slots[0]) != 0;
   } else {

@@ -1,6 +1,10 @@
 // The one list of the game natives the module calls, with their hashes.
 // Nothing else in the project spells a native hash: the module's typed
 // wrappers (natives.cpp) and the simulated game both expand this list.
+// The native database names three of them with a leading underscore
+// (_UI_FEED_POST_HELP_TEXT, _UI_FEED_GET_MESSAGE_STATE,
+// _GET_HUD_VISIBILITY_SLOT_STATE): a name guessed, not hashed. They go
+// without it here, where such a name would be a reserved identifier.
 #pragma once
 
 // X(NAME, hash)
@@ -46,7 +50,15 @@
   X(IS_PED_FLEEING, 0xBBCCE00B381F8482)                          \
   X(GET_CURRENT_PED_WEAPON, 0x3A87E44BB9A01D54)                  \
   X(GET_PED_RELATIONSHIP_GROUP_HASH, 0x7DBDD04862D95F04)         \
-  X(GET_CURRENT_TARGET_FOR_PED, 0xCD66FEA29400A0B5)
+  X(GET_CURRENT_TARGET_FOR_PED, 0xCD66FEA29400A0B5)              \
+  X(VAR_STRING, 0xFA925AC00EB830B9)                              \
+  X(UI_FEED_POST_HELP_TEXT, 0x049D5C615BD38BAD)                  \
+  X(UI_FEED_GET_CURRENT_MESSAGE, 0xC17F69E1418CD11F)             \
+  X(UI_FEED_GET_MESSAGE_STATE, 0x59FA676177DBE4C9)               \
+  X(GET_HUD_VISIBILITY_SLOT_STATE, 0x7EC0D68233E391AC)           \
+  X(IS_SCREEN_FADED_IN, 0x37F9A426FBCF4AF2)                      \
+  X(IS_PAUSE_MENU_ACTIVE, 0x535384D6067BA42E)                    \
+  X(IS_HUD_HIDDEN, 0x71B72B478F8189DC)
 
 #include <cstdint>
 

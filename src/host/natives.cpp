@@ -139,4 +139,29 @@ Ped GetCurrentTargetForPed(Ped ped) {
   return CallNative<Ped>(N::GET_CURRENT_TARGET_FOR_PED, ped);
 }
 
+const char* VarString(int flags, const char* label, const char* text) {
+  return CallNative<const char*>(N::VAR_STRING, flags, label, text);
+}
+int UiFeedPostHelpText(const void* block_a, const void* block_b, bool immediately) {
+  return CallNative<int>(N::UI_FEED_POST_HELP_TEXT, block_a, block_b, immediately);
+}
+int UiFeedGetCurrentMessage(int feed) {
+  return CallNative<int>(N::UI_FEED_GET_CURRENT_MESSAGE, feed);
+}
+int UiFeedGetMessageState(int message) {
+  return CallNative<int>(N::UI_FEED_GET_MESSAGE_STATE, message);
+}
+int GetHudVisibilitySlotState(int slot) {
+  return CallNative<int>(N::GET_HUD_VISIBILITY_SLOT_STATE, slot);
+}
+bool IsScreenFadedIn() {
+  return CallNative<bool>(N::IS_SCREEN_FADED_IN);
+}
+bool IsPauseMenuActive() {
+  return CallNative<bool>(N::IS_PAUSE_MENU_ACTIVE);
+}
+bool IsHudHidden() {
+  return CallNative<bool>(N::IS_HUD_HIDDEN);
+}
+
 }  // namespace ruckvale::natives

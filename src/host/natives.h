@@ -72,5 +72,22 @@ bool GetCurrentPedWeapon(Ped ped, std::uint64_t* weapon, bool p2, int attach_poi
 Hash GetPedRelationshipGroupHash(Ped ped);
 // The entity the ped fights now, or 0.
 Ped GetCurrentTargetForPed(Ped ped);
+// Help text. VarString(10, "LITERAL_STRING", text) makes a text the game
+// shows as typed: the flag word gives two bits per argument after the first
+// (2: a string). The result is a buffer the game owns and reuses: hand it on
+// at once, in the same pass, and never keep it. `text` must outlive the module.
+const char* VarString(int flags, const char* label, const char* text);
+// Posts a help message from its two blocks of 8-byte slots (A: the duration
+// in ms in slot 0; B: the text in slot 1); returns its id, 0: refused.
+int UiFeedPostHelpText(const void* block_a, const void* block_b, bool immediately);
+// The game's own "may I show help now" questions: the current message of a
+// feed (1: help) and its state (4: showing), the state of a HUD visibility
+// slot (2: hidden), the screen's fade, the pause menu, the HUD.
+int UiFeedGetCurrentMessage(int feed);
+int UiFeedGetMessageState(int message);
+int GetHudVisibilitySlotState(int slot);
+bool IsScreenFadedIn();
+bool IsPauseMenuActive();
+bool IsHudHidden();
 
 }  // namespace ruckvale::natives

@@ -9,6 +9,7 @@
 #include "host/module_events.h"
 #include "host/module_state.h"
 #include "host/natives.h"
+#include "host/notice.h"
 #include "host/random.h"
 #include "host/reload.h"
 #include "host/system.h"
@@ -56,6 +57,8 @@ Ped StartScript(ModuleState& m) noexcept {
   CloseLog(m.log);
   if (m.settings.log || m.settings.probe) OpenLog(m.log, now);
   LogStartUp(m, have_ini, now);
+  m.notice.pending = false;  // one left from the last run of the script is forgotten
+  QueueNotice(m, NoticeKind::Start, now);
   ProbeScriptStart(m, now);
   return natives::PlayerPedId();
 }
@@ -215,6 +218,7 @@ void ToggleTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   }
   m.main_loop.enabled = !m.main_loop.enabled;
   LogToggle(m, now);
+  QueueNotice(m, m.main_loop.enabled ? NoticeKind::On : NoticeKind::Off, now);
 }
 
 // Its release reads Ruckvale.ini again, whether the triggers are on or off.
@@ -235,6 +239,7 @@ void ReloadTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
     return;
   }
   ReloadSettings(m, now);
+  QueueNotice(m, NoticeKind::Reloaded, now);  // with notify as the file now sets it
 }
 
 // The game gates the pass: Ruckvale sits out, and the log says so once.
@@ -304,6 +309,8 @@ void ScriptMain() {
     if (m.probe.on && static_cast<std::int32_t>(m.main_loop.last_now - m.probe.due) >= 0) {
       RunProbe(m);
     }
+    // A notice waiting to be shown, tried after the pass: none, one load.
+    if (m.notice.pending) StepNotice(m);
     scriptWait(0);
   }
 }

@@ -69,6 +69,27 @@ TEST(Allocations, GatedAndIdlePassesAllocateNothing) {
   for (int i = 0; i < 50; ++i) EXPECT_EQ(run.Pass(), 0u) << "idle pass " << i;
 }
 
+// Notices queued, held back, replaced, posted and dropped allocate nothing.
+TEST(Allocations, NoticesAllocateNothingAfterTheStart) {
+  Allocations() = {};
+  AllocRun run("notify=true\ntoggle_key=T\nfight_timer=100000\n", 0);
+  run.world().screen.hud_hidden = true;
+  run.Pass();  // start-up may allocate
+  for (int i = 0; i < 3; ++i) {
+    run.world().keys_down['T'] = 1;
+    EXPECT_EQ(run.Pass(), 0u) << "toggle " << i;
+    run.world().keys_down['T'] = 0;
+    EXPECT_EQ(run.Pass(), 0u) << "toggle " << i;
+  }
+  run.world().screen.hud_hidden = false;
+  EXPECT_EQ(run.Pass(), 0u) << "posted";
+  run.world().screen.pause_menu = true;
+  run.world().keys_down['T'] = 1;
+  run.Pass();
+  run.world().keys_down['T'] = 0;
+  for (int i = 0; i < 400; ++i) EXPECT_EQ(run.Pass(), 0u) << "held, then dropped: pass " << i;
+}
+
 // With the probe on too: its samples, last looks and log lines allocate nothing.
 TEST(Allocations, NoPassAllocatesOnceTheScriptHasStarted) {
   for (const std::string probe : {"", "probe=true\n"})

@@ -62,6 +62,7 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"GET_CURRENT_PED_WEAPON", 0x3A87E44BB9A01D54},
       {"GET_PED_RELATIONSHIP_GROUP_HASH", 0x7DBDD04862D95F04},
       {"GET_CURRENT_TARGET_FOR_PED", 0xCD66FEA29400A0B5},
+      {"CLEAR_RELATIONSHIP_BETWEEN_GROUPS", 0x5E29243FB56FC6D4},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
     // Every native of the table is stated above: a new one needs its literal too.

@@ -35,6 +35,7 @@ struct StoryEntry {
     Left,           // ped left the roster, why (leave)
     FightOver,      // one side stood
     Probe,          // a line the probe wrote to Ruckvale.log (word: its text)
+    LawJoined,      // lawman ped goes for fighter (other)
   };
   Kind kind = Death;
   double time = 0;

@@ -31,6 +31,7 @@ void WriteSummaryJson(std::ostream& out, const StoryCounts& c, const FightSettin
       << ",\"let_go_blind\":" << c.let_go_blind << ",\"held_peds_drawn\":" << c.held_drawn
       << ",\"player_mount_drawn\":" << c.mount_drawn
       << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended
+      << ",\"lawmen_drawn\":" << c.lawmen_drawn << ",\"lawmen_joined\":" << c.lawmen_joined.size()
       << ",\"weapons\":{";
   for (int i = 0; i < 9; ++i) {
     out << (i ? "," : "") << "\"" << OddsRowName(i) << "\":{\"seen\":" << c.weapon_seen[i]
@@ -105,6 +106,8 @@ void WriteSummary(std::ostream& out, const StoryCounts& c, const FightSettings& 
   out << "  released to game:   " << c.released << '\n';
   out << "  peds kept persistent: " << c.kept_now << " now, peak " << c.kept_peak << '\n';
   out << "  gated stretches:    " << c.gated_stretches << '\n';
+  out << "  lawmen drawn:       " << c.lawmen_drawn << '\n';
+  out << "  lawmen that joined: " << c.lawmen_joined.size() << '\n';
   WriteFaultSummary(out, c);
   out << "  weapons seen          odds of the ini\n";
   const WeaponOdds odds = OddsOf(settings);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "fight/combatant.h"
+#include "fight/law.h"
 #include "host/natives.h"
 #include "host/random.h"
 
@@ -91,13 +92,19 @@ bool Qualifies(const FightSettings& s, Ped f, Ped player, Ped mount, const Vecto
   const bool fighter = (known & HandleTable::kFighter) != 0;
   if (!fighter && natives::IsEntityAMissionEntity(f)) return out(LeftOutBy::OtherScript);
   if (const std::optional<LeftOutBy> held = HeldOrRiding(f)) return out(*held);
+  // Asked only when the settings keep the law out, so that the calls of a
+  // module that draws lawmen are those it always made.
+  if (s.LeavesLawOut() && IsLawGroup(natives::GetPedRelationshipGroupDefaultHash(f))) {
+    return out(LeftOutBy::Law);
+  }
   return true;
 }
 
 // The peds that may fight, in the order the game listed them: existing, not
 // the player nor the horse it rides, human when asked, within the radius,
-// alive, not kept by another script, and free to move. Returns false when
-// the game lists fewer peds than the fight needs.
+// alive, not kept by another script, free to move, and no lawman when the law
+// stays out. Returns false when the game lists fewer peds than the fight
+// needs.
 bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
                       std::vector<Ped>& candidates, FightStartReport& report) {
   candidates.clear();
@@ -153,12 +160,16 @@ void DrawFighters(const std::vector<Ped>& candidates, std::int32_t group_size,
   }
 }
 
-void CreateGroupsOnce(FightGroups& groups) {
-  if (groups.Group1Hash() != 0) return;
+// True when it made the groups and set them against the law.
+bool CreateGroupsOnce(FightGroups& groups, bool law_steps_in) {
+  if (groups.Group1Hash() != 0) return false;
   natives::AddRelationshipGroup(kGroup1Name, &groups.group1_slot);
   natives::AddRelationshipGroup(kGroup2Name, &groups.group2_slot);
   natives::SetRelationshipBetweenGroups(kHate, groups.Group1Hash(), groups.Group2Hash());
   natives::SetRelationshipBetweenGroups(kHate, groups.Group2Hash(), groups.Group1Hash());
+  if (!law_steps_in) return false;
+  SetLawRelations(groups, true);
+  return groups.Group1Hash() != 0;
 }
 
 // Fighters of the replaced fight that were not drawn again are let go, in
@@ -219,7 +230,7 @@ FightStartReport StartFight(FightState& f, const FightContext& c, std::uint32_t 
   f.roster.reserve(f.selection.size());
   f.retask_times.reserve(f.selection.size());
 
-  CreateGroupsOnce(f.groups);
+  report.law_set = CreateGroupsOnce(f.groups, s.law_steps_in);
   const std::size_t n = f.selection.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];

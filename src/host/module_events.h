@@ -26,6 +26,10 @@ void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
 // reason as the trigger's last outcome is counted instead of written.
 void LogIgnored(ModuleState& m, std::uint32_t now, Trigger trigger, const char* why) noexcept;
 
+// The law's groups and the brawl groups were set to hate each other
+// (steps_in) or cleared back to the game's relationship.
+void LogLawRelations(ModuleState& m, std::uint32_t now, bool steps_in) noexcept;
+
 // The toggle switched the triggers on or off.
 void LogToggle(ModuleState& m, std::uint32_t now) noexcept;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "fight/law.h"
 #include "sim/game_hash.h"
@@ -143,11 +144,12 @@ void Scene::Populate(World& world) {
     p.dying_for = -591.0f;
   }
   if (!lawmen_) return;
-  // The sheriff and his deputies.
-  for (const float distance : {10.0f, 14.0f, 18.0f, 25.0f}) {
-    float x = 0, y = 0;
-    Direction(x, y);
-    SimPed& p = *world.Find(world.AddPed(distance * x, distance * y));
+  // The sheriff and his deputies, at posts that take no draw: the street's
+  // other peds stand where they stand without them.
+  const std::pair<float, float> posts[] = {
+      {10.0f, 0.0f}, {0.0f, 14.0f}, {-18.0f, 0.0f}, {0.0f, -25.0f}};
+  for (const auto& [x, y] : posts) {
+    SimPed& p = *world.Find(world.AddPed(x, y));
     p.default_group = kRelCop;
     p.current_weapon = GameHash("WEAPON_REVOLVER_CATTLEMAN");
   }

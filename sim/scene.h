@@ -28,8 +28,8 @@
 //     bodies lie there for ten minutes: the game lists the dead too; one in
 //     eight passers-by rides in and one in sixteen drives;
 //   - only when the scene is made with lawmen: a sheriff and three deputies
-//     (default group REL_COP, a Cattleman revolver each) stand 10 to 25
-//     units from the player and never walk away. A lawman out of combat
+//     (default group REL_COP, a Cattleman revolver each) stand at posts 10
+//     to 25 units from the player and never walk away. A lawman out of combat
 //     whose group hates a brawl group (level 6, as law_steps_in sets it)
 //     joins the fight at 1 per second against the nearest fighter of such
 //     a group that is in combat within 30 units; that fighter turns on him

@@ -138,7 +138,9 @@ TEST(SimTool, TheStoryAgreesWithTheTrace) {
       counted = false;
     } else if (call == "scriptWait") {
       in_start = false;
-    } else if (in_start && call == "SET_PED_RELATIONSHIP_GROUP_HASH") {
+    } else if (in_start && call == "SET_ENTITY_AS_MISSION_ENTITY") {
+      // Once per fighter prepared; a fighter let go is put back in its own
+      // group, so the group calls count the let go too.
       ++fighters_traced;
       if (!counted) ++fights_traced;
       counted = true;
@@ -513,8 +515,9 @@ std::vector<int> VerdictFaults(const std::string& log) {
 // fault against that value's question, and against no other.
 TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
   sim::IniFolder folder(std::nullopt);
+  // Lawmen stay out of the draw: the street these counts were set in had none.
   std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n"
-                                "fight_radius=80\n";
+                                "fight_radius=80\nlawmen_fight=false\n";
   const struct {
     const char* contrary;
     int question;  // index into VerdictFaults; -1: none
@@ -568,7 +571,9 @@ TEST(SimTool, TheStoryShowsTheProbesLines) {
     EXPECT_EQ(tools::IsProbeLine(l.line, l.after_probe), l.probe) << l.line;
   }
   sim::IniFolder folder(std::nullopt);
-  std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n";
+  // Lawmen stay out of the draw: the street these counts were set in had none.
+  std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n"
+                                "lawmen_fight=false\n";
   const Outcome run = Simulate({"--seconds", "60", "--ini", "eight.ini", "--probe", "--json",
                                 "--press", "5", "--contrary", "hand", "--log", "probe.log"});
   ASSERT_EQ(run.code, 0) << run.err;

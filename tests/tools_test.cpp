@@ -449,6 +449,11 @@ TEST(IniChecker, TellsWhatTheKeysDoAndExitsOneWhenTheyCannotWork) {
       {"toggle_key=Ctrl+T\n", 1, "warning: toggle_key Ctrl+T: most letters are bound by the game"},
       {"key_trigger=Ctrl+f9\n", 1, "key names are capitals: write 'F9'"},
       {"key_trigger=Ctrl+9\n", 1, "a digit key has no name here"},
+      {"law_steps_in=true\nlawmen_fight=true\n", 1,
+       "warning: lawmen_fight=true has no effect while law_steps_in=true"},
+      {"lawmen_fight=false\nlaw_steps_in=true\n", 0, "lawmen near a fight go for the fighters"},
+      {"lawmen_fight=true\n", 0, "lawmen may be drawn as fighters like anyone"},
+      {"lawmen_fight=false\n", 0, "are never drawn as fighters and stay out of the fight"},
   };
   for (const auto& c : cases) {
     std::ofstream("keys.ini", std::ios::binary | std::ios::trunc) << c.ini;

@@ -92,12 +92,21 @@ bool Qualifies(const FightSettings& s, Ped f, Ped player, Ped mount, const Vecto
   const bool fighter = (known & HandleTable::kFighter) != 0;
   if (!fighter && natives::IsEntityAMissionEntity(f)) return out(LeftOutBy::OtherScript);
   if (const std::optional<LeftOutBy> held = HeldOrRiding(f)) return out(*held);
-  // Asked only when the settings keep the law out, so that the calls of a
-  // module that draws lawmen are those it always made.
-  if (s.LeavesLawOut() && IsLawGroup(natives::GetPedRelationshipGroupDefaultHash(f))) {
-    return out(LeftOutBy::Law);
-  }
   return true;
+}
+
+// Leaves the lawmen out of the candidates, in order: each is asked its
+// default group after every other test let it through. Only when the
+// settings keep the law out, so that a module that draws lawmen makes the
+// calls it always made and pays nothing per ped.
+void LeaveLawOut(std::vector<Ped>& candidates, FightStartReport& report) {
+  // remove_if asks its predicate of each element once, first to last: the
+  // peds are asked in the order the game listed them.
+  const auto law = std::remove_if(candidates.begin(), candidates.end(), [](Ped f) {
+    return IsLawGroup(natives::GetPedRelationshipGroupDefaultHash(f));
+  });
+  report.left_out[static_cast<int>(LeftOutBy::Law)] += static_cast<int>(candidates.end() - law);
+  candidates.erase(law, candidates.end());  // smaller: no allocation
 }
 
 // The peds that may fight, in the order the game listed them: existing, not
@@ -137,6 +146,7 @@ bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
       candidates.push_back(f);
     }
   }
+  if (s.LeavesLawOut()) LeaveLawOut(candidates, report);
   report.candidates = static_cast<int>(candidates.size());
   return true;
 }

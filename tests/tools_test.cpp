@@ -187,6 +187,35 @@ TEST(SimTool, TheSummaryCountsWhatTheGameMadeOfTheFights) {
   }
 }
 
+// The street's lawmen: drawn as anyone by default, never with
+// lawmen_fight=false, and with law_steps_in=true never drawn but stepping in
+// against the fighters.
+TEST(SimTool, TheLawmenAreDrawnLeftOutOrStepIn) {
+  sim::IniFolder folder(std::nullopt);
+  const struct {
+    const char* law;
+    bool drawn, joined;
+  } cases[] = {{"", true, false},
+               {"lawmen_fight=false\n", false, false},
+               {"law_steps_in=true\n", false, true}};
+  for (const auto& c : cases) {
+    std::ofstream("law.ini", std::ios::trunc)
+        << "fight_timer=10\nfight_chance=100\nfight_group_size=8\nfight_radius=30\n"
+        << c.law;
+    const Outcome o = Simulate({"--seconds", "600", "--ini", "law.ini"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    const auto count = [&o](const std::string& label) {
+      std::smatch m;
+      return std::regex_search(o.out, m, std::regex(label + R"(:\s+(\d+)\n)")) ? std::stoi(m[1])
+                                                                               : -1;
+    };
+    EXPECT_EQ(count("lawmen drawn") > 0, c.drawn) << c.law << o.out;
+    EXPECT_EQ(count("lawmen that joined") > 0, c.joined) << c.law << o.out;
+    EXPECT_EQ(o.out.find("steps in against fighter") != std::string::npos, c.joined) << c.law;
+    EXPECT_EQ(o.out.find("; a lawman") != std::string::npos, c.drawn) << c.law;
+  }
+}
+
 TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
   sim::IniFolder folder(std::nullopt);
   // Many fighters and fights, so the weapon mix is a large sample.

@@ -16,8 +16,9 @@ namespace ruckvale {
 // every value in force.
 void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept;
 
-// A trigger and the fight it started, or why none. The same "no fight" as
-// the trigger's last one is counted instead of written.
+// A trigger and the fight it started, or why none; a start that set the law
+// against the brawl groups says so. The same "no fight" as the trigger's last
+// one is counted instead of written.
 void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
                    const FightStartReport& report) noexcept;
 

@@ -3,7 +3,7 @@
 // (bench/instruction_counts.sh collects only inside the module's functions
 // and leaves the stand-in game's answers out).
 //   ruckvale_instruction_cases CASE ITERATIONS
-// CASE: idle | idle-pad | fight8 | supervise8 | probe8
+// CASE: idle | idle-pad | fight8 | fight8-law-out | supervise8 | probe8
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +20,9 @@ using namespace ruckvale;
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s idle|idle-pad|fight8|supervise8|probe8 ITERATIONS\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s idle|idle-pad|fight8|fight8-law-out|supervise8|probe8 ITERATIONS\n",
+                 argv[0]);
     return 2;
   }
   const long n = std::strtol(argv[2], nullptr, 10);
@@ -49,6 +51,12 @@ int main(int argc, char** argv) {
     }
   } else if (std::strcmp(argv[1], "fight8") == 0) {
     bench::FreshModule(8);
+    for (long i = 0; i < n; ++i) StartFight(Module().fight, bench::Context(), bench::Game().tick);
+  } else if (std::strcmp(argv[1], "fight8-law-out") == 0) {
+    // lawmen_fight=false: each listed ped that passes the other tests is
+    // asked its default group; the minimal game's answer names no lawman.
+    bench::FreshModule(8);
+    Module().settings.lawmen_fight = false;
     for (long i = 0; i < n; ++i) StartFight(Module().fight, bench::Context(), bench::Game().tick);
   } else if (std::strcmp(argv[1], "supervise8") == 0) {
     bench::FreshModule(8);

@@ -103,6 +103,7 @@ done
 idle=$(per_call idle 'ruckvale::RunPass(*)')
 idle_pad=$(per_call idle-pad 'ruckvale::RunPass(*)')
 fight8=$(per_call fight8 'ruckvale::StartFight(*)')
+fight8_law_out=$(per_call fight8-law-out 'ruckvale::StartFight(*)')
 supervise8=$(per_call supervise8 'ruckvale::SuperviseFighters(*)' 'ruckvale::PruneRoster(*)')
 probe8=$(per_call probe8 'ruckvale::RunProbe(*)')
 cat >"$out/table" <<EOF
@@ -111,6 +112,7 @@ cat >"$out/table" <<EOF
 | idle pass (no trigger, empty roster) | \`RunPass\` | $idle |
 | idle pass with \`pad_trigger\` set | \`RunPass\` | $idle_pad |
 | fight start, 8 fighters among 32 listed peds | \`StartFight\` | $fight8 |
+| fight start as above with \`lawmen_fight=false\` (none of them the law) | \`StartFight\` | $fight8_law_out |
 | supervision of 8 idle fighters, then pruning | \`SuperviseFighters\` + \`PruneRoster\` | $supervise8 |
 | probe (\`probe=true\`): a sample of 8 fighters, the log off | \`RunProbe\` | $probe8 |
 EOF

@@ -260,10 +260,10 @@ bool Game::AnswerHold(NativeHash hash, const SimPed* p) {
       result_[0] = p != nullptr && p->lassoed;
       return true;
     case NativeHash::GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH:
-      result_[0] = p != nullptr ? World::DefaultGroup(p->species) : 0u;
+      result_[0] = p != nullptr ? World::DefaultGroup(*p) : 0u;
       return true;
     case NativeHash::GET_PED_RELATIONSHIP_GROUP_HASH:
-      result_[0] = p == nullptr ? 0u : p->group != 0 ? p->group : World::DefaultGroup(p->species);
+      result_[0] = p != nullptr ? World::GroupOf(*p) : 0u;
       return true;
     case NativeHash::IS_PED_FLEEING:
       result_[0] = p != nullptr && p->life == Life::Alive && p->fleeing;
@@ -334,6 +334,15 @@ bool Game::AnswerGroups(NativeHash hash, Call& call) {
   const auto& a = call.args;
   if (hash == NativeHash::SET_RELATIONSHIP_BETWEEN_GROUPS) {
     w.relations[{Arg32(a, 1), Arg32(a, 2)}] = static_cast<std::int32_t>(Arg32(a, 0));
+    return true;
+  }
+  // Back to the game's own relationship (none between the module's groups
+  // and the law) when the level is the one set.
+  if (hash == NativeHash::CLEAR_RELATIONSHIP_BETWEEN_GROUPS) {
+    const auto it = w.relations.find({Arg32(a, 1), Arg32(a, 2)});
+    if (it != w.relations.end() && it->second == static_cast<std::int32_t>(Arg32(a, 0))) {
+      w.relations.erase(it);
+    }
     return true;
   }
   if (hash == NativeHash::SET_PED_RELATIONSHIP_GROUP_HASH) {

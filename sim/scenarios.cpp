@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "fight/law.h"
 #include "settings/fight_settings.h"
 #include "sim/game_hash.h"
 #include "sim/module_run.h"
@@ -16,7 +17,7 @@ namespace ruckvale::sim {
 namespace {
 
 // [SECTION] Helpers
-//   Crowd, Body, StoryPed, Press, RestartAndPress, Held, AFighter, PadPress,
+//   Crowd, Body, StoryPed, Press, RestartAndPress, Lawman, Held, AFighter, PadPress,
 //   PressWith, PressAround, RunScene, LogText, KeepLog
 // [SECTION] The scenarios
 //   one function per scenario, then the table: name, what it covers, ini,
@@ -62,6 +63,13 @@ void RestartAndPress(ModuleRun& r) {
   r.host.StartScript();
   r.Frames(2);
   Press(r);
+}
+
+// A lawman at (x, y): a ped whose default group is the law's.
+SimPed& Lawman(World& w, float x, float y, Hash group = kRelCop) {
+  SimPed& p = *w.Find(w.AddPed(x, y));
+  p.default_group = group;
+  return p;
 }
 
 // A ped at (x, y) held where it stands: riding, driving, hogtied, lassoed.
@@ -686,6 +694,40 @@ void NoticeReload(ModuleRun& r) {
   r.Frames(5, 100);
 }
 
+// Two townsfolk, a sheriff, a deputy and a Guarma lawman, one more lawman
+// lassoed: with lawmen_fight on they are drawn as anyone; off, each that
+// passes the other tests is asked its default group and left out. Then one
+// of the townsfolk dies and the key is released again.
+void LawmenAmongTheFolk(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 2);
+  Lawman(w, 3.0f, -2.0f);
+  Lawman(w, 5.0f, -3.0f);
+  Lawman(w, 2.0f, 4.0f, kRelGuamaLaw);
+  Lawman(w, 6.0f, 2.0f).lassoed = true;
+  r.Frame();
+  Press(r);
+  r.Frames(10, 100);
+  w.Find(w.peds[1].handle)->life = Life::Dead;  // one of the townsfolk
+  Press(r);
+  r.Frames(5, 100);
+}
+
+// law_steps_in=true: the first fight makes the groups and sets the law
+// against both, the log says so once; lawmen stay out of the draw, and a
+// second fight sets nothing again.
+void LawStepsIn(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 3);
+  Lawman(w, 3.0f, -2.0f);
+  Lawman(w, 2.0f, 4.0f, kRelGuamaLaw);
+  r.Frame();
+  Press(r);
+  r.Frames(10, 100);
+  Press(r);
+  r.Frames(5, 100);
+}
+
 // name, what it covers, ini, start tick, body
 constexpr Scenario kAll[] = {
     {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
@@ -856,6 +898,24 @@ constexpr Scenario kAll[] = {
      "notify=true\nreload_key=R\nfight_timer=100000\nlog=true\n",
      5000,
      &NoticeReload},
+    {{"lawmen-fight",
+      "lawmen_fight on (written out): townsfolk and lawmen drawn alike, no group asked; the log"},
+     "lawmen_fight=true\nlog=true\nfight_group_size=2\nfight_timer=100000\n",
+     5000,
+     &LawmenAmongTheFolk},
+    {{"lawmen-left-out",
+      "lawmen_fight=false: each lawman that passes the other tests asked its default group and "
+      "left out as the law, a lassoed one not asked; a fight of the townsfolk, then too few; "
+      "the log"},
+     "lawmen_fight=false\nlog=true\nfight_group_size=2\nfight_timer=100000\n",
+     5000,
+     &LawmenAmongTheFolk},
+    {{"law-steps-in",
+      "law_steps_in=true at the first fight: the law and both brawl groups set to hate each "
+      "other, once; lawmen left out; the log"},
+     "law_steps_in=true\nlog=true\nfight_group_size=2\nfight_timer=100000\n",
+     5000,
+     &LawStepsIn},
 };
 
 }  // namespace

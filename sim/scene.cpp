@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include "fight/law.h"
+#include "sim/game_hash.h"
 #include "sim/weapon_lookup.h"
 
 namespace ruckvale::sim {
@@ -54,7 +57,8 @@ bool HoldsABlade(const SimPed& p) {
 
 }  // namespace
 
-Scene::Scene(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+Scene::Scene(std::uint64_t seed, bool lawmen)
+    : state_(seed * 0x9E3779B97F4A7C15ull + 1), lawmen_(lawmen) {}
 
 double Scene::Uniform() {
   // xorshift64*: the scene's own generator, apart from the module's.
@@ -139,6 +143,44 @@ void Scene::Populate(World& world) {
     p.life = Life::Dead;
     p.dying_for = -591.0f;
   }
+  if (!lawmen_) return;
+  // The sheriff and his deputies, at posts that take no draw: the street's
+  // other peds stand where they stand without them.
+  const std::pair<float, float> posts[] = {
+      {10.0f, 0.0f}, {0.0f, 14.0f}, {-18.0f, 0.0f}, {0.0f, -25.0f}};
+  for (const auto& [x, y] : posts) {
+    SimPed& p = *world.Find(world.AddPed(x, y));
+    p.default_group = kRelCop;
+    p.current_weapon = GameHash("WEAPON_REVOLVER_CATTLEMAN");
+  }
+}
+
+// A lawman out of combat goes for the nearest fighter in combat within 30
+// units whose group his own hates; the fighter turns on him.
+void Scene::StepLawman(World& world, SimPed& p, float dt, EmitFn emit, void* ctx) {
+  SimPed* nearest = nullptr;
+  float best = 30.0f;
+  for (SimPed& f : world.peds) {
+    if (!f.exists || f.life != Life::Alive || !f.in_combat || !world.IsBrawlGroup(f.group) ||
+        !world.Hostile(p, f)) {
+      continue;
+    }
+    const float dx = f.pos.x - p.pos.x, dy = f.pos.y - p.pos.y;
+    const float d = std::sqrt(dx * dx + dy * dy);
+    if (d <= best) {
+      best = d;
+      nearest = &f;
+    }
+  }
+  if (nearest == nullptr || !Chance(1.0, dt)) return;
+  p.in_combat = true;
+  p.task_target = nearest->handle;
+  nearest->task_target = p.handle;
+  if (std::find(nearest->registered.begin(), nearest->registered.end(), p.handle) ==
+      nearest->registered.end()) {
+    nearest->registered.push_back(p.handle);
+  }
+  emit(ctx, SceneEvent{SceneEvent::LawJoined, p.handle, nearest->handle});
 }
 
 // Cutscenes close the module's gate now and then.
@@ -225,7 +267,11 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
       RunAway(p, dt);
       continue;
     }
-    if (p.in_combat) StepCombat(world, p, dt, emit, ctx);
+    if (p.in_combat) {
+      StepCombat(world, p, dt, emit, ctx);
+    } else if (lawmen_ && IsLawGroup(World::GroupOf(p))) {
+      StepLawman(world, p, dt, emit, ctx);
+    }
   }
 
   for (; arrivals > 0; --arrivals) event(SceneEvent::WalkedIn, SpawnPed(world));
@@ -235,8 +281,10 @@ void Scene::StepImpl(World& world, float dt, EmitFn emit, void* ctx) {
     const auto i =
         1 + static_cast<std::size_t>(Uniform() * static_cast<double>(world.peds.size() - 1));
     SimPed& p = world.peds[std::min(i, world.peds.size() - 1)];
-    // The tied-up stay where they are; the player's horse stays with the player.
-    const bool stays = p.hogtied || p.lassoed || p.handle == world.players_horse;
+    // The tied-up stay where they are; the player's horse stays with the
+    // player; the law keeps its post.
+    const bool stays = p.hogtied || p.lassoed || p.handle == world.players_horse ||
+                       IsLawGroup(World::DefaultGroup(p));
     if (p.exists && p.life == Life::Alive && !p.in_combat && !p.mission_entity && !stays) {
       p.exists = false;
       event(SceneEvent::Vanished, p.handle);

@@ -26,7 +26,15 @@
 //     companion and a bounty) stay near the player, two riders, a wagon's
 //     driver, a hogtied ped and a lassoed one are in the street, and two
 //     bodies lie there for ten minutes: the game lists the dead too; one in
-//     eight passers-by rides in and one in sixteen drives.
+//     eight passers-by rides in and one in sixteen drives;
+//   - only when the scene is made with lawmen: a sheriff and three deputies
+//     (default group REL_COP, a Cattleman revolver each) stand at posts 10
+//     to 25 units from the player and never walk away. A lawman out of combat
+//     whose group hates a brawl group (level 6, as law_steps_in sets it)
+//     joins the fight at 1 per second against the nearest fighter of such
+//     a group that is in combat within 30 units; that fighter turns on him
+//     (fights back). From then on the lawman fights by the rules above.
+//     Without lawmen the scene draws exactly as it did before.
 // It is a stand-in, not the game: its only job is to give the module's
 // triggers, supervision and pruning something to do.
 #pragma once
@@ -45,18 +53,22 @@ struct SceneEvent {
     DroppedOut,
     Fled,
     CutsceneStart,
-    CutsceneEnd
+    CutsceneEnd,
+    LawJoined
   };
   Kind kind;
   Ped ped;
-  Ped by;  // for Died: the attacker
+  Ped by;  // for Died: the attacker; for LawJoined: the fighter the lawman goes for
 };
 
 class Scene {
  public:
-  explicit Scene(std::uint64_t seed);
+  // `lawmen`: the street has a sheriff and deputies (off in the fixed
+  // scenarios, whose traces it would change).
+  explicit Scene(std::uint64_t seed, bool lawmen = false);
   // Fills the world: the player at the origin and 30 peds (24 humans, 3
-  // horses, 3 dogs), then two story peds, five held peds and two bodies.
+  // horses, 3 dogs), then two story peds, five held peds and two bodies,
+  // then the lawmen if the scene has them.
   void Populate(World& world);
   // Advances the world by dt seconds; `emit` receives each event.
   template <typename Emit>
@@ -70,12 +82,14 @@ class Scene {
   void StepImpl(World& world, float dt, EmitFn emit, void* ctx);
   void StepCutscene(World& world, float dt, EmitFn emit, void* ctx);
   void StepCombat(World& world, SimPed& p, float dt, EmitFn emit, void* ctx);
+  void StepLawman(World& world, SimPed& p, float dt, EmitFn emit, void* ctx);
   double Uniform();  // [0, 1)
   bool Chance(double per_second, float dt);
   Ped SpawnPed(World& world);
   void Direction(float& x, float& y);
   std::uint64_t state_;
   float cutscene_left_ = 0.0f;
+  bool lawmen_ = false;
 };
 
 }  // namespace ruckvale::sim

@@ -1,8 +1,11 @@
 #include "sim/world.h"
 
+#include "fight/law.h"
 #include "sim/game_hash.h"
 
 namespace ruckvale::sim {
+
+static_assert(GameHash("REL_COP") == kRelCop && GameHash("REL_GUAMA_LAW") == kRelGuamaLaw);
 
 World::World() {
   SimPed self;
@@ -45,10 +48,21 @@ Hash World::DefaultGroup(Species species) {
   return 0;
 }
 
+Hash World::DefaultGroup(const SimPed& p) {
+  return p.default_group != 0 ? p.default_group : DefaultGroup(p.species);
+}
+
+Hash World::GroupOf(const SimPed& p) {
+  return p.group != 0 ? p.group : DefaultGroup(p);
+}
+
 bool World::Hostile(const SimPed& attacker, const SimPed& target) const {
-  if (!IsBrawlGroup(attacker.group) || !IsBrawlGroup(target.group)) return true;
+  const Hash a = GroupOf(attacker), t = GroupOf(target);
+  const bool law_and_brawl =
+      (IsLawGroup(a) && IsBrawlGroup(t)) || (IsBrawlGroup(a) && IsLawGroup(t));
+  if (!law_and_brawl && (!IsBrawlGroup(a) || !IsBrawlGroup(t))) return true;
   if (contrary == Contrary::Hate) return false;  // level 6 read as something milder
-  const auto it = relations.find({attacker.group, target.group});
+  const auto it = relations.find({a, t});
   return it != relations.end() && it->second == kRelationshipHate;
 }
 

@@ -37,6 +37,8 @@ struct SimPed {
   bool exists = true;
   Life life = Life::Alive;
   bool in_combat = false;
+  // The group the game gave it (REL_COP for a lawman); 0: its species'.
+  Hash default_group = 0;
   // What the module did to it.
   Hash group = 0;
   Hash brawl_group = 0;  // the last of the module's groups it was given
@@ -128,12 +130,16 @@ struct World {
   std::map<std::string, Hash> groups;
   std::map<std::pair<Hash, Hash>, std::int32_t> relations;
   // Relationship 6 is hate, the only level that makes a group attack another
-  // (5 is "wanted"). Peds outside the module's groups fight whom they are told.
+  // (5 is "wanted"). Between the module's groups, and between the law and
+  // them, it goes by the levels set; other peds fight whom they are told.
   bool Hostile(const SimPed& attacker, const SimPed& target) const;
   // True for a group the module added.
   bool IsBrawlGroup(Hash group) const;
   // The group the game gives a ped of that species before any script sets one.
   static Hash DefaultGroup(Species species);
+  // The group the game gave this ped, and the one it is in now.
+  static Hash DefaultGroup(const SimPed& p);
+  static Hash GroupOf(const SimPed& p);
 
   // The horse the player rides (no script keeps it), or 0; and the horse the
   // player has, ridden or not (0: none).

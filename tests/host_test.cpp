@@ -70,6 +70,7 @@ TEST(NativeTable, EveryNativeCarriesItsHash) {
       {"IS_SCREEN_FADED_IN", 0x37F9A426FBCF4AF2},
       {"IS_PAUSE_MENU_ACTIVE", 0x535384D6067BA42E},
       {"IS_HUD_HIDDEN", 0x71B72B478F8189DC},
+      {"CLEAR_RELATIONSHIP_BETWEEN_GROUPS", 0x5E29243FB56FC6D4},
   };
   for (const NativeCase& c : cases) EXPECT_EQ(sim::NativeName(c.hash), c.name) << c.name;
     // Every native of the table is stated above: a new one needs its literal too.

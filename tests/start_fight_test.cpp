@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 
+#include "fight/law.h"
 #include "fight/start_fight.h"
 #include "fight_fixture.h"
 #include "sim/game_hash.h"
@@ -546,6 +547,91 @@ TEST_F(StartFightTest, DrawOrderIsSelectionThenPerFighterArmsAndLine) {
                   "speech{\"" + expected_lines[static_cast<std::size_t>(i)] + "\"", 0),
               0u);
   }
+}
+
+// A listed lawman (REL_COP or REL_GUAMA_LAW by its default group) falls out
+// as the law only when the settings keep the law out, and only once every
+// other test let it through; the group is not asked otherwise. The answer's
+// low 32 bits are what count.
+TEST_F(StartFightTest, TheLawIsLeftOutOnlyWhenAskedAndAfterTheOtherTests) {
+  struct Case {
+    const char* what;
+    bool lawmen_fight, law_steps_in;
+    Hash group;
+    bool lassoed, garbage;
+    std::size_t asked;  // GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH calls
+    int law, lassoed_out;
+  };
+  const Case cases[] = {
+      {"defaults", true, false, 0x2A318608, false, false, 0, 0, 0},
+      {"lawmen_fight=false", false, false, 0x2A318608, false, false, 3, 1, 0},
+      {"law_steps_in=true", true, true, 0x065A12C3, false, false, 3, 1, 0},
+      {"both", false, true, 0x2A318608, false, true, 3, 1, 0},
+      {"Pinkertons are no town law", false, false, 0xFCFEF6AF, false, false, 3, 0, 0},
+      {"a lassoed lawman", false, false, 0x2A318608, true, false, 2, 0, 1},
+  };
+  for (const Case& c : cases) {
+    settings = FightSettings{};
+    settings.lawmen_fight = c.lawmen_fight;
+    settings.law_steps_in = c.law_steps_in;
+    ResetFightState(fight);
+    world.peds.resize(1);
+    world.garbage_high_bits = c.garbage;
+    const std::vector<Ped> crowd = Crowd(3);
+    world.Find(crowd[1])->default_group = c.group;
+    world.Find(crowd[1])->lassoed = c.lassoed;
+    game.calls.clear();
+    const FightStartReport r = StartFight(fight, Context(), kNow);
+    EXPECT_EQ(Calls("GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH").size(), c.asked) << c.what;
+    EXPECT_EQ(r.left_out[static_cast<int>(LeftOutBy::Law)], c.law) << c.what;
+    EXPECT_EQ(r.left_out[static_cast<int>(LeftOutBy::Lassoed)], c.lassoed_out) << c.what;
+    EXPECT_EQ(r.candidates, 3 - c.law - c.lassoed_out) << c.what;
+    if (c.law + c.lassoed_out == 1) {
+      EXPECT_EQ(std::set<Ped>(Roster().begin(), Roster().end()),
+                (std::set<Ped>{crowd[0], crowd[2]}))
+          << c.what;
+    }
+  }
+}
+
+// law_steps_in sets the law against both brawl groups when they are made,
+// level 6 each way, and says so once; SetLawRelations clears exactly those
+// eight, and does nothing before the groups exist.
+TEST_F(StartFightTest, TheLawAndTheBrawlGroupsHateEachOtherBothWaysAndAreCleared) {
+  const Hash g1 = sim::GameHash("BRAWL_GROUP_1"), g2 = sim::GameHash("BRAWL_GROUP_2");
+  const Hash cop = 0x2A318608, guarma = 0x065A12C3;
+  const std::vector<Args> eight = {{6, cop, g1},    {6, g1, cop},    {6, cop, g2},
+                                   {6, g2, cop},    {6, guarma, g1}, {6, g1, guarma},
+                                   {6, guarma, g2}, {6, g2, guarma}};
+  const auto args_of = [this](const char* name) {
+    std::vector<Args> out;
+    for (const sim::Call* c : Calls(name)) out.push_back(c->args);
+    return out;
+  };
+  SetLawRelations(fight.groups, true);  // no groups yet
+  SetLawRelations(fight.groups, false);
+  EXPECT_TRUE(game.calls.empty());
+
+  settings.law_steps_in = true;
+  Crowd(3);
+  EXPECT_TRUE(StartFight(fight, Context(), kNow).law_set);
+  std::vector<Args> set = {{6, g1, g2}, {6, g2, g1}};
+  set.insert(set.end(), eight.begin(), eight.end());
+  EXPECT_EQ(args_of("SET_RELATIONSHIP_BETWEEN_GROUPS"), set);
+  EXPECT_EQ(world.relations.size(), 10u);
+  game.calls.clear();
+  EXPECT_FALSE(StartFight(fight, Context(), kNow).law_set);  // the groups exist
+  EXPECT_TRUE(Calls("SET_RELATIONSHIP_BETWEEN_GROUPS").empty());
+
+  game.calls.clear();
+  SetLawRelations(fight.groups, false);
+  EXPECT_EQ(game.calls.size(), 8u);
+  EXPECT_EQ(args_of("CLEAR_RELATIONSHIP_BETWEEN_GROUPS"), eight);
+  EXPECT_EQ(world.relations,
+            (std::map<std::pair<Hash, Hash>, std::int32_t>{{{g1, g2}, 6}, {{g2, g1}, 6}}));
+  game.calls.clear();
+  SetLawRelations(fight.groups, true);
+  EXPECT_EQ(args_of("SET_RELATIONSHIP_BETWEEN_GROUPS"), eight);
 }
 
 }  // namespace

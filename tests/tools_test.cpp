@@ -138,7 +138,9 @@ TEST(SimTool, TheStoryAgreesWithTheTrace) {
       counted = false;
     } else if (call == "scriptWait") {
       in_start = false;
-    } else if (in_start && call == "SET_PED_RELATIONSHIP_GROUP_HASH") {
+    } else if (in_start && call == "SET_ENTITY_AS_MISSION_ENTITY") {
+      // Once per fighter prepared; a fighter let go is put back in its own
+      // group, so the group calls count the let go too.
       ++fighters_traced;
       if (!counted) ++fights_traced;
       counted = true;
@@ -210,6 +212,35 @@ TEST(SimTool, TheStoryTellsEachNoticeAsTheLogDoes) {
                         "menu was open)"),
             1)
       << log;
+}
+
+// The street's lawmen: drawn as anyone by default, never with
+// lawmen_fight=false, and with law_steps_in=true never drawn but stepping in
+// against the fighters.
+TEST(SimTool, TheLawmenAreDrawnLeftOutOrStepIn) {
+  sim::IniFolder folder(std::nullopt);
+  const struct {
+    const char* law;
+    bool drawn, joined;
+  } cases[] = {{"", true, false},
+               {"lawmen_fight=false\n", false, false},
+               {"law_steps_in=true\n", false, true}};
+  for (const auto& c : cases) {
+    std::ofstream("law.ini", std::ios::trunc)
+        << "fight_timer=10\nfight_chance=100\nfight_group_size=8\nfight_radius=30\n"
+        << c.law;
+    const Outcome o = Simulate({"--seconds", "600", "--ini", "law.ini"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    const auto count = [&o](const std::string& label) {
+      std::smatch m;
+      return std::regex_search(o.out, m, std::regex(label + R"(:\s+(\d+)\n)")) ? std::stoi(m[1])
+                                                                               : -1;
+    };
+    EXPECT_EQ(count("lawmen drawn") > 0, c.drawn) << c.law << o.out;
+    EXPECT_EQ(count("lawmen that joined") > 0, c.joined) << c.law << o.out;
+    EXPECT_EQ(o.out.find("steps in against fighter") != std::string::npos, c.joined) << c.law;
+    EXPECT_EQ(o.out.find("; a lawman") != std::string::npos, c.drawn) << c.law;
+  }
 }
 
 TEST(SimTool, ALongRunMatchesTheOddsOfTheIni) {
@@ -492,6 +523,11 @@ TEST(IniChecker, TellsWhatTheKeysDoAndExitsOneWhenTheyCannotWork) {
       {"toggle_key=Ctrl+T\n", 1, "warning: toggle_key Ctrl+T: most letters are bound by the game"},
       {"key_trigger=Ctrl+f9\n", 1, "key names are capitals: write 'F9'"},
       {"key_trigger=Ctrl+9\n", 1, "a digit key has no name here"},
+      {"law_steps_in=true\nlawmen_fight=true\n", 1,
+       "warning: lawmen_fight=true has no effect while law_steps_in=true"},
+      {"lawmen_fight=false\nlaw_steps_in=true\n", 0, "lawmen near a fight go for the fighters"},
+      {"lawmen_fight=true\n", 0, "lawmen may be drawn as fighters like anyone"},
+      {"lawmen_fight=false\n", 0, "are never drawn as fighters and stay out of the fight"},
   };
   for (const auto& c : cases) {
     std::ofstream("keys.ini", std::ios::binary | std::ios::trunc) << c.ini;
@@ -558,8 +594,9 @@ std::vector<int> VerdictFaults(const std::string& log) {
 // fault against that value's question, and against no other.
 TEST(SimTool, EachContraryReadingShowsAgainstItsOwnQuestion) {
   sim::IniFolder folder(std::nullopt);
+  // Lawmen stay out of the draw: the street these counts were set in had none.
   std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n"
-                                "fight_radius=80\n";
+                                "fight_radius=80\nlawmen_fight=false\n";
   const struct {
     const char* contrary;
     int question;  // index into VerdictFaults; -1: none
@@ -613,7 +650,9 @@ TEST(SimTool, TheStoryShowsTheProbesLines) {
     EXPECT_EQ(tools::IsProbeLine(l.line, l.after_probe), l.probe) << l.line;
   }
   sim::IniFolder folder(std::nullopt);
-  std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n";
+  // Lawmen stay out of the draw: the street these counts were set in had none.
+  std::ofstream("eight.ini") << "fight_group_size=8\nfight_timer=20\nfight_chance=100\n"
+                                "lawmen_fight=false\n";
   const Outcome run = Simulate({"--seconds", "60", "--ini", "eight.ini", "--probe", "--json",
                                 "--press", "5", "--contrary", "hand", "--log", "probe.log"});
   ASSERT_EQ(run.code, 0) << run.err;

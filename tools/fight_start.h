@@ -29,6 +29,7 @@ enum class LeftOut : std::uint8_t {
   InVehicle,
   Hogtied,
   Lassoed,
+  Law,  // a lawman, with lawmen_fight=false or law_steps_in=true
 };
 const char* LeftOutText(LeftOut reason);
 
@@ -48,6 +49,7 @@ struct FighterInfo {
   // Lassoed or PlayersMount; None: free to fight.
   LeftOut held = LeftOut::None;
   bool melee_at_range = false;  // a blade or fists, its combat range not near (0)
+  bool lawman = false;          // its default group is the law's
 };
 
 struct ListedPed {

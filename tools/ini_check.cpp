@@ -101,6 +101,17 @@ std::string SharedKeyText(const FightSettings& s) {
   return text + "\n";
 }
 
+// [SECTION] The law
+
+// lawmen_fight=true written out beside law_steps_in=true: the law stays out
+// of the draw whatever lawmen_fight says.
+std::optional<std::string> LawmenFightIgnoredWarning(const FightSettings& s,
+                                                     bool lawmen_fight_written) {
+  if (!lawmen_fight_written || !s.lawmen_fight || !s.law_steps_in) return std::nullopt;
+  return "lawmen_fight=true has no effect while law_steps_in=true: lawmen who step in against "
+         "the brawlers are never drawn as fighters";
+}
+
 // [SECTION] What to expect in play
 // [SECTION] The checker's three steps
 // [SECTION] Public functions
@@ -431,6 +442,20 @@ void PrintTriggers(const FightSettings& s, double rolls_per_hour, std::ostream& 
   }
 }
 
+// What the law does near a fight.
+void PrintLaw(const FightSettings& s, std::ostream& out) {
+  if (s.law_steps_in) {
+    out << "  the law: lawmen (REL_COP, REL_GUAMA_LAW) and the brawlers hate each other: lawmen "
+           "near a fight go for the fighters, who fight back; no lawman is drawn as a fighter\n";
+  } else if (!s.lawmen_fight) {
+    out << "  the law: lawmen (REL_COP, REL_GUAMA_LAW) are never drawn as fighters and stay out "
+           "of the fight\n";
+  } else {
+    out << "  the law: lawmen may be drawn as fighters like anyone (lawmen_fight=true) and do "
+           "not step in (law_steps_in=false)\n";
+  }
+}
+
 void PrintExpectations(const FightSettings& s, std::ostream& out) {
   out << "\nWhat to expect in play:\n";
   const std::int32_t n = s.fight_group_size;
@@ -447,6 +472,7 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
       out << "  the triggers start switched off: release the toggle key to switch them on\n";
     }
   }
+  PrintLaw(s, out);
   if (s.log || s.probe) out << "  Ruckvale.log is written in the game's folder\n";
   if (s.probe) {
     out << "  probe: each fight's fighters are asked how they fare at 1 s and 5 s, and a verdict "
@@ -535,8 +561,8 @@ void ReadLines(std::FILE* file, const RawScan& raw, FightSettings& settings, Lin
   }
 }
 
-// What only the whole file shows: keys set twice, a Ctrl+Z byte, categories
-// that are never drawn.
+// What only the whole file shows: keys set twice, a Ctrl+Z byte, keys that
+// undo each other, categories that are never drawn.
 void FileWarnings(const RawScan& raw, const FightSettings& settings, LineTally& tally,
                   std::ostream& out) {
   for (int i = 0; i < kSettingKeyCount; ++i) {
@@ -551,8 +577,11 @@ void FileWarnings(const RawScan& raw, const FightSettings& settings, LineTally& 
         << " ends the file: nothing after it is read" << LostLines(raw) << '\n';
     ++tally.warnings;
   }
+  const bool lawmen_fight_written =
+      tally.uses[static_cast<int>(SettingKey::lawmen_fight)].count > 0;
   for (const auto& warning : {ToggleIsTriggerWarning(settings), NeverOnWarning(settings),
-                              ReloadSharesKeyWarning(settings)}) {
+                              ReloadSharesKeyWarning(settings),
+                              LawmenFightIgnoredWarning(settings, lawmen_fight_written)}) {
     if (!warning) continue;
     out << "  warning: " << *warning << '\n';
     ++tally.warnings;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "fight/law.h"
 #include "host/native_list.h"
 #include "settings/fight_settings.h"
 #include "sim/weapon_lookup.h"
@@ -56,8 +57,13 @@ std::string Unquoted(const std::string& text) {
 class StartReader {
  public:
   StartReader(const Calls& calls, std::size_t begin, std::size_t end, const sim::Game& game,
-              float radius)
-      : calls_(calls), begin_(begin), end_(end), game_(game), radius_(radius) {}
+              const FightSettings& settings)
+      : calls_(calls),
+        begin_(begin),
+        end_(end),
+        game_(game),
+        radius_(settings.fight_radius),
+        law_out_(settings.LeavesLawOut()) {}
 
   // The start; tasks beyond the start's own go to `retasks`.
   FightStart Read(double time, bool by_timer, std::vector<RetaskEvent>& retasks);
@@ -77,6 +83,9 @@ class StartReader {
   std::size_t begin_, end_;
   const sim::Game& game_;
   float radius_;
+  // The module asks a candidate's default group to leave the law out; it
+  // also asks it of a fighter it lets go, which says nothing of the draw.
+  bool law_out_;
   FightStart fight_;
   Ped player_ = 0;
   Ped mount_ = 0;  // the player's horse, when the module asked
@@ -150,6 +159,9 @@ void StartReader::ReadAnswer(const sim::Call& c) {
     Judge(ped, LeftOut::Dead);
   } else if (Is(c, N::IS_ENTITY_A_MISSION_ENTITY) && c.result != 0) {
     Judge(ped, LeftOut::OtherScript);
+  } else if (Is(c, N::GET_PED_RELATIONSHIP_GROUP_DEFAULT_HASH) && law_out_ &&
+             IsLawGroup(static_cast<Hash>(c.result))) {
+    Judge(ped, LeftOut::Law);
   } else if (Is(c, N::GET_MOUNT) && ped == player_) {
     mount_ = AsPed(c.result);
   } else if (c.result != 0) {
@@ -256,6 +268,7 @@ void StartReader::JudgeFighters() {
                                              : LeftOut::None;
     const bool close_quarters = !f.category || *f.category == WeaponCategory::Melee;
     f.melee_at_range = close_quarters && p->combat_range != 0;
+    f.lawman = IsLawGroup(sim::World::DefaultGroup(*p));
   }
   if (groups_.size() < 2) return;
   const auto level = [&world](Hash a, Hash b) {
@@ -308,6 +321,8 @@ const char* LeftOutText(LeftOut reason) {
       return "hogtied";
     case LeftOut::Lassoed:
       return "lassoed";
+    case LeftOut::Law:
+      return "the law";
   }
   return "";
 }
@@ -403,7 +418,7 @@ void PassDecoder::DecodeStarts(double time, const Calls& calls, const Marks& mar
   }
   for (std::size_t s = 0; s < starts.size(); ++s) {
     const std::size_t end = s + 1 < starts.size() ? starts[s + 1] : calls.size();
-    StartReader reader(calls, starts[s], end, game, settings_.fight_radius);
+    StartReader reader(calls, starts[s], end, game, settings_);
     FightStart fight = reader.Read(time, starts[s] < marks.key, events.retasks);
     fight.by_pad = marks.pad < calls.size() && starts[s] > marks.pad;
     fight.empty_fight = fight.filtered && settings_.fight_group_size == 0;

@@ -450,7 +450,9 @@ std::optional<std::int32_t> RunFrames(const SimOptions& o, const FightSettings& 
   std::vector<std::string> probe_lines;
   sim::ModuleRun run;
   sim::Game& game = run.game;
-  sim::Scene scene(o.seed);
+  // The street has its sheriff and deputies, who step in when the law
+  // hates the brawlers.
+  sim::Scene scene(o.seed, true);
   scene.Populate(game.world);
   if (!o.riding.empty()) {
     // The player's horse waits by the player until it is ridden.

@@ -18,7 +18,8 @@ std::string FighterJson(const FighterInfo& f) {
          ",\"off_hand\":" + JsonBool(f.off_hand) + ",\"from_story\":" + JsonBool(f.from_story) +
          ",\"corpse\":" + JsonBool(f.corpse) + ",\"held\":" +
          (f.held != LeftOut::None ? JsonString(LeftOutText(f.held)) : std::string("null")) +
-         ",\"melee_at_range\":" + JsonBool(f.melee_at_range) + "}";
+         ",\"melee_at_range\":" + JsonBool(f.melee_at_range) + ",\"lawman\":" + JsonBool(f.lawman) +
+         "}";
 }
 
 std::string FightStartJson(const FightStart& fight) {
@@ -43,6 +44,8 @@ std::string SceneJson(const StoryEntry& e) {
       return "\"event\":\"walked_in\",\"ped\":" + ped;
     case StoryEntry::DroppedOut:
       return "\"event\":\"dropped_out\",\"ped\":" + ped;
+    case StoryEntry::LawJoined:
+      return "\"event\":\"law_joined\",\"ped\":" + ped + ",\"against\":" + std::to_string(e.other);
     default:
       return "\"event\":\"fled\",\"ped\":" + ped;
   }

@@ -58,6 +58,11 @@ void StoryRecorder::OnSceneEvent(double time, const sim::SceneEvent& event, cons
       e.kind = event.kind == sim::SceneEvent::Fled ? StoryEntry::Fled : StoryEntry::DroppedOut;
       if (fighter) out.push_back(e);
       break;
+    case sim::SceneEvent::LawJoined:
+      e.kind = StoryEntry::LawJoined;
+      e.other = event.by;
+      out.push_back(e);
+      break;
     case sim::SceneEvent::CutsceneStart:
     case sim::SceneEvent::CutsceneEnd:
       break;  // the gate's entries come from what the module does

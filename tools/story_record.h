@@ -40,6 +40,7 @@ struct StoryEntry {
     Notice,     // a notice posted (word: its text), the game's id (count; 0: refused)
     NoticeDropped,  // a notice not shown within 10 s (word: "start", "off", "on", "reload"), why
                     // (held)
+    LawJoined,      // lawman ped goes for fighter (other)
   };
   Kind kind = Death;
   double time = 0;

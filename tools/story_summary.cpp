@@ -30,7 +30,8 @@ void WriteSummaryJson(std::ostream& out, const StoryCounts& c, const FightSettin
       << ",\"keys_ignored_background\":" << c.ignored_keys << ",\"own_side_orders\":" << c.own_side
       << ",\"let_go_blind\":" << c.let_go_blind << ",\"held_peds_drawn\":" << c.held_drawn
       << ",\"player_mount_drawn\":" << c.mount_drawn
-      << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended;
+      << ",\"melee_kept_at_range\":" << c.melee_at_range << ",\"fights_ended\":" << c.fights_ended
+      << ",\"lawmen_drawn\":" << c.lawmen_drawn << ",\"lawmen_joined\":" << c.lawmen_joined.size();
   if (settings.notify || c.notices_shown + c.notices_refused + c.notices_dropped > 0) {
     out << ",\"notices_shown\":" << c.notices_shown << ",\"notices_refused\":" << c.notices_refused
         << ",\"notices_dropped\":" << c.notices_dropped;
@@ -116,6 +117,8 @@ void WriteSummary(std::ostream& out, const StoryCounts& c, const FightSettings& 
     out << "  notices:            " << c.notices_shown << " shown, " << c.notices_refused
         << " refused by the game, " << c.notices_dropped << " dropped after 10 s\n";
   }
+  out << "  lawmen drawn:       " << c.lawmen_drawn << '\n';
+  out << "  lawmen that joined: " << c.lawmen_joined.size() << '\n';
   WriteFaultSummary(out, c);
   out << "  weapons seen          odds of the ini\n";
   const WeaponOdds odds = OddsOf(settings);

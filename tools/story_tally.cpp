@@ -23,6 +23,7 @@ void CountFight(StoryCounts& c, const FightStart& fight) {
     c.mount_drawn += f.held == LeftOut::PlayersMount ? 1 : 0;
     c.held_drawn += f.held != LeftOut::None && f.held != LeftOut::PlayersMount ? 1 : 0;
     c.melee_at_range += f.melee_at_range ? 1 : 0;
+    c.lawmen_drawn += f.lawman ? 1 : 0;
   }
   c.cold_fights += !fight.groups_hate && fight.fighters.size() > 1 ? 1 : 0;
   const std::size_t n = fight.fighters.size();
@@ -78,6 +79,12 @@ void CountEntry(StoryCounts& c, const StoryEntry& e) {
       break;
     case StoryEntry::NoticeDropped:
       ++c.notices_dropped;
+      break;
+    case StoryEntry::LawJoined:
+      if (std::find(c.lawmen_joined.begin(), c.lawmen_joined.end(), e.ped) ==
+          c.lawmen_joined.end()) {
+        c.lawmen_joined.push_back(e.ped);
+      }
       break;
     default:
       break;

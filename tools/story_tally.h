@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <vector>
 
 #include "settings/fight_settings.h"
 #include "sim/game.h"
@@ -25,8 +26,10 @@ struct StoryCounts {
   int fled = 0, story_taken = 0, off_hand = 0, corpses = 0, cold_fights = 0, ignored_keys = 0;
   int own_side = 0, let_go_blind = 0, held_drawn = 0, mount_drawn = 0, melee_at_range = 0;
   int fights_ended = 0, pad_fights = 0, toggles = 0, reloads = 0;
-  int nobody_fights = 0;  // fight_group_size 0: fights of nobody
-  int ignored_off = 0;    // key and pad releases while the triggers were off
+  int nobody_fights = 0;           // fight_group_size 0: fights of nobody
+  int ignored_off = 0;             // key and pad releases while the triggers were off
+  int lawmen_drawn = 0;            // fighters whose default group is the law's
+  std::vector<Ped> lawmen_joined;  // lawmen that stepped into a fight, each once
   // Notices (notify=true): shown, refused by the game (id 0), dropped after 10 s.
   int notices_shown = 0, notices_refused = 0, notices_dropped = 0;
 };

@@ -37,6 +37,7 @@ std::string FighterText(const FighterInfo& f) {
   if (f.corpse) text += "; a corpse";
   if (f.held != LeftOut::None) text += std::string("; ") + LeftOutText(f.held);
   if (f.melee_at_range) text += "; a blade or fists kept at range";
+  if (f.lawman) text += "; a lawman";
   return text;
 }
 
@@ -95,6 +96,9 @@ std::string SceneText(const StoryEntry& e) {
     }
     case StoryEntry::DroppedOut:
       return "fighter " + ped + " drops out of combat";
+    case StoryEntry::LawJoined:
+      return "lawman " + ped + " steps in against fighter " + std::to_string(e.other) +
+             " (the law hates the brawl groups); the fighter fights back";
     default:
       return "fighter " + ped + " flees instead of fighting (combat attribute 17: always flee)";
   }

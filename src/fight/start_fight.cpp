@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "fight/combatant.h"
+#include "fight/law.h"
 #include "host/natives.h"
 #include "host/random.h"
 
@@ -94,10 +95,25 @@ bool Qualifies(const FightSettings& s, Ped f, Ped player, Ped mount, const Vecto
   return true;
 }
 
+// Leaves the lawmen out of the candidates, in order: each is asked its
+// default group after every other test let it through. Only when the
+// settings keep the law out, so that a module that draws lawmen makes the
+// calls it always made and pays nothing per ped.
+void LeaveLawOut(std::vector<Ped>& candidates, FightStartReport& report) {
+  // remove_if asks its predicate of each element once, first to last: the
+  // peds are asked in the order the game listed them.
+  const auto law = std::remove_if(candidates.begin(), candidates.end(), [](Ped f) {
+    return IsLawGroup(natives::GetPedRelationshipGroupDefaultHash(f));
+  });
+  report.left_out[static_cast<int>(LeftOutBy::Law)] += static_cast<int>(candidates.end() - law);
+  candidates.erase(law, candidates.end());  // smaller: no allocation
+}
+
 // The peds that may fight, in the order the game listed them: existing, not
 // the player nor the horse it rides, human when asked, within the radius,
-// alive, not kept by another script, and free to move. Returns false when
-// the game lists fewer peds than the fight needs.
+// alive, not kept by another script, free to move, and no lawman when the law
+// stays out. Returns false when the game lists fewer peds than the fight
+// needs.
 bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
                       std::vector<Ped>& candidates, FightStartReport& report) {
   candidates.clear();
@@ -130,6 +146,7 @@ bool GatherCandidates(const FightSettings& s, const FightRoster& roster,
       candidates.push_back(f);
     }
   }
+  if (s.LeavesLawOut()) LeaveLawOut(candidates, report);
   report.candidates = static_cast<int>(candidates.size());
   return true;
 }
@@ -153,12 +170,16 @@ void DrawFighters(const std::vector<Ped>& candidates, std::int32_t group_size,
   }
 }
 
-void CreateGroupsOnce(FightGroups& groups) {
-  if (groups.Group1Hash() != 0) return;
+// True when it made the groups and set them against the law.
+bool CreateGroupsOnce(FightGroups& groups, bool law_steps_in) {
+  if (groups.Group1Hash() != 0) return false;
   natives::AddRelationshipGroup(kGroup1Name, &groups.group1_slot);
   natives::AddRelationshipGroup(kGroup2Name, &groups.group2_slot);
   natives::SetRelationshipBetweenGroups(kHate, groups.Group1Hash(), groups.Group2Hash());
   natives::SetRelationshipBetweenGroups(kHate, groups.Group2Hash(), groups.Group1Hash());
+  if (!law_steps_in) return false;
+  SetLawRelations(groups, true);
+  return groups.Group1Hash() != 0;
 }
 
 // Fighters of the replaced fight that were not drawn again are let go, in
@@ -219,7 +240,7 @@ FightStartReport StartFight(FightState& f, const FightContext& c, std::uint32_t 
   f.roster.reserve(f.selection.size());
   f.retask_times.reserve(f.selection.size());
 
-  CreateGroupsOnce(f.groups);
+  report.law_set = CreateGroupsOnce(f.groups, s.law_steps_in);
   const std::size_t n = f.selection.size();
   for (std::size_t i = 0; i < n; ++i) {
     const Ped fighter = f.selection[i];

@@ -57,8 +57,9 @@ enum class LeftOutBy : std::uint8_t {
   InVehicle,
   Hogtied,
   Lassoed,
+  Law,  // a lawman, left out by lawmen_fight=false or law_steps_in=true
 };
-inline constexpr int kLeftOutByCount = 12;
+inline constexpr int kLeftOutByCount = 13;
 
 // What one fight start found and did, for the module's log. Filled on the
 // stack; nothing allocates.
@@ -70,8 +71,11 @@ struct FightStartReport {
   std::uint8_t stride = 0;
   int candidates = 0;  // peds that qualified
   int left_out[kLeftOutByCount] = {};
-  int fighters = 0;                     // 0: no fight started (or a fight of none)
-  bool started = false;                 // the roster was replaced
+  int fighters = 0;      // 0: no fight started (or a fight of none)
+  bool started = false;  // the roster was replaced
+  // The brawl groups were made in this start and set against the law
+  // (law_steps_in); in the padding after `started`.
+  bool law_set = false;
   Armament arms[kNearbyCapacity] = {};  // per fighter, in selection order
 };
 

@@ -23,7 +23,8 @@ constexpr const char* kLeftOutWords[kLeftOutByCount] = {"drawn again (listed twi
                                                         "riding",
                                                         "in a vehicle",
                                                         "tied up",
-                                                        "lassoed"};
+                                                        "lassoed",
+                                                        "the law"};
 
 struct LineContext {
   ModuleState* m;
@@ -60,6 +61,10 @@ void LogLeftOut(ModuleState& m, std::uint32_t now, int count, int reason) {
   if (reason == static_cast<int>(LeftOutBy::TooFar)) {
     LogLine(m.log, now, "  left out: %d %s (fight_radius = %g)", count, kLeftOutWords[reason],
             static_cast<double>(s.fight_radius));
+  } else if (reason == static_cast<int>(LeftOutBy::Law)) {
+    // law_steps_in leaves the law out whatever lawmen_fight says.
+    LogLine(m.log, now, "  left out: %d %s (%s)", count, kLeftOutWords[reason],
+            s.law_steps_in ? "law_steps_in = true" : "lawmen_fight = false");
   } else if (reason == static_cast<int>(LeftOutBy::NotHuman)) {
     LogLine(m.log, now, "  left out: %d %s (humans_only = %s)", count, kLeftOutWords[reason],
             s.humans_only ? "true" : "false");
@@ -141,6 +146,18 @@ bool CountedAsRepeat(ModuleState& m, Trigger trigger, const LoggedOutcome& outco
 void EndRepeats(ModuleState& m, Trigger trigger) {
   WriteRepeats(m, trigger);
   m.repeats[static_cast<int>(trigger)].last = LoggedOutcome{};
+}
+
+void WriteLawRelations(ModuleState& m, std::uint32_t now, bool steps_in) {
+  if (steps_in) {
+    LogLine(m.log, now,
+            "the law (REL_COP, REL_GUAMA_LAW) and the brawlers now hate each other "
+            "(law_steps_in = true)");
+  } else {
+    LogLine(m.log, now,
+            "the law and the brawlers are back to the game's own relationship "
+            "(law_steps_in = false)");
+  }
 }
 
 LoggedOutcome NoFightOutcome(const FightStartReport& report) {
@@ -225,6 +242,13 @@ void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
     LogLine(m.log, now, "  ped %d, group %d, %s%s%s", e.ped, e.group, category, weapon ? " " : "",
             weapon ? weapon : "");
   }
+  if (r.law_set) WriteLawRelations(m, now, true);
+  LogFlush(m.log);
+}
+
+void LogLawRelations(ModuleState& m, std::uint32_t now, bool steps_in) noexcept {
+  if (!LogOn(m.log)) return;
+  WriteLawRelations(m, now, steps_in);
   LogFlush(m.log);
 }
 

@@ -22,8 +22,9 @@ void LogStartUp(ModuleState& m, bool have_ini, std::uint32_t now) noexcept;
 void LogReload(ModuleState& m, bool have_ini, const FightSettings& before, bool opened,
                std::uint32_t now) noexcept;
 
-// A trigger and the fight it started, or why none. The same "no fight" as
-// the trigger's last one is counted instead of written.
+// A trigger and the fight it started, or why none; a start that set the law
+// against the brawl groups says so. The same "no fight" as the trigger's last
+// one is counted instead of written.
 void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
                    const FightStartReport& report) noexcept;
 
@@ -31,6 +32,10 @@ void LogFightStart(ModuleState& m, std::uint32_t now, Trigger trigger,
 // foreground", "its modifier was up", "the triggers are off", ...). The same
 // reason as the trigger's last outcome is counted instead of written.
 void LogIgnored(ModuleState& m, std::uint32_t now, Trigger trigger, const char* why) noexcept;
+
+// The law's groups and the brawl groups were set to hate each other
+// (steps_in) or cleared back to the game's relationship.
+void LogLawRelations(ModuleState& m, std::uint32_t now, bool steps_in) noexcept;
 
 // The toggle switched the triggers on or off.
 void LogToggle(ModuleState& m, std::uint32_t now) noexcept;

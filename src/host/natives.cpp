@@ -40,6 +40,9 @@ void AddRelationshipGroup(const char* name, void* group) {
 void SetRelationshipBetweenGroups(int relationship, Hash group, Hash other_group) {
   CallNative(N::SET_RELATIONSHIP_BETWEEN_GROUPS, relationship, group, other_group);
 }
+void ClearRelationshipBetweenGroups(int relationship, Hash group, Hash other_group) {
+  CallNative(N::CLEAR_RELATIONSHIP_BETWEEN_GROUPS, relationship, group, other_group);
+}
 void SetPedRelationshipGroupHash(Ped ped, Hash group) {
   CallNative(N::SET_PED_RELATIONSHIP_GROUP_HASH, ped, group);
 }

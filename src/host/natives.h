@@ -26,6 +26,8 @@ Vector3 GetEntityCoords(Ped ped, bool alive, bool real_coords);
 // The game stores the new group's hash at `group`; it may write 8 bytes there.
 void AddRelationshipGroup(const char* name, void* group);
 void SetRelationshipBetweenGroups(int relationship, Hash group, Hash other_group);
+// Undoes a relationship a script set: the game's own holds again.
+void ClearRelationshipBetweenGroups(int relationship, Hash group, Hash other_group);
 void SetPedRelationshipGroupHash(Ped ped, Hash group);
 void PlayPedAmbientSpeechNative(Ped ped, const void* speech_block);
 void TaskCombatPed(Ped ped, Ped target, int flags_a, int flags_b);

@@ -728,6 +728,29 @@ void LawStepsIn(ModuleRun& r) {
   r.Frames(5, 100);
 }
 
+// law_steps_in switched by the reload key: set at the first fight, cleared
+// by a reload that turns it off, set again by one that turns it back on; a
+// reload that leaves it as it was touches nothing.
+void LawReloaded(ModuleRun& r) {
+  World& w = r.game.world;
+  Crowd(w, 3);
+  Lawman(w, 3.0f, -2.0f);
+  r.Frame();
+  Press(r);
+  r.Frames(5, 100);
+  const auto reload = [&r](const char* law) {
+    std::ofstream("Ruckvale.ini", std::ios::binary)
+        << law << "reload_key=R\nlog=true\nfight_timer=100000\n";
+    Press(r, 'R');
+    r.Frames(3, 100);
+  };
+  reload("law_steps_in=false\n");
+  reload("");
+  reload("law_steps_in=true\n");
+  Press(r);
+  r.Frames(5, 100);
+}
+
 // name, what it covers, ini, start tick, body
 constexpr Scenario kAll[] = {
     {{"idle-defaults", "no ini: start-up, idle passes, a timer miss"},
@@ -910,6 +933,12 @@ constexpr Scenario kAll[] = {
      "lawmen_fight=false\nlog=true\nfight_group_size=2\nfight_timer=100000\n",
      5000,
      &LawmenAmongTheFolk},
+    {{"law-reloaded",
+      "law_steps_in set at the first fight, cleared by a reload that turns it off, set again "
+      "by one that turns it on, untouched by one that leaves it; the log"},
+     "law_steps_in=true\nreload_key=R\nlog=true\nfight_timer=100000\n",
+     5000,
+     &LawReloaded},
     {{"law-steps-in",
       "law_steps_in=true at the first fight: the law and both brawl groups set to hate each "
       "other, once; lawmen left out; the log"},

@@ -1,5 +1,6 @@
 #include "host/reload.h"
 
+#include "fight/law.h"
 #include "host/module_events.h"
 #include "host/natives.h"
 #include "probe/probe.h"
@@ -59,6 +60,16 @@ void ReloadSettings(ModuleState& m, std::uint32_t now) noexcept {
   }
   m.main_loop.more_inputs = fresh.HasPadTrigger() || fresh.toggle_key >= 0 || fresh.reload_key >= 0;
   if (fresh.probe && !before.probe) ProbeScriptStart(m, now);
+  // The relations follow law_steps_in once the groups exist; until then the
+  // first fight sets them as it makes the groups.
+  if (fresh.law_steps_in != before.law_steps_in && m.fight.groups.Group1Hash() != 0) {
+    try {
+      SetLawRelations(m.fight.groups, fresh.law_steps_in);
+    } catch (...) {
+      // Nothing escapes a reload; the relations stay as the game has them.
+    }
+    LogLawRelations(m, now, fresh.law_steps_in);
+  }
 }
 
 }  // namespace ruckvale

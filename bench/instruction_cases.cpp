@@ -3,7 +3,7 @@
 // (bench/instruction_counts.sh collects only inside the module's functions
 // and leaves the stand-in game's answers out).
 //   ruckvale_instruction_cases CASE ITERATIONS
-// CASE: idle | idle-pad | fight8 | fight8-law-out | supervise8 | probe8
+// CASE: idle | idle-pad | idle-reload-notify | fight8 | fight8-law-out | supervise8 | probe8
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,9 +20,11 @@ using namespace ruckvale;
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr,
-                 "usage: %s idle|idle-pad|fight8|fight8-law-out|supervise8|probe8 ITERATIONS\n",
-                 argv[0]);
+    std::fprintf(
+        stderr,
+        "usage: %s idle|idle-pad|idle-reload-notify|fight8|fight8-law-out|supervise8|probe8 "
+        "ITERATIONS\n",
+        argv[0]);
     return 2;
   }
   const long n = std::strtol(argv[2], nullptr, 10);
@@ -48,6 +50,18 @@ int main(int argc, char** argv) {
       bench::Game().tick += 33;
       Module().main_loop.last_roll_tick = bench::Game().tick;
       RunPass(1);
+    }
+  } else if (std::strcmp(argv[1], "idle-reload-notify") == 0) {
+    // The whole turn of the script's loop: the pass with the reload key
+    // polled, and the loop's tests for the probe and a waiting notice.
+    bench::FreshModule(2);
+    Module().settings.reload_key = 122;  // F11
+    Module().settings.notify = true;
+    Module().main_loop.more_inputs = true;
+    for (long i = 0; i < n; ++i) {
+      bench::Game().tick += 33;
+      Module().main_loop.last_roll_tick = bench::Game().tick;
+      RunLoopPass(1);
     }
   } else if (std::strcmp(argv[1], "fight8") == 0) {
     bench::FreshModule(8);

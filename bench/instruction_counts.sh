@@ -102,6 +102,7 @@ done
 # Assigned one by one, so that a failing count stops the script.
 idle=$(per_call idle 'ruckvale::RunPass(*)')
 idle_pad=$(per_call idle-pad 'ruckvale::RunPass(*)')
+idle_reload_notify=$(per_call idle-reload-notify 'ruckvale::RunLoopPass(*)')
 fight8=$(per_call fight8 'ruckvale::StartFight(*)')
 fight8_law_out=$(per_call fight8-law-out 'ruckvale::StartFight(*)')
 supervise8=$(per_call supervise8 'ruckvale::SuperviseFighters(*)' 'ruckvale::PruneRoster(*)')
@@ -111,6 +112,7 @@ cat >"$out/table" <<EOF
 |---|---|---|
 | idle pass (no trigger, empty roster) | \`RunPass\` | $idle |
 | idle pass with \`pad_trigger\` set | \`RunPass\` | $idle_pad |
+| idle turn of the loop with \`reload_key\` and \`notify\` set | \`RunLoopPass\` | $idle_reload_notify |
 | fight start, 8 fighters among 32 listed peds | \`StartFight\` | $fight8 |
 | fight start as above with \`lawmen_fight=false\` (none of them the law) | \`StartFight\` | $fight8_law_out |
 | supervision of 8 idle fighters, then pruning | \`SuperviseFighters\` + \`PruneRoster\` | $supervise8 |

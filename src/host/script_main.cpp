@@ -300,17 +300,21 @@ void RunPass(Ped player) noexcept {
   }
 }
 
+void RunLoopPass(Ped player) noexcept {
+  RunPass(player);
+  ModuleState& m = Module();
+  // The probe's test per pass, outside the pass itself: off, one load.
+  if (m.probe.on && static_cast<std::int32_t>(m.main_loop.last_now - m.probe.due) >= 0) {
+    RunProbe(m);
+  }
+  // A notice waiting to be shown, tried after the pass: none, one load.
+  if (m.notice.pending) StepNotice(m);
+}
+
 void ScriptMain() {
   const Ped player = StartScript(Module());
-  ModuleState& m = Module();
   for (;;) {
-    RunPass(player);
-    // The probe's test per pass, outside the pass itself: off, one load.
-    if (m.probe.on && static_cast<std::int32_t>(m.main_loop.last_now - m.probe.due) >= 0) {
-      RunProbe(m);
-    }
-    // A notice waiting to be shown, tried after the pass: none, one load.
-    if (m.notice.pending) StepNotice(m);
+    RunLoopPass(player);
     scriptWait(0);
   }
 }

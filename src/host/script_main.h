@@ -21,4 +21,8 @@ void ScriptMain();
 // a pass that runs out of memory is abandoned and the next one starts afresh.
 void RunPass(Ped player) noexcept;
 
+// One turn of the script's loop before it yields: RunPass, then the probe's
+// due test and a waiting notice's try, each one load when off or idle.
+void RunLoopPass(Ped player) noexcept;
+
 }  // namespace ruckvale

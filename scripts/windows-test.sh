@@ -49,6 +49,20 @@ run_windows "$bin/ruckvale-sim.exe" "${args[@]}" > "$out/probe-windows.json"
 cmp -s "$out/probe-native.json" "$out/probe-windows.json" ||
   { echo "ruckvale-sim and ruckvale-sim.exe tell different stories with --probe" >&2; exit 1; }
 echo "differential: with --probe too ($(grep -c '"event":"probe"' "$out/probe-native.json") probe lines)"
+# A reload that brings the law in and notices, with the pause menu open a while.
+printf 'reload_key=Ctrl+F11\nnotify=true\ntoggle_key=F10\nfight_timer=20\nfight_chance=100\n' \
+  > "$out/first.ini"
+printf 'reload_key=Ctrl+F11\nnotify=true\ntoggle_key=F10\nlaw_steps_in=true\nfight_group_size=4\nfight_timer=20\n' \
+  > "$out/then.ini"
+args=(--seconds 90 --ini "$out/first.ini" --reload 30 --ini-then "$out/then.ini" --toggle 50,60
+  --pause 55-58 --seed 7 --json)
+build/dev/tools/ruckvale-sim "${args[@]}" > "$out/reload-native.json"
+run_windows "$bin/ruckvale-sim.exe" "${args[@]}" > "$out/reload-windows.json"
+cmp -s "$out/reload-native.json" "$out/reload-windows.json" ||
+  { echo "ruckvale-sim and ruckvale-sim.exe tell different stories of a reload" >&2; exit 1; }
+grep -q '"event":"reload"' "$out/reload-native.json" ||
+  { echo "the reload's story tells no reload" >&2; exit 1; }
+echo "differential: a reload with the law and notices too ($(grep -c '"event":"notice"' "$out/reload-native.json") notices, $(grep -c '"event":"law_joined"' "$out/reload-native.json") lawmen joining)"
 
 if [[ "${OS:-}" != Windows_NT ]]; then
   WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \

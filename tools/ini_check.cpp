@@ -473,6 +473,13 @@ void PrintExpectations(const FightSettings& s, std::ostream& out) {
     }
   }
   PrintLaw(s, out);
+  if (s.notify) {
+    out << "  notices: one line on screen for about 3 s when the game starts (naming "
+        << ValueText(SettingKey::key_trigger, GetSetting(s, SettingKey::key_trigger)) << ")"
+        << (s.toggle_key >= 0 ? ", at each toggle" : "")
+        << (s.reload_key >= 0 ? ", after each reload" : "")
+        << "; only when the game would show help itself\n";
+  }
   if (s.log || s.probe) out << "  Ruckvale.log is written in the game's folder\n";
   if (s.probe) {
     out << "  probe: each fight's fighters are asked how they fare at 1 s and 5 s, and a verdict "

@@ -114,13 +114,15 @@ void QueueNotice(ModuleState& m, NoticeKind kind, std::uint32_t now) noexcept {
   const char* text = "Ruckvale.ini reloaded";
   if (kind == NoticeKind::Off) text = "Ruckvale off";
   if (kind == NoticeKind::On) text = "Ruckvale on";
+  // Told before the start text is written: the waiting one may be the last
+  // start's, in the same buffer.
+  if (n.pending) {
+    LogLine(m.log, now, "notice '%s' replaced by a newer one before it was shown", n.text);
+    LogFlush(m.log);
+  }
   if (kind == NoticeKind::Start) {
     WriteStartText(m.settings, n.start_text);
     text = n.start_text;
-  }
-  if (n.pending) {
-    LogLine(m.log, now, "notice '%s' replaced by '%s' before it was shown", n.text, text);
-    LogFlush(m.log);
   }
   n.text = text;
   n.queued = now;

@@ -399,6 +399,28 @@ TEST_F(PlayerKeysTest, AReloadKeepsTheFightAndTheSwitchAndGivesAChangedKeyAFresh
   EXPECT_EQ(FightStarts(Press(0, kF10)), 0);
 }
 
+// A reload that switches law_steps_in undoes or sets the law's relations once
+// the groups exist; one that leaves it as it was touches nothing.
+TEST_F(PlayerKeysTest, AReloadSwitchesTheLawsRelationsOnlyWhenLawStepsInChanges) {
+  constexpr int kF11 = 122;
+  AddRow(4);
+  Start("law_steps_in=true\nreload_key=F11\nfight_timer=100000\n");
+  RunPass();
+  ASSERT_EQ(FightStarts(ReleaseKey()), 1);
+  const struct {
+    const char* ini;
+    int cleared, set;
+  } cases[] = {{"law_steps_in=false\nreload_key=F11\n", 8, 0},
+               {"reload_key=F11\nfight_radius=20\n", 0, 0},
+               {"law_steps_in=true\nreload_key=F11\n", 0, 8}};
+  for (const auto& c : cases) {
+    std::ofstream("Ruckvale.ini", std::ios::binary) << c.ini;
+    const Pass pass = ReleaseKey(kF11);
+    EXPECT_EQ(Count(pass, "CLEAR_RELATIONSHIP_BETWEEN_GROUPS"), c.cleared) << c.ini;
+    EXPECT_EQ(Count(pass, "SET_RELATIONSHIP_BETWEEN_GROUPS"), c.set) << c.ini;
+  }
+}
+
 // Only a file is rotated: a folder named Ruckvale.log stays where it is, and
 // an earlier log that cannot become Ruckvale.log.1 is followed, not replaced.
 TEST_F(PlayerKeysTest, OnlyAFileIsRotatedAndNoLogIsLost) {

@@ -128,6 +128,25 @@ std::optional<SimOptions> ParseCheckIni(const std::vector<std::string>& args, st
   return o;
 }
 
+// The releases a times option gives, or nullptr for another option.
+std::vector<double>* TimesOf(const std::string& a, SimOptions& o) {
+  if (a == "--press") return &o.presses;
+  if (a == "--pad") return &o.pads;
+  if (a == "--toggle") return &o.toggles;
+  if (a == "--reload") return &o.reloads;
+  return nullptr;
+}
+
+// The stretches a stretch option gives, or nullptr for another option.
+std::vector<std::pair<double, double>>* StretchesOf(const std::string& a, SimOptions& o) {
+  if (a == "--background") return &o.background;
+  if (a == "--keyboard") return &o.keyboard;
+  if (a == "--riding") return &o.riding;
+  if (a == "--pause") return &o.pause;
+  if (a == "--hide-hud") return &o.hud_hidden;
+  return nullptr;
+}
+
 // Sets the option `a` with its value `v` (empty for a flag); false, with
 // `error`, for an unknown option or a bad value.
 bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std::string& error) {
@@ -156,30 +175,14 @@ bool ApplyOption(const std::string& a, const std::string& v, SimOptions& o, std:
       return bad("a whole number from 1 to 1000");
   } else if (a == "--seed") {
     if (!ParseInt(v, o.seed)) return bad("a whole number from 0 up");
-  } else if (a == "--press") {
-    if (!ParseTimes(v, o.presses)) return bad("times in seconds separated by commas, as in 2,30.5");
-  } else if (a == "--background") {
-    if (!ParseStretches(v, o.background)) {
-      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
-    }
-  } else if (a == "--pad" || a == "--toggle" || a == "--reload") {
-    if (!ParseTimes(v, a == "--pad" ? o.pads : a == "--toggle" ? o.toggles : o.reloads)) {
-      return bad("times in seconds separated by commas, as in 2,30.5");
-    }
-  } else if (a == "--keyboard") {
-    if (!ParseStretches(v, o.keyboard)) {
-      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
-    }
-  } else if (a == "--pause" || a == "--hide-hud") {
-    if (!ParseStretches(v, a == "--pause" ? o.pause : o.hud_hidden)) {
+  } else if (std::vector<double>* times = TimesOf(a, o)) {
+    if (!ParseTimes(v, *times)) return bad("times in seconds separated by commas, as in 2,30.5");
+  } else if (std::vector<std::pair<double, double>>* stretches = StretchesOf(a, o)) {
+    if (!ParseStretches(v, *stretches)) {
       return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
     }
   } else if (a == "--log") {
     o.log = v;
-  } else if (a == "--riding") {
-    if (!ParseStretches(v, o.riding)) {
-      return bad("stretches FROM-TO in seconds separated by commas, as in 10-20,60-75");
-    }
   } else if (a == "--ini") {
     o.ini = v;
   } else if (a == "--ini-then") {

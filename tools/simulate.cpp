@@ -598,6 +598,16 @@ class RunFolder {
   std::optional<sim::IniFolder> folder_;
 };
 
+// --ini-then: what the module reads from `path`, and its text (with
+// probe=true for --probe); false when a line is too long for memory.
+bool ReadIniThen(const SimOptions& o, const std::string& path, IniThen& then) {
+  if (ReadIniFile(path, then.settings) == ReadEnd::OutOfMemory) return false;
+  if (o.probe) then.settings.probe = true;
+  then.text = IniText(path, o.probe);
+  then.from = *std::min_element(o.reloads.begin(), o.reloads.end());
+  return true;
+}
+
 std::string StrangeKeyText(std::int32_t key) {
   char code[8];
   std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(key) & 0xFFu);
@@ -624,14 +634,8 @@ int RunSimulation(const SimOptions& o, std::ostream& out, std::ostream& err) {
   }
   if (o.probe) settings.probe = true;
   std::optional<IniThen> then;
-  if (paths.ini_then) {
-    then.emplace();
-    if (ReadIniFile(*paths.ini_then, then->settings) == ReadEnd::OutOfMemory) {
-      return fail("'" + *paths.ini_then + "' has a line too long for the memory this run has");
-    }
-    if (o.probe) then->settings.probe = true;
-    then->text = IniText(*paths.ini_then, o.probe);
-    then->from = *std::min_element(o.reloads.begin(), o.reloads.end());
+  if (paths.ini_then && !ReadIniThen(o, *paths.ini_then, then.emplace())) {
+    return fail("'" + *paths.ini_then + "' has a line too long for the memory this run has");
   }
   files::CleanUpWhenCutShort();
   UserOutputs kept;

@@ -72,21 +72,22 @@ TEST(Allocations, GatedAndIdlePassesAllocateNothing) {
 // Notices queued, held back, replaced, posted and dropped allocate nothing.
 TEST(Allocations, NoticesAllocateNothingAfterTheStart) {
   Allocations() = {};
+  constexpr int kT = 'T';
   AllocRun run("notify=true\ntoggle_key=T\nfight_timer=100000\n", 0);
   run.world().screen.hud_hidden = true;
   run.Pass();  // start-up may allocate
   for (int i = 0; i < 3; ++i) {
-    run.world().keys_down['T'] = 1;
+    run.world().keys_down[kT] = 1;
     EXPECT_EQ(run.Pass(), 0u) << "toggle " << i;
-    run.world().keys_down['T'] = 0;
+    run.world().keys_down[kT] = 0;
     EXPECT_EQ(run.Pass(), 0u) << "toggle " << i;
   }
   run.world().screen.hud_hidden = false;
   EXPECT_EQ(run.Pass(), 0u) << "posted";
   run.world().screen.pause_menu = true;
-  run.world().keys_down['T'] = 1;
+  run.world().keys_down[kT] = 1;
   run.Pass();
-  run.world().keys_down['T'] = 0;
+  run.world().keys_down[kT] = 0;
   for (int i = 0; i < 400; ++i) EXPECT_EQ(run.Pass(), 0u) << "held, then dropped: pass " << i;
 }
 

@@ -82,7 +82,11 @@ void RunPassesOnce(const std::uint8_t* data, std::size_t size) {
   }
   FightSettings& s = Module().settings;
   s.fight_group_size = static_cast<std::int8_t>(in.Byte()) % 40;
-  s.humans_only = (in.Byte() & 1) != 0;
+  const std::uint8_t flags = in.Byte();
+  s.humans_only = (flags & 1) != 0;
+  // The law's tests and relations: asked only when these say so.
+  s.lawmen_fight = (flags & 2) == 0;
+  s.law_steps_in = (flags & 4) != 0;
   const auto radius = static_cast<std::uint32_t>(in.Bytes(4));
   std::memcpy(&s.fight_radius, &radius, sizeof radius);
   s.fight_timer = static_cast<std::int8_t>(in.Byte());

@@ -586,6 +586,25 @@ std::optional<std::int32_t> PassDecoder::StrangeKey(const Calls& calls, std::siz
   return std::nullopt;
 }
 
+namespace {
+
+// A release the module weighs whether the triggers are on or off (the
+// toggle's, the reload key's): true when it counted; otherwise `ignored`
+// says why it was let go, if a release was seen at all.
+bool Counted(const Release& r, bool sat_out, Ignored& ignored) {
+  if (!r.weighed) {
+    if (r.went_up && sat_out) ignored = Ignored::SitOut;
+    return false;
+  }
+  if (r.why != Ignored::None) {
+    ignored = AfterSitOut(r.why, sat_out);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 // The module weighs a toggle release whether the triggers are on or off; one
 // it lets go leaves the switch as it was.
 void PassDecoder::DecodeToggle(const Calls& calls, std::size_t poll, PassEvents& events) {
@@ -593,33 +612,18 @@ void PassDecoder::DecodeToggle(const Calls& calls, std::size_t poll, PassEvents&
   const FightSettings& s = settings_;
   const Release r = ReadPoll(calls, poll, toggle_down_, s.toggle_key_modifier,
                              s.key_trigger_modifier, s.toggle_key == s.key_trigger);
-  if (!r.weighed) {
-    if (r.went_up && sat_out_) events.toggle_ignored = Ignored::SitOut;
-    return;
-  }
-  if (r.why != Ignored::None) {
-    events.toggle_ignored = AfterSitOut(r.why, sat_out_);
-    return;
-  }
+  if (!Counted(r, sat_out_, events.toggle_ignored)) return;
   enabled_ = !enabled_;
   events.toggled = enabled_;
 }
 
-// Like the toggle, the reload key is weighed whether the triggers are on or
-// off; it shares its key with no other binding as far as the module goes.
+// The reload key shares its key with no other binding as far as the module
+// goes.
 void PassDecoder::DecodeReload(const Calls& calls, std::size_t poll, PassEvents& events) {
   if (poll >= calls.size()) return;
   const std::int32_t own = settings_.reload_key_modifier;
   const Release r = ReadPoll(calls, poll, reload_down_, own, own, false);
-  if (!r.weighed) {
-    if (r.went_up && sat_out_) events.reload_ignored = Ignored::SitOut;
-    return;
-  }
-  if (r.why != Ignored::None) {
-    events.reload_ignored = AfterSitOut(r.why, sat_out_);
-    return;
-  }
-  events.reloaded = true;
+  events.reloaded = Counted(r, sat_out_, events.reload_ignored);
 }
 
 void PassDecoder::Reload(const FightSettings& settings) {

@@ -58,16 +58,12 @@ void ReloadSettings(ModuleState& m, std::uint32_t now) noexcept {
   if (fresh.pad_hold != before.pad_hold || fresh.pad_press != before.pad_press) {
     AskPadControls(m);
   }
-  m.main_loop.more_inputs = fresh.HasPadTrigger() || fresh.toggle_key >= 0 || fresh.reload_key >= 0;
+  m.main_loop.more_inputs = fresh.HasMoreBindings();
   if (fresh.probe && !before.probe) ProbeScriptStart(m, now);
   // The relations follow law_steps_in once the groups exist; until then the
   // first fight sets them as it makes the groups.
   if (fresh.law_steps_in != before.law_steps_in && m.fight.groups.Group1Hash() != 0) {
-    try {
-      SetLawRelations(m.fight.groups, fresh.law_steps_in);
-    } catch (...) {
-      // Nothing escapes a reload; the relations stay as the game has them.
-    }
+    SetLawRelations(m.fight.groups, fresh.law_steps_in);
     LogLawRelations(m, now, fresh.law_steps_in);
   }
 }

@@ -48,8 +48,7 @@ Ped StartScript(ModuleState& m) noexcept {
   m.main_loop.enabled = m.settings.start_enabled;
   m.main_loop.toggle_latch = false;
   m.main_loop.reload_latch = false;
-  m.main_loop.more_inputs =
-      m.settings.HasPadTrigger() || m.settings.toggle_key >= 0 || m.settings.reload_key >= 0;
+  m.main_loop.more_inputs = m.settings.HasMoreBindings();
   m.main_loop.sitting_out = false;
   m.main_loop.last_now = now;
   ProbeScriptEnds(m);
@@ -199,16 +198,20 @@ void PadTrigger(ModuleState& m, std::uint32_t now, bool key_fought) {
   StartAndLog(m, now, Trigger::Pad);
 }
 
+// True when `key` (0 to 255; another code never) is up and was down at the
+// last poll, which `was_down` keeps.
+bool ReleasedSince(std::int32_t key, bool& was_down) {
+  if (key < 0 || key > 255) return false;
+  const bool down = KeyDown(key);
+  const bool released = was_down && !down;
+  was_down = down;
+  return released;
+}
+
 // Its release switches the triggers off, and the next on again.
 void ToggleTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   const std::int32_t key = m.settings.toggle_key;
-  if (key < 0 || key > 255) return;
-  const bool down = KeyDown(key);
-  if (down || !m.main_loop.toggle_latch) {
-    m.main_loop.toggle_latch = down;
-    return;
-  }
-  m.main_loop.toggle_latch = false;
+  if (!ReleasedSince(key, m.main_loop.toggle_latch)) return;
   const FightSettings& s = m.settings;
   const char* why = Refusal({key, s.toggle_key_modifier}, {s.key_trigger, s.key_trigger_modifier},
                             false, after_sit_out, true);
@@ -226,13 +229,7 @@ void ToggleTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
 // warns of it).
 void ReloadTrigger(ModuleState& m, std::uint32_t now, bool after_sit_out) {
   const std::int32_t key = m.settings.reload_key;
-  if (key < 0 || key > 255) return;
-  const bool down = KeyDown(key);
-  if (down || !m.main_loop.reload_latch) {
-    m.main_loop.reload_latch = down;
-    return;
-  }
-  m.main_loop.reload_latch = false;
+  if (!ReleasedSince(key, m.main_loop.reload_latch)) return;
   const Binding mine{key, m.settings.reload_key_modifier};
   if (const char* why = Refusal(mine, mine, false, after_sit_out, false)) {
     LogIgnored(m, now, Trigger::Reload, why);

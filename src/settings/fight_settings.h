@@ -50,6 +50,8 @@ struct FightSettings {
   // the log whatever `log` says.
   bool probe = false;
   bool HasPadTrigger() const { return pad_hold >= 0 && pad_press >= 0; }
+  // Keys or controls the pass polls besides key_trigger.
+  bool HasMoreBindings() const { return HasPadTrigger() || toggle_key >= 0 || reload_key >= 0; }
   // Whether a listed lawman stays out of the draw.
   bool LeavesLawOut() const { return !lawmen_fight || law_steps_in; }
 };

@@ -5,6 +5,8 @@
 # simulator run, runs the simulator with names outside the code page and cut
 # short, and builds and checks the release zips.
 set -euo pipefail
+# A step that fails without a word of its own (wine may) is named here.
+trap 'echo "windows-test: line $LINENO failed with status $?: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh all
 jobs=$(nproc)
